@@ -1,0 +1,6 @@
+# One build of the tests runs under AddressSanitizer and UndefinedBehaviorSanitizer.
+if(PELORUS_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,52 @@
+#include "app/command_line.h"
+
+#include <array>
+#include <cctype>
+#include <utility>
+
+#include "app/commands.h"
+
+namespace pelorus {
+
+StartupCommand ParseCommandLine(std::string_view line) {
+  StartupCommand result;
+  if (line.empty()) return result;
+  std::string file(line.substr(0, kMaxPathLength - 1));
+  if (file.front() == '"') {
+    file.pop_back();
+    if (!file.empty()) file.erase(0, 1);
+  }
+  result.commandLineFile = file;
+
+  std::string upper = file;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static constexpr std::array<std::pair<const char*, int>, 5> kTriggers = {{
+      {".SBR", cmd::kUploadSubroutine},
+      {".DVB", cmd::kOpen},
+      {".BIN", cmd::kSerialFirmware},
+      {"/CU", cmd::kColoursToReceiver},
+      {"/CD", cmd::kColoursFromReceiver},
+  }};
+  for (const auto& [text, command] : kTriggers) {
+    if (upper.find(text) != std::string::npos) {
+      result.command = command;
+      break;
+    }
+  }
+  return result;
+}
+
+std::string JoinArguments(const std::vector<std::string>& arguments) {
+  std::string line;
+  for (const std::string& argument : arguments) {
+    if (!line.empty()) line += ' ';
+    if (argument.find(' ') != std::string::npos) {
+      line += '"' + argument + '"';
+    } else {
+      line += argument;
+    }
+  }
+  return line;
+}
+
+}  // namespace pelorus

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelorus {
+
+inline constexpr size_t kMaxPathLength = 260;
+
+struct StartupCommand {
+  std::string commandLineFile;  // at most 259 characters, surrounding quotes removed
+  std::optional<int> command;   // the menu command the line asks for, if any
+};
+
+// Turns the program's command line into the file it names and the one command it starts:
+// ".SBR" (upload), ".DVB" (open), ".BIN" (serial firmware), "/CU" and "/CD" (colours), searched
+// in that order anywhere in an upper-case copy of the line.
+StartupCommand ParseCommandLine(std::string_view line);
+
+// The single command line the program works with, rebuilt from the process arguments: words
+// joined by blanks, a word holding a blank put in double quotes.
+std::string JoinArguments(const std::vector<std::string>& arguments);
+
+}  // namespace pelorus

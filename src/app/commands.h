@@ -1,0 +1,101 @@
+#pragma once
+
+#include <span>
+
+namespace pelorus {
+
+// Menu command numbers. The numbers are the program's own and stay as they are.
+namespace cmd {
+inline constexpr int kOpen = 40001;
+inline constexpr int kSave = 40002;
+inline constexpr int kSaveAs = 40003;
+inline constexpr int kExit = 40004;
+inline constexpr int kSerialWrite = 40006;
+inline constexpr int kSerialRead = 40007;
+inline constexpr int kAbout = 40008;
+inline constexpr int kCopy = 40009;
+inline constexpr int kCut = 40010;
+inline constexpr int kPaste = 40011;
+inline constexpr int kDelete = 40012;
+inline constexpr int kInsert = 40013;
+inline constexpr int kPreferences = 40014;
+inline constexpr int kSortByName = 40015;
+inline constexpr int kSortByFrequency = 40016;
+inline constexpr int kFind = 40017;
+inline constexpr int kFindNext = 40018;
+inline constexpr int kUploadSubroutine = 40023;
+inline constexpr int kPrint = 40025;
+inline constexpr int kSelectAll = 40026;
+inline constexpr int kConvertFrequency = 40027;
+inline constexpr int kExport = 40028;
+inline constexpr int kSerialFirmware = 40029;
+inline constexpr int kImport = 40030;
+inline constexpr int kBandScanner = 40039;
+inline constexpr int kSortByServiceId = 40040;
+inline constexpr int kScsiWrite = 40043;
+inline constexpr int kScsiRead = 40044;
+inline constexpr int kScsiFirmware = 40045;
+inline constexpr int kScsiSpeedTest = 40046;
+inline constexpr int kColoursToReceiver = 40047;
+inline constexpr int kColoursFromReceiver = 40048;
+inline constexpr int kSortByPolarity = 40049;
+inline constexpr int kScsiReadMemory = 40050;
+inline constexpr int kScsiGrab = 40052;
+inline constexpr int kScsiWriteStreams = 40054;
+inline constexpr int kScsiReadStreams = 40055;
+inline constexpr int kStreamPopup = 40056;
+inline constexpr int kSerialGrab = 40057;
+inline constexpr int kGrab = 40058;
+inline constexpr int kMultiPidRecord = 40059;
+inline constexpr int kStreamFileCheck = 40060;
+inline constexpr int kServiceInfo = 40061;
+inline constexpr int kTuneChannel = 40062;
+inline constexpr int kEitBrowser = 40063;
+inline constexpr int kPidFinder = 40064;
+inline constexpr int kUpdatesPrimary = 40065;
+inline constexpr int kHomePrimary = 40066;
+inline constexpr int kUpdatesSecondary = 40080;
+inline constexpr int kUpdatesNorth = 40081;
+inline constexpr int kHomeSecondary = 40082;
+inline constexpr int kHomeNorth = 40083;
+inline constexpr int kMpegSearchPaste = 40099;
+inline constexpr int kNew = 40101;
+inline constexpr int kMultiPidPipe = 40103;
+inline constexpr int kMontery = 40104;
+inline constexpr int kAc3Decoder = 40105;
+}  // namespace cmd
+
+// One entry of a menu: a command, a separator, or a submenu of further entries.
+struct MenuEntry {
+  int command;                      // 0 for a separator or a submenu
+  const char* label;                // Italian, with '&' marking the mnemonic
+  const char* shortcut;             // key sequence text ("Ctrl+O"), or empty
+  std::span<const MenuEntry> submenu;
+};
+
+struct MenuPopup {
+  const char* title;
+  std::span<const MenuEntry> entries;
+};
+
+// The menu bar, popup by popup, in menu order.
+std::span<const MenuPopup> MainMenu();
+
+// The commands that need the SCSI interface; greyed when the receiver was not found on SCSI.
+std::span<const int> ScsiOnlyCommands();
+
+// One toolbar entry: a separator (command 0) or a button.
+struct ToolbarEntry {
+  int image;  // index into the toolbar's picture strip
+  int serialCommand;
+  int scsiCommand;
+  const char* serialTooltip;
+  const char* scsiTooltip;
+};
+
+std::span<const ToolbarEntry> Toolbar();
+
+// The tooltip of the accelerator-only grab command, which grabs over SCSI when it can.
+const char* GrabTooltip(bool scsiAvailable);
+
+}  // namespace pelorus

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "common/editor_state.h"
+#include "common/ui.h"
+
+namespace pelorus {
+
+// Records of a settings file's bytes (receiver order, 64 bytes each, a trailing partial record
+// ignored), in host order with the PIDs and polarity masked. Untagged records are dropped.
+std::vector<ChannelRecord> DecodeSettingsBytes(std::span<const uint8_t> bytes);
+
+// The image in the receiver's order, as a settings file holds it.
+std::vector<uint8_t> EncodeSettingsBytes(const std::vector<ChannelRecord>& records);
+
+// Returns a block holding `block`'s records followed by a copy of `record`.
+void AppendRecord(const ChannelRecord& record, std::vector<ChannelRecord>& block);
+
+// The Open command. With `commandLineFile` set it opens that file without asking. True when a
+// file was loaded.
+bool OpenSettingsFile(EditorState& state, Ui& ui);
+
+// Save (saveAs false) and Save As. Returns true when the file was written.
+bool SaveSettingsFile(EditorState& state, Ui& ui, bool saveAs);
+
+// The New command: offers to save a modified list, then empties the editor.
+void NewSettings(EditorState& state, Ui& ui);
+
+// Asks whether to save a modified list before it is discarded. True: go on.
+bool OfferToSaveChanges(EditorState& state, Ui& ui);
+
+// "%s - %s" with the file name and the program's title.
+std::string FileWindowTitle(const std::string& fileName);
+
+}  // namespace pelorus

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli_ui.h"
+
+namespace pelorus {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct CliContext {
+  CliUi& ui;
+  std::FILE* out;
+  std::FILE* err;
+};
+
+// One subcommand: its words after the name, already stripped of the global flags.
+struct CliCommand {
+  const char* name;
+  const char* usage;  // shown by --help and on a usage error
+  int (*run)(const std::vector<std::string>& args, CliContext& context);
+};
+
+std::span<const CliCommand> CliCommands();
+
+// Runs one command line; tests call it in-process with their own streams.
+int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err,
+           std::FILE* in = stdin);
+
+// Prints "usage: pelorus-cli <usage>" and returns kExitUsage.
+int UsageError(CliContext& context, const char* usage);
+
+// The commands of each area.
+int RunListCommand(const std::vector<std::string>& args, CliContext& context);
+int RunConvertCommand(const std::vector<std::string>& args, CliContext& context);
+
+}  // namespace pelorus

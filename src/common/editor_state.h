@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/options.h"
+#include "receiver/channel_record.h"
+
+namespace pelorus {
+
+using SettingsImage = std::optional<std::vector<ChannelRecord>>;
+
+// What the find commands remember between searches.
+struct SearchState {
+  std::string text;
+  int findPosition = 0;
+};
+
+// The data the main program owns. Commands get it by reference; there are no hidden globals.
+struct EditorState {
+  // No value: no settings loaded. An empty vector: settings loaded with no records.
+  SettingsImage settingsImage;
+  ChannelRecord editRecord{};
+  bool settingsModified = false;
+  std::string currentFileName;
+  std::string commandLineFile;
+  SearchState search;
+  Options options;
+
+  bool HasSettings() const { return settingsImage.has_value(); }
+  int ChannelCount() const {
+    return settingsImage ? static_cast<int>(settingsImage->size()) : 0;
+  }
+};
+
+}  // namespace pelorus

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "channels/channel_name.h"
+#include "receiver/channel_record.h"
+
+namespace pelorus::testing {
+
+// A tagged television channel in host order, with the fields a test usually cares about.
+inline ChannelRecord MakeChannel(const std::string& name, uint16_t frequency,
+                                 uint16_t symbolRate = 27500) {
+  ChannelRecord record{};
+  record.tag = kChannelTag;
+  record.frequency = frequency;
+  record.symbolRate = symbolRate;
+  record.videoPid = 0x0200;
+  record.audioPid = 0x0280;
+  record.pcrPid = 0x0200;
+  record.pmtPid = 0x0100;
+  record.textPid = kNoPid;
+  EncodeChannelName(record, name);
+  return record;
+}
+
+// The 64 bytes a settings file holds for a host-order record.
+inline std::vector<uint8_t> FileBytes(const std::vector<ChannelRecord>& records) {
+  std::vector<uint8_t> bytes;
+  for (ChannelRecord record : records) {
+    SwapRecordByteOrder(record);
+    const auto* raw = reinterpret_cast<const uint8_t*>(&record);
+    bytes.insert(bytes.end(), raw, raw + sizeof record);
+  }
+  return bytes;
+}
+
+}  // namespace pelorus::testing

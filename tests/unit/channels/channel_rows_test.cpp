@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "channels/channel_rows.h"
+#include "support/records.h"
+
+namespace pelorus {
+namespace {
+
+using testing::MakeChannel;
+
+TEST(ChannelRows, CellTextsOfATelevisionChannel) {
+  ChannelRecord record = MakeChannel("RAI 1", 11766, 27500);
+  record.fecCode = 3;
+  record.acqBandwidth = 36;
+  record.polarity = 1;
+  record.modeFlags = 0x13;  // NTSC and 12 V
+  record.lnbSelect = 0x0E;  // port 2 (shown as 3) with inversion bits set
+  const ChannelRow row = BuildChannelRow(record, 4, PidMode::kHexadecimal);
+  const std::array<std::string, 12> expected = {"5",    "RAI 1", "11766", "27500", "2/3", "36",
+                                                "V",    "0200",  "0280",  "NTSC",  "12v", "3"};
+  EXPECT_EQ(row.cells, expected);
+  EXPECT_EQ(row.icon, RowIcon::kTelevision);
+  EXPECT_FALSE(row.marker);
+}
+
+TEST(ChannelRows, FecNamesAndUnnamedCodes) {
+  EXPECT_EQ(FecText(0), "Auto");
+  EXPECT_EQ(FecText(1), "1/1");
+  EXPECT_EQ(FecText(2), "1/2");
+  EXPECT_EQ(FecText(4), "3/4");
+  EXPECT_EQ(FecText(6), "5/6");
+  EXPECT_EQ(FecText(7), "7/8");
+  EXPECT_EQ(FecText(5), "?5");
+  EXPECT_EQ(FecText(9), "?9");
+  EXPECT_EQ(FecText(200), "?200");
+}
+
+TEST(ChannelRows, VideoModeTwelveVoltAndDiseqcBits) {
+  ChannelRecord record = MakeChannel("X", 12000);
+  record.modeFlags = 0x01;
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[9], "PAL");
+  record.modeFlags = 0x03;
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[9], "NTSC");
+  record.modeFlags = 0xEC;  // audio and unnamed bits only
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[9], "PAL");
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[10], "0v");
+  record.lnbSelect = 0x0F;
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[11], "4");
+  record.polarity = 0;
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[6], "H");
+}
+
+TEST(ChannelRows, PidModes) {
+  ChannelRecord record = MakeChannel("X", 12000);
+  record.videoPid = 0x0200;
+  record.audioPid = 0x1FFF;
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[7], "0200");
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kDecimal).cells[7], "512");
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[8], "1FFF");
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kDecimal).cells[8], "8191");
+  record.videoPid = 0xFFFF;  // not masked: shown as the unsigned 16-bit number
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kHexadecimal).cells[7], "FFFF");
+  EXPECT_EQ(BuildChannelRow(record, 0, PidMode::kDecimal).cells[7], "65535");
+
+  EXPECT_STREQ(PidFormatsFor(PidMode::kHexadecimal).display, "%04X");
+  EXPECT_STREQ(PidFormatsFor(PidMode::kHexadecimal).input, "%X");
+  EXPECT_STREQ(PidFormatsFor(PidMode::kHexadecimal).prefixed, "0x%04X");
+  EXPECT_STREQ(PidFormatsFor(PidMode::kDecimal).display, "%d");
+  EXPECT_STREQ(PidFormatsFor(PidMode::kDecimal).input, "%d");
+  EXPECT_STREQ(PidFormatsFor(PidMode::kDecimal).prefixed, "%d");
+  EXPECT_EQ(PidModeFromOption(0), PidMode::kHexadecimal);
+  EXPECT_EQ(PidModeFromOption(7), PidMode::kDecimal);
+}
+
+TEST(ChannelRows, IconsAndMarkerRows) {
+  ChannelRecord record = MakeChannel("Astra 19.2E", 0);
+  record.videoPid = 0x0100;
+  ChannelRow row = BuildChannelRow(record, 0, PidMode::kHexadecimal);
+  EXPECT_EQ(row.icon, RowIcon::kMarker);
+  EXPECT_TRUE(row.marker);
+  EXPECT_EQ(row.cells[0], "1");
+  EXPECT_EQ(row.cells[1], "Astra 19.2E");
+  for (size_t c = 2; c < row.cells.size(); ++c) EXPECT_TRUE(row.cells[c].empty());
+
+  record.frequency = 11000;
+  record.videoPid = kNoPid;
+  record.audioPid = 0x0101;
+  EXPECT_EQ(ChooseRowIcon(record), RowIcon::kRadio);
+  record.audioPid = kNoPid;
+  EXPECT_EQ(ChooseRowIcon(record), RowIcon::kData);
+  record.videoPid = 0x0200;
+  EXPECT_EQ(ChooseRowIcon(record), RowIcon::kTelevision);
+}
+
+TEST(ChannelRows, ColumnsHeadersAlignmentsAndWidths) {
+  const char* headers[] = {"No.", "Channel", "Frequency", "SR",    "FEC", "BW",
+                           "Pol", "VPID",    "APID",      "Video", "12v", "DiSEqC"};
+  const int widths[] = {48, 110, 65, 50, 35, 32, 32, 45, 45, 42, 36, 52};
+  for (int c = 0; c < kChannelColumnCount; ++c) {
+    EXPECT_STREQ(kChannelColumns[c].header, headers[c]);
+    EXPECT_EQ(kChannelColumns[c].width, widths[c]);
+  }
+  EXPECT_EQ(kChannelColumns[6].alignment, CellAlignment::kCenter);
+  EXPECT_EQ(kChannelColumns[11].alignment, CellAlignment::kCenter);
+  EXPECT_EQ(kChannelColumns[1].alignment, CellAlignment::kLeft);
+  EXPECT_EQ(kChannelColumns[0].alignment, CellAlignment::kRight);
+}
+
+}  // namespace
+}  // namespace pelorus
