@@ -4,36 +4,21 @@
 #include <cstring>
 #include <optional>
 
-#ifdef PELORUS_HAVE_LZW_CLI
-#include "lzw_cli.h"
-#endif
+#include <algorithm>
 
 namespace pelorus {
 namespace {
 
-#ifdef PELORUS_HAVE_LZW_CLI
-int RunLzwEncode(const std::vector<std::string>& args, CliContext&) {
-  std::vector<std::string> words = {"lzw-encode"};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  return RunLzwEncodeCommand(static_cast<int>(argv.size()), argv.data());
+std::vector<CliCommand>& Registry() {
+  static std::vector<CliCommand> commands;
+  return commands;
 }
-#endif
-
-constexpr std::array kCommands = {
-    CliCommand{"list", "list FILE.dvb [--decimal]", RunListCommand},
-    CliCommand{"convert", "convert IN.dvb OUT.dvb", RunConvertCommand},
-#ifdef PELORUS_HAVE_LZW_CLI
-    CliCommand{"lzw-encode", "lzw-encode OUT IN MAXLEN OFFSET", RunLzwEncode},
-#endif
-};
 
 void PrintHelp(std::FILE* out) {
   std::fprintf(out,
                "usage: pelorus-cli COMMAND [ARGS...] [--yes|--no]\n\n"
                "Commands:\n");
-  for (const CliCommand& command : kCommands) std::fprintf(out, "  %s\n", command.usage);
+  for (const CliCommand& command : CliCommands()) std::fprintf(out, "  %s\n", command.usage);
   std::fprintf(out,
                "\nExit status: 0 done, 1 the command failed (its message was printed), "
                "2 usage.\n");
@@ -41,7 +26,15 @@ void PrintHelp(std::FILE* out) {
 
 }  // namespace
 
-std::span<const CliCommand> CliCommands() { return kCommands; }
+std::span<const CliCommand> CliCommands() { return Registry(); }
+
+CliCommandRegistrar::CliCommandRegistrar(const CliCommand& command) {
+  auto& commands = Registry();
+  const auto place = std::upper_bound(
+      commands.begin(), commands.end(), command,
+      [](const CliCommand& a, const CliCommand& b) { return std::strcmp(a.name, b.name) < 0; });
+  commands.insert(place, command);
+}
 
 int UsageError(CliContext& context, const char* usage) {
   std::fprintf(context.err, "usage: pelorus-cli %s\n", usage);
@@ -69,7 +62,7 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   CliUi ui(err, in);
   ui.SetFixedAnswer(fixedAnswer);
   CliContext context{ui, out, err};
-  for (const CliCommand& command : kCommands) {
+  for (const CliCommand& command : CliCommands()) {
     if (words[0] == command.name) {
       const std::vector<std::string> args(words.begin() + 1, words.end());
       return command.run(args, context);

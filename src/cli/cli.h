@@ -26,7 +26,13 @@ struct CliCommand {
   int (*run)(const std::vector<std::string>& args, CliContext& context);
 };
 
+// Every command registers itself from its own file with a static CliCommandRegistrar, so an
+// area adds commands without touching a shared table. Sorted by name.
 std::span<const CliCommand> CliCommands();
+
+struct CliCommandRegistrar {
+  explicit CliCommandRegistrar(const CliCommand& command);
+};
 
 // Runs one command line; tests call it in-process with their own streams.
 int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err,
@@ -34,9 +40,5 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
 
 // Prints "usage: pelorus-cli <usage>" and returns kExitUsage.
 int UsageError(CliContext& context, const char* usage);
-
-// The commands of each area.
-int RunListCommand(const std::vector<std::string>& args, CliContext& context);
-int RunConvertCommand(const std::vector<std::string>& args, CliContext& context);
 
 }  // namespace pelorus

@@ -16,7 +16,7 @@ bool LoadFile(EditorState& state, CliContext& context, const std::string& path) 
 
 }  // namespace
 
-int RunListCommand(const std::vector<std::string>& args, CliContext& context) {
+static int RunListCommand(const std::vector<std::string>& args, CliContext& context) {
   static constexpr char kUsage[] = "list FILE.dvb [--decimal]";
   std::string file;
   PidMode mode = PidMode::kHexadecimal;
@@ -49,7 +49,7 @@ int RunListCommand(const std::vector<std::string>& args, CliContext& context) {
   return kExitDone;
 }
 
-int RunConvertCommand(const std::vector<std::string>& args, CliContext& context) {
+static int RunConvertCommand(const std::vector<std::string>& args, CliContext& context) {
   if (args.size() != 2 || args[0].starts_with("--") || args[1].starts_with("--")) {
     return UsageError(context, "convert IN.dvb OUT.dvb");
   }
@@ -58,5 +58,8 @@ int RunConvertCommand(const std::vector<std::string>& args, CliContext& context)
   state.currentFileName = args[1];
   return SaveSettingsFile(state, context.ui, false) ? kExitDone : kExitFailed;
 }
+
+const CliCommandRegistrar kList({"list", "list FILE.dvb [--decimal]", RunListCommand});
+const CliCommandRegistrar kConvert({"convert", "convert IN.dvb OUT.dvb", RunConvertCommand});
 
 }  // namespace pelorus

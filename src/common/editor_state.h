@@ -17,6 +17,14 @@ struct SearchState {
   int findPosition = 0;
 };
 
+// Where the receiver is, when the command line or the environment says so: `--port PATH` /
+// PELORUS_SERIAL for the serial device, `--scsi sim:PATH` / PELORUS_SCSI for the SCSI transport.
+// Empty: the options' port, and the scan of the SCSI devices.
+struct LinkOverrides {
+  std::string serialPort;
+  std::string scsi;
+};
+
 // The data the main program owns. Commands get it by reference; there are no hidden globals.
 struct EditorState {
   // No value: no settings loaded. An empty vector: settings loaded with no records.
@@ -27,6 +35,7 @@ struct EditorState {
   std::string commandLineFile;
   SearchState search;
   Options options;
+  LinkOverrides links;
 
   bool HasSettings() const { return settingsImage.has_value(); }
   int ChannelCount() const {

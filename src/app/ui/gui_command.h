@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "common/editor_state.h"
+#include "common/ui.h"
+
+class QWidget;
+
+namespace pelorus {
+
+// What a menu command gets from the main window when it runs.
+struct GuiContext {
+  EditorState& state;
+  Ui& ui;
+  QWidget* window;  // the owner of any dialog the command opens
+  bool scsiAvailable;
+  // The list's selection as sorted row indices (row i shows record i).
+  std::function<std::vector<int>()> selectedRows;
+  // Selects the given rows and puts the focus on `focusRow` (-1: none).
+  std::function<void(const std::vector<int>& rows, int focusRow)> selectRows;
+  // Sets the PID formats again from the options and rebuilds every row.
+  std::function<void()> refillWithNewPidMode;
+};
+
+using GuiCommandHandler = void (*)(GuiContext& context);
+
+// Each feature registers the menu commands it builds, from its own ui/ file:
+//   const GuiCommandRegistrar kRead(cmd::kSerialRead, RunSerialRead);
+// The main window enables exactly the commands that have a handler; the rest stay in the menus,
+// greyed, until their feature is built.
+struct GuiCommandRegistrar {
+  GuiCommandRegistrar(int command, GuiCommandHandler handler);
+};
+
+// The handler of a command, or null.
+GuiCommandHandler FindGuiCommand(int command);
+
+}  // namespace pelorus

@@ -1,0 +1,133 @@
+// pelorus-receiver-sim: a stand-in for the receiver, for development and tests. Each side of
+// it (serial, SCSI) lives in its own files; main only reads the options, loads the channel
+// table and starts the sides that were asked for.
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim_state.h"
+
+#if __has_include("serial_side.h")
+#include "serial_side.h"
+#define SIM_HAS_SERIAL 1
+#endif
+#if __has_include("scsi_side.h")
+#include "scsi_side.h"
+#define SIM_HAS_SCSI 1
+#endif
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+void OnSignal(int) { stopRequested = 1; }
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
+               "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
+               "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n");
+  return 2;
+}
+
+bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string number;
+    if (arg == "--serial-link") {
+      if (!value(options.serialLink)) return false;
+    } else if (arg == "--scsi-socket") {
+      if (!value(options.scsiSocket)) return false;
+    } else if (arg == "--channels") {
+      if (!value(options.channels)) return false;
+    } else if (arg == "--fault") {
+      if (!value(options.fault)) return false;
+    } else if (arg == "--log") {
+      if (!value(options.log)) return false;
+    } else if (arg == "--dump-flash") {
+      if (!value(options.dumpFlash)) return false;
+    } else if (arg == "--inquiry") {
+      if (!value(options.inquiry)) return false;
+    } else if (arg == "--scsi-id") {
+      if (!value(number)) return false;
+      options.scsiId = std::atoi(number.c_str());
+    } else if (arg == "--throttle") {
+      options.throttle = true;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  sim::SimState state;
+  if (!ParseOptions(argc, argv, state.options)) return Usage();
+
+  if (!state.options.channels.empty()) {
+    std::ifstream in(state.options.channels, std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "pelorus-receiver-sim: cannot read %s\n",
+                   state.options.channels.c_str());
+      return 1;
+    }
+    state.channelTable.assign(std::istreambuf_iterator<char>(in), {});
+    state.channelTable.resize(state.channelTable.size() / 64 * 64);
+  }
+
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  std::vector<std::jthread> sides;
+  bool started = false;
+#ifdef SIM_HAS_SERIAL
+  if (!state.options.serialLink.empty()) {
+    if (!sim::StartSerialSide(state, sides)) return 1;
+    started = true;
+  }
+#endif
+#ifdef SIM_HAS_SCSI
+  if (!state.options.scsiSocket.empty()) {
+    if (!sim::StartScsiSide(state, sides)) return 1;
+    started = true;
+  }
+#endif
+  if (!started) {
+    std::fprintf(stderr, "pelorus-receiver-sim: no side to run (this build has %s)\n",
+#if defined(SIM_HAS_SERIAL) && defined(SIM_HAS_SCSI)
+                 "serial and SCSI"
+#elif defined(SIM_HAS_SERIAL)
+                 "serial only"
+#elif defined(SIM_HAS_SCSI)
+                 "SCSI only"
+#else
+                 "no sides yet"
+#endif
+    );
+    return 2;
+  }
+
+  while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  for (std::jthread& side : sides) side.request_stop();
+  sides.clear();  // joins
+
+  if (!state.options.dumpFlash.empty()) {
+    std::lock_guard lock(state.mutex);
+    std::ofstream out(state.options.dumpFlash, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(state.flash.data()),
+              static_cast<std::streamsize>(state.flash.size()));
+  }
+  return 0;
+}
