@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,8 @@
 #include "receiver/channel_record.h"
 
 namespace pelorus {
+
+class ScsiTransport;
 
 using SettingsImage = std::optional<std::vector<ChannelRecord>>;
 
@@ -36,6 +39,9 @@ struct EditorState {
   SearchState search;
   Options options;
   LinkOverrides links;
+  // The transport to the receiver on SCSI: non-null exactly when the scan found the receiver,
+  // which is what "SCSI is available" means everywhere.
+  std::shared_ptr<ScsiTransport> aspiModule;
 
   bool HasSettings() const { return settingsImage.has_value(); }
   int ChannelCount() const {

@@ -21,4 +21,15 @@ GuiCommandHandler FindGuiCommand(int command) {
   return found == Registry().end() ? nullptr : found->second;
 }
 
+namespace {
+ScsiScanHook& ScanHook() {
+  static ScsiScanHook hook = nullptr;
+  return hook;
+}
+}  // namespace
+
+ScsiScanRegistrar::ScsiScanRegistrar(ScsiScanHook hook) { ScanHook() = hook; }
+
+ScsiScanHook FindScsiScan() { return ScanHook(); }
+
 }  // namespace pelorus

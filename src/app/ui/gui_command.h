@@ -37,4 +37,13 @@ struct GuiCommandRegistrar {
 // The handler of a command, or null.
 GuiCommandHandler FindGuiCommand(int command);
 
+// The SCSI link registers the scan the main window runs while it is created (after the options
+// are read, before the toolbar is built): it sets `state.aspiModule` when it finds the receiver
+// and shows its status text. Without a registered scan SCSI is unavailable.
+using ScsiScanHook = void (*)(EditorState& state, Ui& ui);
+struct ScsiScanRegistrar {
+  explicit ScsiScanRegistrar(ScsiScanHook hook);
+};
+ScsiScanHook FindScsiScan();
+
 }  // namespace pelorus
