@@ -105,16 +105,16 @@ constexpr std::array kHelpMenu = {
 };
 
 constexpr std::array kMenuBar = {
-    MenuPopup{"&File", kFileMenu},      MenuPopup{"&Modifica", kEditMenu},
-    MenuPopup{"&Cerca", kSearchMenu},   MenuPopup{"&Seriali", kSerialMenu},
-    MenuPopup{"SCS&I", kScsiMenu},      MenuPopup{"&Utilità", kToolsMenu},
+    MenuPopup{"&File", kFileMenu},    MenuPopup{"&Modifica", kEditMenu},
+    MenuPopup{"&Cerca", kSearchMenu}, MenuPopup{"&Seriali", kSerialMenu},
+    MenuPopup{"SCS&I", kScsiMenu},    MenuPopup{"&Utilità", kToolsMenu},
     MenuPopup{"&Aiuto", kHelpMenu},
 };
 
 constexpr std::array kScsiOnly = {
-    cmd::kScsiWrite,        cmd::kScsiRead,        cmd::kScsiFirmware,   cmd::kScsiSpeedTest,
-    cmd::kScsiReadMemory,   cmd::kScsiGrab,        cmd::kScsiWriteStreams, cmd::kScsiReadStreams,
-    cmd::kMultiPidRecord,   cmd::kServiceInfo,     cmd::kEitBrowser,     cmd::kPidFinder,
+    cmd::kScsiWrite,      cmd::kScsiRead,    cmd::kScsiFirmware,     cmd::kScsiSpeedTest,
+    cmd::kScsiReadMemory, cmd::kScsiGrab,    cmd::kScsiWriteStreams, cmd::kScsiReadStreams,
+    cmd::kMultiPidRecord, cmd::kServiceInfo, cmd::kEitBrowser,       cmd::kPidFinder,
 };
 
 constexpr ToolbarEntry Separator() { return ToolbarEntry{0, 0, 0, "", ""}; }
@@ -153,6 +153,19 @@ constexpr std::array kToolbar = {
 std::span<const MenuPopup> MainMenu() { return kMenuBar; }
 std::span<const int> ScsiOnlyCommands() { return kScsiOnly; }
 std::span<const ToolbarEntry> Toolbar() { return kToolbar; }
+
+bool ClearsStatusAfter(int command) {
+  static constexpr std::array kClearing = {
+      cmd::kSerialWrite,     cmd::kSerialRead,  cmd::kSerialFirmware,  cmd::kSerialGrab,
+      cmd::kScsiWrite,       cmd::kScsiRead,    cmd::kScsiFirmware,    cmd::kScsiSpeedTest,
+      cmd::kScsiReadMemory,  cmd::kScsiGrab,    cmd::kScsiReadStreams, cmd::kScsiWriteStreams,
+      cmd::kStreamFileCheck, cmd::kTuneChannel,
+  };
+  for (const int clearing : kClearing) {
+    if (clearing == command) return true;
+  }
+  return false;
+}
 
 const char* GrabTooltip(bool scsiAvailable) {
   return scsiAvailable ? "SCSI frame grabber" : "Serial frame grabber";

@@ -63,13 +63,19 @@ inline constexpr int kNew = 40101;
 inline constexpr int kMultiPidPipe = 40103;
 inline constexpr int kMontery = 40104;
 inline constexpr int kAc3Decoder = 40105;
+
+// Not a menu command: double-click or Enter on the list, which edits the first selected row.
+inline constexpr int kEditSelectedChannel = 1;
 }  // namespace cmd
+
+// The commands after which the status line is cleared.
+bool ClearsStatusAfter(int command);
 
 // One entry of a menu: a command, a separator, or a submenu of further entries.
 struct MenuEntry {
-  int command;                      // 0 for a separator or a submenu
-  const char* label;                // Italian, with '&' marking the mnemonic
-  const char* shortcut;             // key sequence text ("Ctrl+O"), or empty
+  int command;           // 0 for a separator or a submenu
+  const char* label;     // Italian, with '&' marking the mnemonic
+  const char* shortcut;  // key sequence text ("Ctrl+O"), or empty
   std::span<const MenuEntry> submenu;
 };
 

@@ -44,14 +44,22 @@ std::string FormatPidForDisplay(uint16_t pid, PidMode mode) {
 
 std::string FecText(uint8_t fecCode) {
   switch (fecCode) {
-    case 0: return "Auto";
-    case 1: return "1/1";
-    case 2: return "1/2";
-    case 3: return "2/3";
-    case 4: return "3/4";
-    case 6: return "5/6";
-    case 7: return "7/8";
-    default: return Format("?%1d", fecCode);
+    case 0:
+      return "Auto";
+    case 1:
+      return "1/1";
+    case 2:
+      return "1/2";
+    case 3:
+      return "2/3";
+    case 4:
+      return "3/4";
+    case 6:
+      return "5/6";
+    case 7:
+      return "7/8";
+    default:
+      return Format("?%1d", fecCode);
   }
 }
 

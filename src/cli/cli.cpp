@@ -1,10 +1,9 @@
 #include "cli.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
-
-#include <algorithm>
 
 namespace pelorus {
 namespace {

@@ -11,9 +11,12 @@ bool IsTerminal(std::FILE* file) { return file != nullptr && ::isatty(::fileno(f
 
 Answer NoAnswer(Buttons buttons) {
   switch (buttons) {
-    case Buttons::kOk: return Answer::kOk;
-    case Buttons::kYesNo: return Answer::kNo;
-    default: return Answer::kCancel;
+    case Buttons::kOk:
+      return Answer::kOk;
+    case Buttons::kYesNo:
+      return Answer::kNo;
+    default:
+      return Answer::kCancel;
   }
 }
 

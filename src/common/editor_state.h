@@ -44,9 +44,7 @@ struct EditorState {
   std::shared_ptr<ScsiTransport> aspiModule;
 
   bool HasSettings() const { return settingsImage.has_value(); }
-  int ChannelCount() const {
-    return settingsImage ? static_cast<int>(settingsImage->size()) : 0;
-  }
+  int ChannelCount() const { return settingsImage ? static_cast<int>(settingsImage->size()) : 0; }
 };
 
 }  // namespace pelorus

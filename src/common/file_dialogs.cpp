@@ -5,8 +5,7 @@
 namespace pelorus {
 namespace {
 
-bool AskFile(bool (Ui::*show)(FileRequest&), Ui& ui, FileRequest& request,
-             std::string& folder) {
+bool AskFile(bool (Ui::*show)(FileRequest&), Ui& ui, FileRequest& request, std::string& folder) {
   request.initialDir = folder;
   if (!(ui.*show)(request)) return false;
   folder = FolderOf(request.path);

@@ -69,8 +69,8 @@ WriteResult WriteFileAtomically(const std::string& path, std::span<const uint8_t
   if (fd < 0) return WriteResult::kCannotCreate;
 
   struct stat existing {};
-  const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                            : NewFileMode();
+  const mode_t mode =
+      ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
   ::fchmod(fd, mode);
 
   const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;

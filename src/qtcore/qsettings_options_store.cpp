@@ -52,7 +52,8 @@ void QSettingsOptionsStore::WriteNumber(std::string_view name, uint32_t value) {
 }
 
 void QSettingsOptionsStore::WriteText(std::string_view name, std::string_view value) {
-  settings_->setValue(Key(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+  settings_->setValue(Key(name),
+                      QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 void QSettingsOptionsStore::Flush() { settings_->sync(); }

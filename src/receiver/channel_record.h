@@ -85,9 +85,9 @@ static_assert(offsetof(ChannelRecord, networkId) == 62);
 // restores the record. `scrambling` is left alone on purpose: the receiver's software reads it
 // in the order it was written, and the editor shows it as a little-endian number.
 inline void SwapRecordByteOrder(ChannelRecord& record) {
-  for (uint16_t* field : {&record.serviceId, &record.pmtPid, &record.frequency,
-                          &record.symbolRate, &record.videoPid, &record.audioPid, &record.pcrPid,
-                          &record.pmc, &record.textPid, &record.tsId, &record.networkId}) {
+  for (uint16_t* field : {&record.serviceId, &record.pmtPid, &record.frequency, &record.symbolRate,
+                          &record.videoPid, &record.audioPid, &record.pcrPid, &record.pmc,
+                          &record.textPid, &record.tsId, &record.networkId}) {
     *field = static_cast<uint16_t>((*field >> 8) | (*field << 8));
   }
 }

@@ -10,12 +10,12 @@ namespace sim {
 
 // How the simulator was started.
 struct SimOptions {
-  std::string serialLink;  // --serial-link PATH: a symlink to the pseudo-terminal's device
-  std::string scsiSocket;  // --scsi-socket PATH: the Unix socket of the SCSI side
-  std::string channels;    // --channels FILE.dvb: the channel table it starts with
-  std::string fault;       // --fault NAME: the one misbehaviour to inject
-  std::string log;         // --log FILE: what it received, for the tests
-  std::string dumpFlash;   // --dump-flash FILE: the flashed image, written on exit
+  std::string serialLink;           // --serial-link PATH: a symlink to the pseudo-terminal's device
+  std::string scsiSocket;           // --scsi-socket PATH: the Unix socket of the SCSI side
+  std::string channels;             // --channels FILE.dvb: the channel table it starts with
+  std::string fault;                // --fault NAME: the one misbehaviour to inject
+  std::string log;                  // --log FILE: what it received, for the tests
+  std::string dumpFlash;            // --dump-flash FILE: the flashed image, written on exit
   std::string inquiry = "tessera";  // --inquiry tessera|vanta|other
   int scsiId = 3;                   // --scsi-id N
   bool throttle = false;            // --throttle: pace serial output to the line speed

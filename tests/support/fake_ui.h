@@ -56,19 +56,28 @@ class FakeUi : public Ui {
 
   static std::string IconName(Icon icon) {
     switch (icon) {
-      case Icon::kStop: return "stop";
-      case Icon::kWarning: return "warning";
-      case Icon::kInformation: return "information";
-      case Icon::kQuestion: return "question";
-      default: return "none";
+      case Icon::kStop:
+        return "stop";
+      case Icon::kWarning:
+        return "warning";
+      case Icon::kInformation:
+        return "information";
+      case Icon::kQuestion:
+        return "question";
+      default:
+        return "none";
     }
   }
   static std::string ButtonsName(Buttons buttons) {
     switch (buttons) {
-      case Buttons::kOk: return "ok";
-      case Buttons::kOkCancel: return "ok/cancel";
-      case Buttons::kYesNo: return "yes/no";
-      default: return "yes/no/cancel";
+      case Buttons::kOk:
+        return "ok";
+      case Buttons::kOkCancel:
+        return "ok/cancel";
+      case Buttons::kYesNo:
+        return "yes/no";
+      default:
+        return "yes/no/cancel";
     }
   }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/options_store.h"
 #include "common/editor_state.h"
 #include "common/ui.h"
 
@@ -14,7 +15,8 @@ namespace pelorus {
 struct GuiContext {
   EditorState& state;
   Ui& ui;
-  QWidget* window;  // the owner of any dialog the command opens
+  OptionsStore& optionsStore;  // where the options are saved
+  QWidget* window;             // the owner of any dialog the command opens
   bool scsiAvailable;
   // The list's selection as sorted row indices (row i shows record i).
   std::function<std::vector<int>()> selectedRows;

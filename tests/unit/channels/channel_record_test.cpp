@@ -18,8 +18,7 @@ TEST(ChannelRecord, SwapExchangesElevenFieldsAndLeavesScrambling) {
   const size_t swapped[] = {4, 6, 8, 10, 16, 18, 20, 24, 28, 30, 62};
   for (size_t offset = 0; offset < sizeof record; ++offset) {
     const bool isSwappedField =
-        std::find(std::begin(swapped), std::end(swapped), offset & ~size_t{1}) !=
-        std::end(swapped);
+        std::find(std::begin(swapped), std::end(swapped), offset & ~size_t{1}) != std::end(swapped);
     const size_t expected = isSwappedField ? (offset ^ 1) : offset;
     EXPECT_EQ(raw[offset], expected) << "offset " << offset;
   }

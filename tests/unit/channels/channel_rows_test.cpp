@@ -1,6 +1,7 @@
+#include "channels/channel_rows.h"
+
 #include <gtest/gtest.h>
 
-#include "channels/channel_rows.h"
 #include "support/records.h"
 
 namespace pelorus {
@@ -16,8 +17,8 @@ TEST(ChannelRows, CellTextsOfATelevisionChannel) {
   record.modeFlags = 0x13;  // NTSC and 12 V
   record.lnbSelect = 0x0E;  // port 2 (shown as 3) with inversion bits set
   const ChannelRow row = BuildChannelRow(record, 4, PidMode::kHexadecimal);
-  const std::array<std::string, 12> expected = {"5",    "RAI 1", "11766", "27500", "2/3", "36",
-                                                "V",    "0200",  "0280",  "NTSC",  "12v", "3"};
+  const std::array<std::string, 12> expected = {"5", "RAI 1", "11766", "27500", "2/3", "36",
+                                                "V", "0200",  "0280",  "NTSC",  "12v", "3"};
   EXPECT_EQ(row.cells, expected);
   EXPECT_EQ(row.icon, RowIcon::kTelevision);
   EXPECT_FALSE(row.marker);

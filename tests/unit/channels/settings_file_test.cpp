@@ -53,10 +53,10 @@ TEST_F(SettingsFileTest, OpenWithLoadedImageAsksOnlyToDiscardAndKeepsModifiedFla
   ui.answers = {Answer::kYes};
   ui.openPaths = {path};
   ASSERT_TRUE(OpenSettingsFile(state, ui));
-  EXPECT_EQ(ui.calls, (Calls{"ask yes/no question: Settings already loaded. OK to discard?",
-                             "refill", "status: ", std::string("title: ") + kTitle,
-                             "open dialog: Open Settings", "busy", "refill",
-                             "title: " + path + " - " + kTitle, "idle"}));
+  EXPECT_EQ(ui.calls,
+            (Calls{"ask yes/no question: Settings already loaded. OK to discard?", "refill",
+                   "status: ", std::string("title: ") + kTitle, "open dialog: Open Settings",
+                   "busy", "refill", "title: " + path + " - " + kTitle, "idle"}));
   EXPECT_TRUE(state.settingsModified);
   EXPECT_EQ(state.ChannelCount(), 1);
   ASSERT_EQ(ui.fileRequests.size(), 1u);
@@ -83,7 +83,8 @@ TEST_F(SettingsFileTest, DeclinedDiscardChangesNothingAndCancelledDialogLeavesNo
 TEST_F(SettingsFileTest, MissingFileIsReported) {
   state.commandLineFile = dir.File("missing.dvb");
   EXPECT_FALSE(OpenSettingsFile(state, ui));
-  EXPECT_EQ(ui.calls, (Calls{"message information: Unable to open file " + dir.File("missing.dvb")}));
+  EXPECT_EQ(ui.calls,
+            (Calls{"message information: Unable to open file " + dir.File("missing.dvb")}));
   EXPECT_FALSE(state.HasSettings());
 }
 

@@ -1,0 +1,64 @@
+// Pelorus: start-up. Reads the program's own switches, builds the main window and posts the
+// one command its command line asks for.
+#include <QApplication>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/ui/main_window.h"
+#include "qsettings_options_store.h"
+
+namespace {
+
+// Takes `--port PATH`, `--scsi SPEC` and `--options FILE.ini` out of the arguments; what is left
+// is the command line proper.
+std::vector<std::string> TakeSwitches(int argc, char** argv, pelorus::LinkOverrides& links,
+                                      std::string& optionsFile) {
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if ((arg == "--port" || arg == "--scsi" || arg == "--options") && i + 1 < argc) {
+      std::string& target = arg == "--port"   ? links.serialPort
+                            : arg == "--scsi" ? links.scsi
+                                              : optionsFile;
+      target = argv[++i];
+    } else {
+      rest.push_back(arg);
+    }
+  }
+  return rest;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QStringLiteral("Haldane"));
+  QApplication::setApplicationName(QStringLiteral("Pelorus"));
+
+  pelorus::EditorState state;
+  if (const char* port = std::getenv("PELORUS_SERIAL")) state.links.serialPort = port;
+  if (const char* scsi = std::getenv("PELORUS_SCSI")) state.links.scsi = scsi;
+  std::string optionsFile;
+  const std::vector<std::string> rest = TakeSwitches(argc, argv, state.links, optionsFile);
+
+  std::unique_ptr<pelorus::QSettingsOptionsStore> store =
+      optionsFile.empty()
+          ? std::make_unique<pelorus::QSettingsOptionsStore>()
+          : std::make_unique<pelorus::QSettingsOptionsStore>(QString::fromStdString(optionsFile));
+
+  pelorus::MainWindow window(state, *store);
+  window.show();
+  window.Start();
+
+  const pelorus::StartupCommand startup = pelorus::ParseCommandLine(pelorus::JoinArguments(rest));
+  state.commandLineFile = startup.commandLineFile;
+  if (startup.command) {
+    const int command = *startup.command;
+    QTimer::singleShot(0, &window, [&window, command] { window.RunCommand(command); });
+  }
+  return app.exec();
+}

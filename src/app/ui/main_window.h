@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <vector>
+
+#include "app/options_store.h"
+#include "channels/pid_format.h"
+#include "common/editor_state.h"
+#include "common/ui.h"
+
+class QLabel;
+class QProgressBar;
+class QTableView;
+class QToolBar;
+class QAction;
+class QMenu;
+
+namespace pelorus {
+
+class ChannelListModel;
+
+// The main window: the channel list, menus, toolbar and status line. It is the GUI's side of
+// the Ui seam; every command runs in the core and talks to the user through it.
+class MainWindow : public QMainWindow, public Ui {
+  Q_OBJECT
+
+ public:
+  MainWindow(EditorState& state, OptionsStore& optionsStore, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The creation steps after the window exists: options (with the first-run notice and the
+  // preferences), the SCSI scan, the menus' enabled state, the toolbar.
+  void Start();
+
+  // Runs a menu command as the menus, keys, toolbar and command line do.
+  void RunCommand(int command);
+
+  // Ui
+  void ShowMessage(std::string_view text, Icon icon) override;
+  Answer Ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) override;
+  bool ShowOpenDialog(FileRequest& request) override;
+  bool ShowSaveDialog(FileRequest& request) override;
+  void SetStatusText(std::string_view text) override;
+  void SetProgress(int percent, bool visible) override;
+  void BeginBusy() override;
+  void EndBusy() override;
+  void KeepAlive() override;
+  void Beep() override;
+  void SetWindowTitle(std::string_view title) override;
+  void RefillChannelList() override;
+
+  // For the front end's tests.
+  QTableView* channelList() const { return list_; }
+  ChannelListModel* channelModel() const { return model_; }
+  QAction* menuAction(int command) const;
+  QToolBar* toolBar() const { return toolBar_; }
+  QLabel* statusLabel() const { return statusText_; }
+  QProgressBar* progressBar() const { return progress_; }
+  bool scsiAvailable() const { return state_.aspiModule != nullptr; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildStatusLine();
+  void ShowStreamPopup();
+  bool IsCommandEnabled(int command) const;
+  std::vector<int> SelectedRows() const;
+  void SelectRows(const std::vector<int>& rows, int focusRow);
+  void RefillWithNewPidMode();
+
+  EditorState& state_;
+  OptionsStore& optionsStore_;
+  PidMode pidMode_ = PidMode::kHexadecimal;
+  QTableView* list_ = nullptr;
+  ChannelListModel* model_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  std::map<int, QAction*> menuActions_;
+  std::vector<QAction*> toolbarActions_;
+  int busyDepth_ = 0;
+  bool optionsSaved_ = false;
+};
+
+}  // namespace pelorus

@@ -1,0 +1,133 @@
+#include "preferences_dialog.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace pelorus {
+namespace {
+
+// Radio buttons of one group: exclusive, but a group may start with none checked.
+QRadioButton* Radio(const char* text, const char* name, QButtonGroup* group, QWidget* parent) {
+  auto* button = new QRadioButton(QString::fromUtf8(text), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  group->addButton(button);
+  return button;
+}
+
+}  // namespace
+
+PreferencesDialog::PreferencesDialog(const PreferencesChoice& choice, QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Preferences"));
+  auto* tabs = new QTabWidget(this);
+  tabs->addTab(BuildSerialPage(choice), QStringLiteral("Serial Settings"));
+  tabs->addTab(BuildGeneralPage(choice), QStringLiteral("General Settings"));
+  tabs->setCurrentIndex(0);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs);
+  layout->addWidget(buttons);
+}
+
+QWidget* PreferencesDialog::BuildSerialPage(const PreferencesChoice& choice) {
+  auto* page = new QWidget(this);
+  auto* portBox = new QGroupBox(QStringLiteral("Porte"), page);
+  auto* portGroup = new QButtonGroup(page);
+  auto* portLayout = new QGridLayout(portBox);
+  static constexpr const char* kPortLabels[] = {"COM&1", "COM&2", "COM&3", "COM&4",
+                                                "COM&5", "COM&6", "COM&7", "COM&8"};
+  for (int i = 0; i < 8; ++i) {
+    const std::string name = "port" + std::to_string(i + 1);
+    ports_[static_cast<size_t>(i)] = Radio(kPortLabels[i], name.c_str(), portGroup, portBox);
+    portLayout->addWidget(ports_[static_cast<size_t>(i)], i % 4, i / 4);
+    ports_[static_cast<size_t>(i)]->setChecked(choice.port == i + 1);
+  }
+  // Any other device: a USB adapter, a pseudo-terminal.
+  otherPort_ = Radio("Altro:", "portOther", portGroup, portBox);
+  devicePath_ = new QLineEdit(QString::fromStdString(choice.serialDevice), portBox);
+  devicePath_->setObjectName(QStringLiteral("devicePath"));
+  devicePath_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+  otherPort_->setChecked(!choice.serialDevice.empty());
+  devicePath_->setEnabled(otherPort_->isChecked());
+  connect(otherPort_, &QRadioButton::toggled, devicePath_, &QLineEdit::setEnabled);
+  portLayout->addWidget(otherPort_, 4, 0);
+  portLayout->addWidget(devicePath_, 4, 1);
+
+  auto* speedBox = new QGroupBox(QStringLiteral("Velocità"), page);
+  auto* speedGroup = new QButtonGroup(page);
+  auto* speedLayout = new QVBoxLayout(speedBox);
+  static constexpr const char* kSpeedLabels[] = {"9&600", "1&9200", "3&8400"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = "speed" + std::to_string(i + 1);
+    speeds_[static_cast<size_t>(i)] = Radio(kSpeedLabels[i], name.c_str(), speedGroup, speedBox);
+    speeds_[static_cast<size_t>(i)]->setChecked(choice.speed == i + 1);
+    speedLayout->addWidget(speeds_[static_cast<size_t>(i)]);
+  }
+
+  auto* layout = new QHBoxLayout(page);
+  layout->addWidget(portBox);
+  layout->addWidget(speedBox);
+  return page;
+}
+
+QWidget* PreferencesDialog::BuildGeneralPage(const PreferencesChoice& choice) {
+  auto* page = new QWidget(this);
+  auto pair = [&](const char* title, const char* first, const char* firstName, const char* second,
+                  const char* secondName, QRadioButton*& a, QRadioButton*& b) {
+    auto* box = new QGroupBox(QString::fromUtf8(title), page);
+    auto* group = new QButtonGroup(box);
+    auto* layout = new QVBoxLayout(box);
+    a = Radio(first, firstName, group, box);
+    b = Radio(second, secondName, group, box);
+    layout->addWidget(a);
+    layout->addWidget(b);
+    return box;
+  };
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(pair("Modo PID", "&Esadecimali", "hexadecimal", "&Decimali", "decimal",
+                         hexadecimal_, decimal_));
+  layout->addWidget(pair("Opzioni Firmware", "&Cancella Firmware", "eraseFirmware",
+                         "Cancella &Tutto", "eraseAll", eraseFirmware_, eraseAll_));
+  layout->addWidget(pair("Opzione Incolla", "&Prima", "pasteBefore", "&Dopo", "pasteAfter",
+                         pasteBefore_, pasteAfter_));
+  // Kept and written back, but nothing reads it: the buttons exist, hidden.
+  QWidget* scsiBox = pair("SCSI", "SCSI Abilitata", "scsiEnabled", "SCSI Disabilitata",
+                          "scsiDisabled", scsiEnabled_, scsiDisabled_);
+  scsiBox->hide();
+  layout->addWidget(scsiBox);
+
+  (choice.decimal ? decimal_ : hexadecimal_)->setChecked(true);
+  (choice.eraseAll ? eraseAll_ : eraseFirmware_)->setChecked(true);
+  (choice.scsiDisabled ? scsiDisabled_ : scsiEnabled_)->setChecked(true);
+  (choice.pasteBefore ? pasteBefore_ : pasteAfter_)->setChecked(true);
+  return page;
+}
+
+PreferencesChoice PreferencesDialog::Choice() const {
+  PreferencesChoice choice;
+  for (int i = 0; i < 8; ++i) {
+    if (ports_[static_cast<size_t>(i)]->isChecked()) choice.port = i + 1;
+  }
+  if (otherPort_->isChecked()) choice.serialDevice = devicePath_->text().trimmed().toStdString();
+  for (int i = 0; i < 3; ++i) {
+    if (speeds_[static_cast<size_t>(i)]->isChecked()) choice.speed = i + 1;
+  }
+  choice.hexadecimal = hexadecimal_->isChecked();
+  choice.decimal = decimal_->isChecked();
+  choice.eraseAll = eraseAll_->isChecked();
+  choice.scsiDisabled = scsiDisabled_->isChecked();
+  choice.pasteBefore = pasteBefore_->isChecked();
+  return choice;
+}
+
+}  // namespace pelorus
