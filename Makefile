@@ -43,6 +43,7 @@ bench: build
 fuzz-smoke: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPELORUS_FUZZ=ON -DPELORUS_GUI=OFF -DPELORUS_TESTS=OFF -DPELORUS_BENCH=OFF \
+	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
 	  -DPELORUS_SANITIZE=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@scripts/fuzz-smoke $(FUZZ_BUILD)/fuzz fuzz/corpus $(FUZZ_SECONDS)
