@@ -1,0 +1,199 @@
+#include "serial/serial_link.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "serial/messages.h"
+#include "serial/receive_ring.h"
+#include "serial/serial_timing.h"
+#include "support/fake_ui.h"
+#include "unit/serial/pty_pair.h"
+
+namespace pelorus {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::FakeUi;
+using testing::PtyPair;
+
+class SerialLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetSerialTickForTesting(20ms);
+    ASSERT_TRUE(link.Open(pty.slave, 38400));
+  }
+  void TearDown() override { SetSerialTickForTesting(250ms); }
+
+  PtyPair pty;
+  FakeUi ui;
+  SerialLink link{ui};
+};
+
+TEST(ReceiveRing, HoldsOneByteLessThanItsSizeAndWraps) {
+  ReceiveRing ring;
+  for (size_t i = 0; i < kReceiveRingSize - 1; ++i) ASSERT_TRUE(ring.Push(static_cast<uint8_t>(i)));
+  EXPECT_EQ(ring.Free(), 0u);
+  // Full: the next byte is refused and what the ring holds is untouched.
+  EXPECT_FALSE(ring.Push(0xEE));
+  std::vector<uint8_t> out(kReceiveRingSize);
+  ASSERT_EQ(ring.Pop(out), kReceiveRingSize - 1);
+  for (size_t i = 0; i < kReceiveRingSize - 1; ++i) ASSERT_EQ(out[i], static_cast<uint8_t>(i));
+  EXPECT_TRUE(ring.Empty());
+  // Now the positions sit near the end, so the next bytes wrap round.
+  for (uint8_t b : {1, 2, 3}) ring.Push(b);
+  uint8_t two[2];
+  ASSERT_EQ(ring.Pop(two), 2u);
+  EXPECT_EQ(two[0], 1);
+  EXPECT_EQ(two[1], 2);
+  EXPECT_EQ(ring.Size(), 1u);
+}
+
+TEST_F(SerialLinkTest, ReadTakesExactlyWhatWasAskedAndKeepsTheRest) {
+  pty.Send("abcdef");
+  uint8_t first[4];
+  ASSERT_EQ(link.Read(first), 4u);
+  EXPECT_EQ(std::string(first, first + 4), "abcd");
+  uint8_t rest[2];
+  ASSERT_EQ(link.Read(rest), 2u);
+  EXPECT_EQ(std::string(rest, rest + 2), "ef");
+}
+
+TEST_F(SerialLinkTest, EveryByteRestartsTheTimeOut) {
+  link.timeoutTicks = 8;  // 160 ms of silence at the test tick
+  std::thread slowSender([&] {
+    for (int i = 0; i < 5; ++i) {
+      std::this_thread::sleep_for(120ms);
+      pty.Send(std::string(1, static_cast<char>('0' + i)));
+    }
+  });
+  const auto start = Clock::now();
+  uint8_t bytes[5];
+  const size_t got = link.Read(bytes);
+  slowSender.join();
+  EXPECT_EQ(got, 5u);
+  EXPECT_GE(Clock::now() - start, 500ms);  // far beyond one time-out, yet no expiry
+  EXPECT_GT(ui.keepAliveCount, 0);         // the user interface ran while it waited
+}
+
+TEST_F(SerialLinkTest, SilenceEndsTheReadWithWhatArrived) {
+  link.timeoutTicks = 8;
+  pty.Send("xy");
+  const auto start = Clock::now();
+  uint8_t bytes[5];
+  EXPECT_EQ(link.Read(bytes), 2u);
+  const auto waited = Clock::now() - start;
+  EXPECT_GE(waited, 160ms);
+  EXPECT_LT(waited, 1000ms);
+}
+
+TEST_F(SerialLinkTest, ReadLineSplitsAtReturnsAndDropsLineFeeds) {
+  pty.Send("AB\r\nCD\rABCDEF\r\r");
+  char line[4];
+  ASSERT_EQ(link.ReadLine(line), 2u);
+  EXPECT_STREQ(line, "AB");
+  ASSERT_EQ(link.ReadLine(line), 2u);
+  EXPECT_STREQ(line, "CD");
+  // A longer line keeps capacity - 1 bytes; the rest of it is read and dropped.
+  ASSERT_EQ(link.ReadLine(line), 3u);
+  EXPECT_STREQ(line, "ABC");
+  EXPECT_EQ(link.ReadLine(line), 0u);  // an empty line
+  pty.Send("partial");
+  EXPECT_EQ(link.ReadLine(line), 0u);  // a time-out, even with part of a line stored
+}
+
+TEST_F(SerialLinkTest, WritesBytesAndLittleEndianLongs) {
+  EXPECT_EQ(link.Write(std::span<const uint8_t>()), 0u);
+  EXPECT_EQ(link.Write("CBEG"), 4u);
+  EXPECT_EQ(link.WriteLong(0x00010001), 4u);
+  EXPECT_EQ(link.WriteLong(0x12345678), 4u);
+  const std::vector<uint8_t> expected = {'C',  'B',  'E',  'G',  0x01, 0x00,
+                                         0x01, 0x00, 0x78, 0x56, 0x34, 0x12};
+  EXPECT_EQ(pty.Received(), expected);
+}
+
+TEST_F(SerialLinkTest, SlowSendPausesAfterEveryByte) {
+  link.slowSend = true;  // 100 ms at the real tick, 8 ms at the test tick
+  const auto start = Clock::now();
+  link.Write("CBEG");
+  EXPECT_GE(Clock::now() - start, 32ms);
+  EXPECT_EQ(pty.Received().size(), 4u);
+}
+
+TEST_F(SerialLinkTest, OverrunIsReportedAndKeepsWhatTheRingHolds) {
+  std::vector<uint8_t> flood(kReceiveRingSize);
+  for (size_t i = 0; i < flood.size(); ++i) flood[i] = static_cast<uint8_t>(i * 31);
+  pty.Send(flood);  // one byte more than the ring holds, and nobody reading
+  std::this_thread::sleep_for(300ms);
+  std::vector<uint8_t> held(kReceiveRingSize - 1);
+  ASSERT_EQ(link.Read(held), held.size());
+  EXPECT_TRUE(std::equal(held.begin(), held.end(), flood.begin()));
+  // The reader has ended: nothing more arrives, and the user is told once.
+  pty.Send("more");
+  uint8_t after[4];
+  EXPECT_EQ(link.Read(after), 0u);
+  link.Close();
+  int overruns = 0;
+  for (const auto& call : ui.calls)
+    overruns += call == "message stop: Serial buffer receive overrun";
+  EXPECT_EQ(overruns, 1);
+}
+
+TEST_F(SerialLinkTest, HangUpKeepsWhatArrivedAndFailsWrites) {
+  pty.Send("ok");
+  std::this_thread::sleep_for(50ms);
+  pty.CloseMaster();
+  uint8_t bytes[3];
+  EXPECT_EQ(link.Read(bytes), 2u);  // what came before the hang-up is still there
+  EXPECT_LT(link.Write("CBEG"), 4u);
+  EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(SerialLinkTest, DebugWindowSeesEveryByteByTheEchoRule) {
+  struct Sink : SerialDebugSink {
+    void PortOpened(bool serialDebug) override { shown = serialDebug; }
+    bool WindowShown() const override { return shown; }
+    void Echo(std::string_view text) override {
+      std::lock_guard lock(mutex);
+      echoed += text;
+    }
+    bool shown = false;
+    std::mutex mutex;
+    std::string echoed;
+  } sink;
+  link.Close();
+  link.SetDebugSink(&sink);
+  link.serialDebug = true;
+  ASSERT_TRUE(link.Open(pty.slave, 38400));
+  pty.Send(std::vector<uint8_t>{'O', 'K', 13, 10, 0x7D, 0x7C});
+  uint8_t bytes[6];
+  ASSERT_EQ(link.Read(bytes), 6u);
+  link.Close();
+  EXPECT_EQ(sink.echoed, "OK\r<0x0a><0x7d>|");
+  link.SetDebugSink(nullptr);
+}
+
+TEST_F(SerialLinkTest, APortInUseOrMissingIsRefused) {
+  link.held = true;
+  EXPECT_FALSE(link.Open(pty.slave, 38400));  // still open for the debug terminal
+  SerialLink other(ui);
+  EXPECT_FALSE(other.Open("/nonexistent/ttyS9", 9600));
+  EXPECT_EQ(ui.calls, (std::vector<std::string>{"message stop: Unable to open serial port",
+                                                "message stop: Unable to open serial port"}));
+}
+
+TEST_F(SerialLinkTest, TakeWaitingEmptiesTheRingWithoutWaiting) {
+  pty.Send("subroutine says hi");
+  std::this_thread::sleep_for(50ms);
+  const auto start = Clock::now();
+  const std::vector<uint8_t> bytes = link.TakeWaiting();
+  EXPECT_LT(Clock::now() - start, 20ms);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "subroutine says hi");
+  EXPECT_TRUE(link.TakeWaiting().empty());
+}
+
+}  // namespace
+}  // namespace pelorus
