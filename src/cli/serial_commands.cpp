@@ -1,0 +1,116 @@
+// The console commands over the serial link: settings both ways, subroutine upload and the
+// firmware upgrade. They call the same core as the menu commands.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/options_io.h"
+#include "channels/settings_file.h"
+#include "cli.h"
+#include "qsettings_options_store.h"
+#include "serial/firmware_serial.h"
+#include "serial/serial_link.h"
+#include "serial/settings_serial.h"
+#include "serial/subroutine_upload.h"
+
+namespace pelorus {
+namespace {
+
+constexpr char kUsage[] =
+    "serial read-settings OUT.dvb | write-settings IN.dvb | upload-sbr FILE.sbr | "
+    "firmware FILE.bin [--port PATH] [--speed 9600|19200|38400] [--options FILE.ini]";
+
+struct SerialArguments {
+  std::string action;
+  std::string file;
+  std::string port;
+  std::string optionsFile;
+  uint32_t speedIndex = 0;
+};
+
+bool ParseArguments(const std::vector<std::string>& args, SerialArguments& parsed) {
+  if (args.empty()) return false;
+  parsed.action = args[0];
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--port" && hasValue) {
+      parsed.port = args[++i];
+    } else if (arg == "--options" && hasValue) {
+      parsed.optionsFile = args[++i];
+    } else if (arg == "--speed" && hasValue) {
+      const std::string& speed = args[++i];
+      parsed.speedIndex = speed == "9600" ? 1 : speed == "19200" ? 2 : speed == "38400" ? 3 : 0;
+      if (parsed.speedIndex == 0) return false;
+    } else if (parsed.file.empty() && !arg.starts_with("--")) {
+      parsed.file = arg;
+    } else {
+      return false;
+    }
+  }
+  return !parsed.file.empty();
+}
+
+// The options as the editor keeps them, without the first-run set-up: the console never
+// creates the store.
+void LoadStoredOptions(const std::string& optionsFile, Options& options) {
+  QSettingsOptionsStore store = optionsFile.empty()
+                                    ? QSettingsOptionsStore()
+                                    : QSettingsOptionsStore(QString::fromStdString(optionsFile));
+  if (store.Exists()) {
+    LoadOptions(options, store);
+  } else {
+    options.port = 1;
+    options.speed = 3;
+  }
+}
+
+std::string ProgramFolder() {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : self.parent_path().string();
+}
+
+int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) {
+  SerialArguments parsed;
+  if (!ParseArguments(args, parsed)) return UsageError(context, kUsage);
+
+  EditorState state;
+  LoadStoredOptions(parsed.optionsFile, state.options);
+  if (!parsed.port.empty()) {
+    state.links.serialPort = parsed.port;
+  } else if (const char* port = std::getenv("PELORUS_SERIAL")) {
+    state.links.serialPort = port;
+  }
+  if (parsed.speedIndex != 0) state.options.speed = parsed.speedIndex;
+  SerialLink link(context.ui);
+
+  bool done = false;
+  if (parsed.action == "read-settings") {
+    done = ReadSettingsSerial(state, link);
+    if (done) {
+      state.currentFileName = parsed.file;
+      done = SaveSettingsFile(state, context.ui, false);
+    }
+  } else if (parsed.action == "write-settings") {
+    state.commandLineFile = parsed.file;
+    done = OpenSettingsFile(state, context.ui) && WriteSettingsSerial(state, link);
+  } else if (parsed.action == "upload-sbr") {
+    state.commandLineFile = parsed.file;
+    done = UploadSubroutineCommand(state, link);
+  } else if (parsed.action == "firmware" && SerialFirmwareAvailable()) {
+    state.commandLineFile = parsed.file;
+    done = FirmwareUpgradeSerial(state, link, {ProgramFolder(), ""});
+  } else {
+    return UsageError(context, kUsage);
+  }
+  return done ? kExitDone : kExitFailed;
+}
+
+const CliCommandRegistrar kSerial({"serial", kUsage, RunSerialCommand});
+
+}  // namespace
+}  // namespace pelorus
