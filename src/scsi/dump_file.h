@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace pelorus {
+
+// A file written piece by piece that takes the place of `path` only when committed: the
+// pieces go to a temporary file beside it, which is flushed to disk and renamed over the target.
+// Dropped without a commit, it leaves the target as it was.
+class DumpFile {
+ public:
+  DumpFile() = default;
+  ~DumpFile();
+  DumpFile(const DumpFile&) = delete;
+  DumpFile& operator=(const DumpFile&) = delete;
+
+  bool Create(const std::string& path);
+  bool Append(std::span<const uint8_t> bytes);
+  bool Commit();
+
+ private:
+  void Discard();
+
+  std::string path_;
+  std::string tempPath_;
+  int fd_ = -1;
+};
+
+}  // namespace pelorus

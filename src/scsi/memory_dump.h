@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "common/editor_state.h"
+#include "common/ui.h"
+
+namespace pelorus {
+
+// What the memory dialog shows and hands back: the save dialog's request and the two range
+// fields below it ("Metti Indirizzo:", "Lunghezza:").
+struct MemoryDialogRequest {
+  FileRequest file;
+  std::string addressText;
+  std::string lengthText;
+};
+
+// Shows the save dialog with the range fields. Returns true when confirmed; the field texts are
+// handed back either way, since the dialog keeps them on Cancel too.
+using MemoryDialog = std::function<bool(MemoryDialogRequest& request)>;
+
+// "Leggi Memoria...": asks for a file and a range, then dumps it. True when the whole range was
+// written to the file.
+bool SaveReceiverMemory(EditorState& state, Ui& ui, const MemoryDialog& dialog);
+
+// Dumps ReadLength bytes from ReadStartAddress (the options) into `path`, replacing it. Pieces
+// that fail are left out; the file appears only once it is complete, so a dump that cannot be
+// written leaves any old file as it was. True when every piece was read and written.
+bool ReadMemoryToFile(EditorState& state, Ui& ui, const std::string& path);
+
+}  // namespace pelorus

@@ -1,0 +1,13 @@
+#include "scsi/scsi_guard.h"
+
+#include "app/messages.h"
+
+namespace pelorus {
+
+bool RequireScsi(const EditorState& state, Ui& ui) {
+  if (state.aspiModule) return true;
+  ui.ShowMessage(msg::kNoScsiInterface, Icon::kStop);
+  return false;
+}
+
+}  // namespace pelorus

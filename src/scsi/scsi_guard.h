@@ -1,0 +1,11 @@
+#pragma once
+
+#include "common/editor_state.h"
+#include "common/ui.h"
+
+namespace pelorus {
+
+// Refuses a SCSI command when the scan did not find the receiver. True when it did.
+bool RequireScsi(const EditorState& state, Ui& ui);
+
+}  // namespace pelorus

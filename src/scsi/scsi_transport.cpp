@@ -1,0 +1,36 @@
+#include "scsi/scsi_transport.h"
+
+#include <algorithm>
+
+namespace pelorus {
+
+int ScsiTransport::Exec(ScsiAddress address, std::span<const uint8_t> cdb, ScsiDirection direction,
+                        std::span<uint8_t> buffer, size_t* received) {
+  std::lock_guard lock(mutex_);
+  size_t count = 0;
+  if (direction == ScsiDirection::kIn) std::fill(buffer.begin(), buffer.end(), uint8_t{0});
+  const int status = Execute(address, cdb, direction, buffer, count);
+  if (received != nullptr) *received = direction == ScsiDirection::kIn ? count : 0;
+  return status;
+}
+
+bool ScsiTransport::QueryBus(std::vector<ScsiAdapter>& adapters) {
+  std::lock_guard lock(mutex_);
+  adapters.clear();
+  return ListAdapters(adapters);
+}
+
+int ExecScsiCommand(ScsiTransport& transport, std::span<const uint8_t> cdb, ScsiDirection direction,
+                    std::span<uint8_t> buffer, size_t* received) {
+  return transport.Exec(transport.receiverAddress, cdb, direction, buffer, received);
+}
+
+bool ExecScsiCommandFully(ScsiTransport& transport, std::span<const uint8_t> cdb,
+                          ScsiDirection direction, std::span<uint8_t> buffer) {
+  size_t received = 0;
+  const int status = ExecScsiCommand(transport, cdb, direction, buffer, &received);
+  if (status != kScsiSuccess) return false;
+  return direction != ScsiDirection::kIn || received == buffer.size();
+}
+
+}  // namespace pelorus

@@ -1,0 +1,114 @@
+#include "scsi/sg_io_transport.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <utility>
+
+namespace pelorus {
+namespace {
+
+// Closes the device on every way out.
+class FileHandle {
+ public:
+  explicit FileHandle(int fd) : fd_(fd) {}
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+int ReadOwnId(const std::string& hostFolder, int host) {
+  std::ifstream in(hostFolder + "/host" + std::to_string(host) + "/this_id");
+  int id = -1;
+  if (!(in >> id)) return -1;
+  return id;
+}
+
+}  // namespace
+
+void BuildSgIoHeader(sg_io_hdr& header, std::span<const uint8_t> cdb, ScsiDirection direction,
+                     std::span<uint8_t> buffer, std::span<uint8_t> sense,
+                     std::chrono::milliseconds timeout) {
+  std::memset(&header, 0, sizeof header);
+  header.interface_id = 'S';
+  header.cmd_len = static_cast<unsigned char>(cdb.size());
+  // The kernel only reads the command block; its field is not const.
+  header.cmdp = const_cast<unsigned char*>(cdb.data());
+  header.mx_sb_len = static_cast<unsigned char>(std::min<size_t>(sense.size(), 255));
+  header.sbp = sense.data();
+  header.timeout = static_cast<unsigned int>(timeout.count());
+  switch (direction) {
+    case ScsiDirection::kIn:
+      header.dxfer_direction = SG_DXFER_FROM_DEV;
+      break;
+    case ScsiDirection::kOut:
+      header.dxfer_direction = SG_DXFER_TO_DEV;
+      break;
+    case ScsiDirection::kNone:
+      header.dxfer_direction = SG_DXFER_NONE;
+      return;
+  }
+  header.dxfer_len = static_cast<unsigned int>(buffer.size());
+  header.dxferp = buffer.data();
+}
+
+int StatusFromSgIoHeader(const sg_io_hdr& header) {
+  if ((header.info & SG_INFO_OK_MASK) != SG_INFO_OK) return kScsiError;
+  if (header.status != 0 || header.host_status != 0 || header.driver_status != 0) {
+    return kScsiError;
+  }
+  return kScsiSuccess;
+}
+
+SgIoTransport::SgIoTransport(std::string deviceFolder, std::string hostFolder)
+    : deviceFolder_(std::move(deviceFolder)), hostFolder_(std::move(hostFolder)) {}
+
+bool SgIoTransport::ListAdapters(std::vector<ScsiAdapter>& adapters) {
+  devices_.clear();
+  std::set<int> hosts;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(deviceFolder_, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with("sg")) continue;
+    const FileHandle device(::open(entry.path().c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    if (device.get() < 0) continue;
+    sg_scsi_id id{};
+    if (::ioctl(device.get(), SG_GET_SCSI_ID, &id) != 0) continue;
+    if (id.channel != 0 || id.lun != 0 || id.host_no > 255) continue;
+    hosts.insert(id.host_no);
+    devices_.emplace(std::make_pair(id.host_no, id.scsi_id), entry.path().string());
+  }
+  for (int host : hosts) adapters.push_back({host, ReadOwnId(hostFolder_, host)});
+  return !adapters.empty();
+}
+
+int SgIoTransport::Execute(ScsiAddress address, std::span<const uint8_t> cdb,
+                           ScsiDirection direction, std::span<uint8_t> buffer, size_t& received) {
+  const auto found = devices_.find({address.adapter, address.target});
+  if (found == devices_.end()) return kScsiError;
+  const FileHandle device(::open(found->second.c_str(), O_RDWR | O_CLOEXEC));
+  if (device.get() < 0) return kScsiError;
+  std::array<uint8_t, kSenseLength> sense{};
+  sg_io_hdr header;
+  BuildSgIoHeader(header, cdb, direction, buffer, sense, Timeout());
+  if (::ioctl(device.get(), SG_IO, &header) != 0) return kScsiError;
+  if (direction == ScsiDirection::kIn && header.resid >= 0 &&
+      static_cast<size_t>(header.resid) <= buffer.size()) {
+    received = buffer.size() - static_cast<size_t>(header.resid);
+  }
+  return StatusFromSgIoHeader(header);
+}
+
+}  // namespace pelorus
