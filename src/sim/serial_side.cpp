@@ -6,11 +6,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "serial_context.h"
 
@@ -99,6 +101,8 @@ void SendTable(SerialContext& context) {
       return;
     case Kind::kDisconnect:
       context.line.Send(sent.first(table.size() / 2 / 64 * 64 + 10), context.stop);
+      // The bytes on the wire still reach the editor; closing at once would discard them.
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
       context.state.Log("disconnect");
       context.line.Disconnect();
       return;
@@ -136,7 +140,8 @@ void ReceiveTable(SerialContext& context, uint32_t size) {
   }
   std::vector<uint8_t> table(size);
   size_t wanted = table.size();
-  if (context.fault.kind == Kind::kDisconnect) wanted = table.size() / 2;
+  // The plug is pulled after the first record, while the editor is still writing.
+  if (context.fault.kind == Kind::kDisconnect) wanted = std::min<size_t>(table.size(), 64);
   const size_t got =
       context.line.ReadExact(std::span(table).first(wanted), kByteTimeout, context.stop);
   if (got < table.size()) {
@@ -152,8 +157,8 @@ void ReceiveTable(SerialContext& context, uint32_t size) {
     context.state.Log("put-settings " + std::to_string(size) + " bad checksum");
     return;
   }
-  context.state.Log("put-settings " + std::to_string(size) + " checksum ok");
   StoreTable(context.state, table);
+  context.state.Log("put-settings " + std::to_string(size) + " checksum ok");
 }
 
 // One command after a handshake. A "CBEG" instead of a command is a new handshake.
