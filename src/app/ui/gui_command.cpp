@@ -32,4 +32,15 @@ ScsiScanRegistrar::ScsiScanRegistrar(ScsiScanHook hook) { ScanHook() = hook; }
 
 ScsiScanHook FindScsiScan() { return ScanHook(); }
 
+namespace {
+ListPopupMenu& PopupMenu() {
+  static ListPopupMenu menu = nullptr;
+  return menu;
+}
+}  // namespace
+
+ListPopupRegistrar::ListPopupRegistrar(ListPopupMenu menu) { PopupMenu() = menu; }
+
+ListPopupMenu FindListPopup() { return PopupMenu(); }
+
 }  // namespace pelorus

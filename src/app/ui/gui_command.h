@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/options_store.h"
 #include "common/editor_state.h"
 #include "common/ui.h"
@@ -47,5 +49,13 @@ struct ScsiScanRegistrar {
   explicit ScsiScanRegistrar(ScsiScanHook hook);
 };
 ScsiScanHook FindScsiScan();
+
+// The list's popup menu (right-click while settings are loaded), registered by the feature that
+// builds its commands. Its items are enabled exactly when their command has a handler.
+using ListPopupMenu = std::span<const MenuEntry> (*)();
+struct ListPopupRegistrar {
+  explicit ListPopupRegistrar(ListPopupMenu menu);
+};
+ListPopupMenu FindListPopup();
 
 }  // namespace pelorus

@@ -116,6 +116,9 @@ MainWindow::MainWindow(EditorState& state, OptionsStore& optionsStore, QWidget* 
   }
   connect(list_, &QAbstractItemView::activated, this,
           [this] { RunCommand(cmd::kEditSelectedChannel); });
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& position) { ShowListPopup(position); });
   setCentralWidget(list_);
   BuildStatusLine();
 }
@@ -163,28 +166,36 @@ bool MainWindow::IsCommandEnabled(int command) const {
   return FindGuiCommand(command) != nullptr;
 }
 
+void MainWindow::FillMenu(QMenu* menu, std::span<const MenuEntry> entries, bool remember) {
+  for (const MenuEntry& entry : entries) {
+    if (!entry.submenu.empty()) {
+      FillMenu(menu->addMenu(QString::fromUtf8(entry.label)), entry.submenu, remember);
+    } else if (entry.command == 0) {
+      menu->addSeparator();
+    } else {
+      QAction* action = menu->addAction(QString::fromUtf8(entry.label));
+      const int command = entry.command;
+      if (*entry.shortcut != '\0') {
+        action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
+      }
+      action->setEnabled(IsCommandEnabled(command));
+      connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+      if (remember) menuActions_[command] = action;
+    }
+  }
+}
+
+void MainWindow::ShowListPopup(const QPoint& position) {
+  const ListPopupMenu entries = FindListPopup();
+  if (entries == nullptr || !state_.HasSettings()) return;
+  QMenu popup(this);
+  FillMenu(&popup, entries(), false);
+  popup.exec(list_->viewport()->mapToGlobal(position));
+}
+
 void MainWindow::BuildMenus() {
-  std::function<void(QMenu*, std::span<const MenuEntry>)> fill =
-      [&](QMenu* menu, std::span<const MenuEntry> entries) {
-        for (const MenuEntry& entry : entries) {
-          if (!entry.submenu.empty()) {
-            fill(menu->addMenu(QString::fromUtf8(entry.label)), entry.submenu);
-          } else if (entry.command == 0) {
-            menu->addSeparator();
-          } else {
-            QAction* action = menu->addAction(QString::fromUtf8(entry.label));
-            const int command = entry.command;
-            if (*entry.shortcut != '\0') {
-              action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
-            }
-            action->setEnabled(IsCommandEnabled(command));
-            connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
-            menuActions_[command] = action;
-          }
-        }
-      };
   for (const MenuPopup& popup : MainMenu()) {
-    fill(menuBar()->addMenu(QString::fromUtf8(popup.title)), popup.entries);
+    FillMenu(menuBar()->addMenu(QString::fromUtf8(popup.title)), popup.entries, true);
   }
 
   // The grab command has a key but no menu entry of its own.

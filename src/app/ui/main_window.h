@@ -2,8 +2,10 @@
 
 #include <QMainWindow>
 #include <map>
+#include <span>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/options_store.h"
 #include "channels/pid_format.h"
 #include "common/editor_state.h"
@@ -65,6 +67,9 @@ class MainWindow : public QMainWindow, public Ui {
 
  private:
   void BuildMenus();
+  // Adds the entries to a menu, each item enabled when its command can run.
+  void FillMenu(QMenu* menu, std::span<const MenuEntry> entries, bool remember);
+  void ShowListPopup(const QPoint& position);
   void BuildToolbar();
   void BuildStatusLine();
   void ShowStreamPopup();
