@@ -18,4 +18,20 @@ inline constexpr char kSettingsFilterName[] = "Tessera Settings (*.dvb)";
 inline constexpr char kSettingsFilterPattern[] = "*.dvb";
 inline constexpr char kSettingsExtension[] = "dvb";
 
+// Insert, delete and the clipboard.
+inline constexpr char kSelectInsertAnchor[] =
+    "Please select the channel after which you want to insert this new channel";
+inline constexpr char kSelectToDelete[] = "Please select a channel or channels to delete first";
+inline constexpr char kSelectToCopy[] = "Please select the items you wish to Copy or Cut";
+inline constexpr char kClipboardOpenFailed[] = "Couldn't open the clipboard";
+inline constexpr char kExportLengthFailed[] = "Unable to get length of export item";
+inline constexpr char kClipboardMemoryFailed[] = "Couldn't get memory for the clipboard";
+inline constexpr char kSelectPasteAnchor[] =
+    "Please select the channel after which you want to paste these channel(s)";
+
+// The channel dialog and the paste from MPEG Search Project dialog.
+inline constexpr char kChannelDialogTitle[] = "Setaggio Canali";
+inline constexpr char kLnbPortItem[] = "LNB port %d";
+inline constexpr char kMpegSearchDialogTitle[] = "Paste from MPEG Search Project";
+
 }  // namespace pelorus::msg
