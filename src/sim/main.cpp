@@ -30,7 +30,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
                "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
-               "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n");
+               "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
+               "         [--decoy-id N]\n");
   return 2;
 }
 
@@ -60,6 +61,9 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
     } else if (arg == "--scsi-id") {
       if (!value(number)) return false;
       options.scsiId = std::atoi(number.c_str());
+    } else if (arg == "--decoy-id") {
+      if (!value(number)) return false;
+      options.decoyId = std::atoi(number.c_str());
     } else if (arg == "--throttle") {
       options.throttle = true;
     } else {

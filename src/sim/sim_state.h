@@ -18,6 +18,7 @@ struct SimOptions {
   std::string dumpFlash;            // --dump-flash FILE: the flashed image, written on exit
   std::string inquiry = "tessera";  // --inquiry tessera|vanta|other
   int scsiId = 3;                   // --scsi-id N
+  int decoyId = -1;                 // --decoy-id N: another target, one that is not a receiver
   bool throttle = false;            // --throttle: pace serial output to the line speed
 };
 

@@ -1,0 +1,148 @@
+#include "scsi_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "receiver/receiver_memory.h"
+#include "receiver/scsi_opcodes.h"
+
+namespace sim {
+namespace {
+
+constexpr uint8_t kOk = 1;
+constexpr uint8_t kError = 4;
+constexpr uint8_t kAdapterOwnId = 7;
+constexpr uint32_t kMaxPiece = 0x10000;
+constexpr uint8_t kIn = 1;
+constexpr uint8_t kOut = 2;
+
+uint32_t Big(const std::vector<uint8_t>& bytes, size_t at, size_t count) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < count; ++i) value = (value << 8) | bytes[at + i];
+  return value;
+}
+
+std::vector<uint8_t> InquiryData(const std::string& kind) {
+  std::vector<uint8_t> data(36, ' ');
+  data[0] = 0x03;  // a processor device
+  data[1] = 0x00;
+  data[2] = 0x02;
+  data[3] = 0x02;
+  data[4] = 31;  // additional length
+  data[5] = data[6] = data[7] = 0;
+  const char* identification = kind == "vanta"     ? "OVERFLOW VANTA SCSI"
+                               : kind == "tessera" ? "Tessera DVB RECEIVER"
+                                                   : "GENERIC DISK";
+  std::memcpy(data.data() + 8, identification, std::strlen(identification));
+  std::memcpy(data.data() + 32, "1.00", 4);
+  return data;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  char two[3];
+  for (uint8_t byte : bytes) {
+    std::snprintf(two, sizeof two, "%02x", byte);
+    text += two;
+  }
+  return text;
+}
+
+ScsiReply Answer(uint8_t status, std::vector<uint8_t> data = {}) {
+  ScsiReply reply;
+  reply.status = status;
+  reply.data = std::move(data);
+  return reply;
+}
+
+}  // namespace
+
+ScsiCommands::ScsiCommands(SimState& state, ScsiMemory& memory, FaultCounter& faults)
+    : state_(state), memory_(memory), faults_(faults) {}
+
+ScsiReply ScsiCommands::Handle(const ScsiRequest& request) {
+  if (request.cdb.empty()) return Answer(kOk, {1, kAdapterOwnId});
+  state_.Log("scsi " + std::to_string(request.adapter) + ":" + std::to_string(request.target) +
+             " " + Hex(request.cdb) + " " + std::to_string(request.length));
+  if (request.cdb[0] == pelorus::kScsiOpInquiry) return Inquiry(request);
+  if (request.adapter != 0 || request.target != state_.options.scsiId) return Answer(kError);
+
+  switch (faults_.Next()) {
+    case ScsiFault::Kind::kFail:
+      return Answer(kError);
+    case ScsiFault::Kind::kSilent: {
+      ScsiReply reply;
+      reply.action = ScsiReply::Action::kSilence;
+      return reply;
+    }
+    case ScsiFault::Kind::kDisconnect: {
+      ScsiReply reply;
+      reply.action = ScsiReply::Action::kHangUp;
+      return reply;
+    }
+    case ScsiFault::Kind::kShortAnswer: {
+      ScsiReply reply = Carry(request);
+      reply.data.resize(reply.data.size() / 2);
+      return reply;
+    }
+    default:
+      return Carry(request);
+  }
+}
+
+ScsiReply ScsiCommands::Inquiry(const ScsiRequest& request) const {
+  if (request.adapter != 0 || request.direction != kIn) return Answer(kError);
+  std::vector<uint8_t> data;
+  if (request.target == state_.options.scsiId) {
+    data = InquiryData(state_.options.inquiry);
+  } else if (request.target == state_.options.decoyId) {
+    data = InquiryData("other");
+  } else {
+    return Answer(kError);  // nothing at that id
+  }
+  data.resize(std::min<size_t>(data.size(), request.length));
+  return Answer(kOk, std::move(data));
+}
+
+ScsiReply ScsiCommands::Carry(const ScsiRequest& request) {
+  const std::vector<uint8_t>& cdb = request.cdb;
+  if (cdb[0] == pelorus::kScsiOpStartFirmware && cdb.size() == 6) {
+    state_.Log("scsi start firmware");
+    return Answer(kOk);
+  }
+  if (cdb.size() != 10) return Answer(kError);
+  const uint8_t op = cdb[0];
+  const uint8_t sub = cdb[1];
+  const uint32_t length = Big(cdb, 6, 3);
+
+  if (op == pelorus::kScsiOpRead && request.direction == kIn) {
+    if (sub == pelorus::kScsiReadChannelCount) {
+      const uint32_t count = faults_.Always() == ScsiFault::Kind::kHugeCount
+                                 ? pelorus::kMaxChannelCount + 1
+                                 : memory_.ChannelCount();
+      return Answer(kOk, {static_cast<uint8_t>(count >> 24), static_cast<uint8_t>(count >> 16),
+                          static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count)});
+    }
+    if (sub == pelorus::kScsiReadPictureGeometry) return Answer(kOk, {0x02, 0xD0, 0x02, 0x40});
+    if (sub == pelorus::kScsiReadMemory) {
+      if (length > kMaxPiece || length > request.length) return Answer(kError);
+      std::vector<uint8_t> data(length);
+      memory_.Read(Big(cdb, 2, 4), data.data(), length);
+      return Answer(kOk, std::move(data));
+    }
+    return Answer(kError);
+  }
+  if (op == pelorus::kScsiOpWrite && request.direction == kOut) {
+    if (length != request.data.size() || length > kMaxPiece) return Answer(kError);
+    if (sub == pelorus::kScsiWriteSpeedTest) return Answer(kOk);
+    if (sub == pelorus::kScsiWriteMemory && cdb[2] == 0) {
+      memory_.Write(Big(cdb, 3, 3), request.data.data(), length);
+      return Answer(kOk);
+    }
+  }
+  return Answer(kError);
+}
+
+}  // namespace sim

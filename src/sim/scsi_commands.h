@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "scsi_faults.h"
+#include "scsi_memory.h"
+#include "sim_state.h"
+
+namespace sim {
+
+// One request as it came off the socket.
+struct ScsiRequest {
+  uint8_t adapter = 0;
+  uint8_t target = 0;
+  std::vector<uint8_t> cdb;
+  uint8_t direction = 0;  // 0 none, 1 in, 2 out
+  uint32_t length = 0;
+  std::vector<uint8_t> data;  // what came with an out request
+};
+
+// What to do with a request: answer it, say nothing, or hang up.
+struct ScsiReply {
+  enum class Action { kAnswer, kSilence, kHangUp };
+  Action action = Action::kAnswer;
+  uint8_t status = 4;
+  std::vector<uint8_t> data;
+};
+
+// The receiver's side of the command set: decodes a block and carries it out.
+class ScsiCommands {
+ public:
+  ScsiCommands(SimState& state, ScsiMemory& memory, FaultCounter& faults);
+  ScsiReply Handle(const ScsiRequest& request);
+
+ private:
+  ScsiReply Inquiry(const ScsiRequest& request) const;
+  ScsiReply Carry(const ScsiRequest& request);
+
+  SimState& state_;
+  ScsiMemory& memory_;
+  FaultCounter& faults_;
+};
+
+}  // namespace sim
