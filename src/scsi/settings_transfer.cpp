@@ -1,5 +1,6 @@
 #include "scsi/settings_transfer.h"
 
+#include <algorithm>
 #include <optional>
 #include <span>
 #include <vector>
@@ -35,6 +36,8 @@ int TransferTable(ScsiTransport& transport, Ui& ui, std::span<uint8_t> bytes, bo
                                   : ReadMemoryBlock(piece.address, piece.length);
     if (!ExecScsiCommandFully(transport, block, write ? ScsiDirection::kOut : ScsiDirection::kIn,
                               place)) {
+      // Whatever part of a failed piece came is not trusted: its records must read as empty.
+      if (!write) std::fill(place.begin(), place.end(), uint8_t{0});
       ++failed;
     }
     ui.KeepAlive();
