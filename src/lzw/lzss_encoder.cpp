@@ -6,6 +6,10 @@
 #include <memory>
 #include <utility>
 
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <stdlib.h>  // _byteswap_uint64
+#endif
+
 namespace pelorus::lzw {
 namespace {
 
@@ -53,8 +57,9 @@ void LzssEncoder::ResetState() {
   std::fill(child_.begin() + kTreeRoot, child_.end(),
             std::array<std::uint16_t, 2>{kEmptyLink, kEmptyLink});
   std::fill(parent_.begin(), parent_.begin() + kRingSize, kEmptyLink);
-  // The look-ahead area and the mirror are cleared as well so that a short input never
-  // compares against bytes left over from an earlier stream; zero is what a fresh coder holds.
+  // The look-ahead area and the mirror are cleared too: a stream shorter than 35 bytes
+  // compares keys against part of them, and bytes left over from an earlier stream would
+  // change its output. Zero is what a coder that never ran holds.
   std::fill(text_.begin(), text_.begin() + kFirstPosition, kFillByte);
   std::fill(text_.begin() + kFirstPosition, text_.end(), std::uint8_t{0});
   matchPosition_ = 0;

@@ -48,7 +48,7 @@ class LzssEncoder {
   LzssEncoder& operator=(const LzssEncoder&) = delete;
 
   // Compresses everything `source` delivers into `sink`. Returns false only when the sink
-  // refused bytes; `bytesWritten` then counts what the sink accepted before that.
+  // refused bytes; BytesWritten() then counts what the sink accepted before that.
   bool Encode(ByteSource& source, ByteSink& sink);
 
   std::uint64_t BytesWritten() const { return bytesWritten_; }

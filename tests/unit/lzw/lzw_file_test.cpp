@@ -103,6 +103,25 @@ TEST_F(LzwFileTest, StepsOfAFileCodeExactlyTheirStretch) {
   EXPECT_EQ(covered, data.size());
 }
 
+// A short last step is coded right after a full one; its bytes must not depend on what the
+// step before left in the coder. Images ending in erased-flash padding show the difference.
+TEST_F(LzwFileTest, ShortLastStepDoesNotDependOnTheStepBefore) {
+  const std::string out = PathOf("step");
+  for (const bool erasedImage : {false, true}) {
+    for (std::uint32_t tail = 1; tail <= 40; ++tail) {
+      auto data =
+          erasedImage ? std::vector<std::uint8_t>(65536, 0xFF) : MakeFirmwareLike(65536, tail);
+      data.insert(data.end(), tail, 0xFF);
+      const std::string in = WriteFile("fw.bin", data);
+      ASSERT_GT(LZWencode(out.c_str(), in.c_str(), 65536, 0), 0);
+      const std::int32_t result = LZWencode(out.c_str(), in.c_str(), 65536, 65536);
+      const auto expected = PlainEncode(SelectStretch(data, 65536, 65536));
+      ASSERT_EQ(static_cast<std::size_t>(result), expected.size()) << "tail " << tail;
+      ASSERT_EQ(ReadFile(out), expected) << "tail " << tail;
+    }
+  }
+}
+
 TEST_F(LzwFileTest, RoundTripOverRandomLengthsAndOffsets) {
   std::mt19937 rng(77);
   const std::vector<std::vector<std::uint8_t>> files = {MakeNoise(5000, 4),
