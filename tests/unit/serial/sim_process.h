@@ -20,20 +20,15 @@ extern char** environ;
 namespace pelorus::testing {
 
 // The stand-in receiver as a real process on a pseudo-terminal in the test's own folder. It
-// logs what it received to `LogPath()` and keeps the table it was sent in `TablePath()`.
+// logs what it received (`Log()`) and keeps the table it was sent in `TablePath()`.
 class SimProcess {
  public:
   explicit SimProcess(const TempDir& dir, std::vector<std::string> extra = {})
       : link_(dir.File("receiver-tty")),
         log_(dir.File("receiver.log")),
         flash_(dir.File("flash.bin")) {
-    std::vector<std::string> args = {PELORUS_BINARY_DIR "/src/sim/pelorus-receiver-sim",
-                                     "--serial-link",
-                                     link_,
-                                     "--log",
-                                     log_,
-                                     "--dump-flash",
-                                     flash_};
+    std::vector<std::string> args = {SimulatorPath(), "--serial-link", link_, "--log", log_,
+                                     "--dump-flash",  flash_};
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -46,6 +41,17 @@ class SimProcess {
   ~SimProcess() { Stop(); }
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
+
+  // The build's simulator: known to the tests at compile time, found beside the benchmarks.
+  static std::string SimulatorPath() {
+#ifdef PELORUS_BINARY_DIR
+    return PELORUS_BINARY_DIR "/src/sim/pelorus-receiver-sim";
+#else
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (self.parent_path().parent_path() / "src/sim/pelorus-receiver-sim").string();
+#endif
+  }
 
   bool Running() const { return pid_ > 0 && std::filesystem::exists(link_); }
   const std::string& Port() const { return link_; }
