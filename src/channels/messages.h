@@ -34,4 +34,26 @@ inline constexpr char kChannelDialogTitle[] = "Setaggio Canali";
 inline constexpr char kLnbPortItem[] = "LNB port %d";
 inline constexpr char kMpegSearchDialogTitle[] = "Paste from MPEG Search Project";
 
+// Sorting and search.
+inline constexpr char kSelectItemsToSort[] = "Please select the items you wish to sort";
+inline constexpr char kSearchStringNotFound[] = "Search string not found";
+
+// Bulk parameters and the frequency converter.
+inline constexpr char kSymbolRatePrompt[] = "Symbol rate to apply to selected channels:";
+inline constexpr char kBandwidthPrompt[] = "Acquision bandwidth to apply to selected channels:";
+inline constexpr char kSelectConversionMode[] = "Please select a conversion mode";
+inline constexpr char kSelectLocalOscillator[] = "Please select a Local Oscillator frequency";
+
+// Text export and import.
+inline constexpr char kExportTitle[] = "Export Settings";
+inline constexpr char kImportTitle[] = "Import Settings";
+inline constexpr char kTextFilterName[] = "Text files (*.txt)";
+inline constexpr char kTextFilterPattern[] = "*.txt";
+inline constexpr char kTextExtension[] = "txt";
+inline constexpr char kTextFileNameStart[] = ".txt";
+inline constexpr char kImportUnableToOpen[] = "Unable to open file";
+
+// Printing.
+inline constexpr char kPrintDocumentName[] = "Tessera Settings Editor";
+
 }  // namespace pelorus::msg
