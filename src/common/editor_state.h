@@ -16,8 +16,8 @@ using SettingsImage = std::optional<std::vector<ChannelRecord>>;
 
 // What the find commands remember between searches.
 struct SearchState {
-  std::string text;
-  int findPosition = 0;
+  std::string text;       // the name bytes searched for, emphasis codes included
+  int findPosition = -1;  // where the next search starts; -1: no search defined yet
 };
 
 // Where the receiver is, when the command line or the environment says so: `--port PATH` /
