@@ -264,14 +264,18 @@ bool LzssEncoder::Encode(ByteSource& source, ByteSink& sink) {
   return FlushOutput(sink);
 }
 
-std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input) {
+std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input, LzssEncoder& encoder) {
   std::vector<std::uint8_t> output;
   output.reserve(input.size() + input.size() / 8 + 1);
   SpanSource source(input);
   VectorSink sink(output);
-  auto encoder = std::make_unique<LzssEncoder>();
-  encoder->Encode(source, sink);
+  encoder.Encode(source, sink);
   return output;
+}
+
+std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input) {
+  auto encoder = std::make_unique<LzssEncoder>();
+  return EncodeLzss(input, *encoder);
 }
 
 std::span<const std::uint8_t> SelectStretch(std::span<const std::uint8_t> whole,

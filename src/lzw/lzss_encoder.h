@@ -88,6 +88,8 @@ class LzssEncoder {
 
 // Compresses `input` as one stream and returns the compressed bytes.
 std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input);
+// The same with a coder the caller keeps, so that repeated calls need no new working state.
+std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input, LzssEncoder& encoder);
 
 // The part of `whole` that a call with this maximum length and start offset codes: nothing
 // for a length of 0 or less or an offset outside the data, else at most maxLength bytes from

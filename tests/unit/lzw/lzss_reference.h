@@ -125,33 +125,27 @@ class PlainLzssCoder {
 
   int Next() { return inputPos_ < input_.size() ? input_[inputPos_++] : -1; }
 
+  // The link in `parent` that points at `child`.
+  int& LinkTo(int parent, int child) {
+    return right_[parent] == child ? right_[parent] : left_[parent];
+  }
+
   void Insert(int r) {
     int cmp = 1;
-    const std::uint8_t* key = &text_[r];
-    int p = 4097 + key[0];
+    int p = 4097 + text_[r];
     right_[r] = left_[r] = kNil;
     matchLength_ = 0;
     for (;;) {
-      if (cmp >= 0) {
-        if (right_[p] != kNil) {
-          p = right_[p];
-        } else {
-          right_[p] = r;
-          parent_[r] = p;
-          return;
-        }
-      } else {
-        if (left_[p] != kNil) {
-          p = left_[p];
-        } else {
-          left_[p] = r;
-          parent_[r] = p;
-          return;
-        }
+      int& next = cmp >= 0 ? right_[p] : left_[p];
+      if (next == kNil) {
+        next = r;
+        parent_[r] = p;
+        return;
       }
+      p = next;
       int i = 1;
       for (; i < 18; ++i) {
-        cmp = key[i] - text_[p + i];
+        cmp = text_[r + i] - text_[p + i];
         if (cmp != 0) break;
       }
       if (i > matchLength_) {
@@ -163,13 +157,8 @@ class PlainLzssCoder {
     parent_[r] = parent_[p];
     left_[r] = left_[p];
     right_[r] = right_[p];
-    parent_[left_[p]] = r;
-    parent_[right_[p]] = r;
-    if (right_[parent_[p]] == p) {
-      right_[parent_[p]] = r;
-    } else {
-      left_[parent_[p]] = r;
-    }
+    parent_[left_[p]] = parent_[right_[p]] = r;
+    LinkTo(parent_[p], p) = r;
     parent_[p] = kNil;
   }
 
@@ -183,9 +172,7 @@ class PlainLzssCoder {
     } else {
       q = left_[p];
       if (right_[q] != kNil) {
-        do {
-          q = right_[q];
-        } while (right_[q] != kNil);
+        while (right_[q] != kNil) q = right_[q];
         right_[parent_[q]] = left_[q];
         parent_[left_[q]] = parent_[q];
         left_[q] = left_[p];
@@ -195,11 +182,7 @@ class PlainLzssCoder {
       parent_[right_[p]] = q;
     }
     parent_[q] = parent_[p];
-    if (right_[parent_[p]] == p) {
-      right_[parent_[p]] = q;
-    } else {
-      left_[parent_[p]] = q;
-    }
+    LinkTo(parent_[p], p) = q;
     parent_[p] = kNil;
   }
 
