@@ -23,6 +23,7 @@ struct MpegSearchOptions {
   bool addMarkers = true;
 };
 
+// The delimiters by the value of the "MPEGProjectDataFormat" option.
 inline constexpr std::string_view kMpegDelimiters = ",^~";
 inline constexpr int kMpegSearchFieldCount = 12;
 inline constexpr uint16_t kKuDbsFrequency = 12200;
