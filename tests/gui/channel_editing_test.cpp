@@ -210,6 +210,7 @@ class ChannelEditingTest : public QObject {
     QCOMPARE(state->options.mpegProjectDataFormat, 2u);
     QCOMPARE(state->options.mpegProjectPasteMode, 2u);
     QCOMPARE(state->options.mpegProjectDiseqcKuDbs, 3u);
+    QVERIFY(std::get<uint32_t>(store->values().at("MPEGProjectPasteMode")) == 2);
     QCOMPARE(Names().mid(0, 4), (QStringList{"Channel 0", "-- Sat A --", "Uno ", "Channel 1"}));
     QCOMPARE(CellText(2, 11), QString("4"));
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/options_io.h"
 #include "app/ui/gui_command.h"
 #include "channels/editing.h"
 #include "channels/ui/channel_dialog.h"
@@ -94,7 +95,10 @@ void RunPaste(GuiContext& context) { Paste(context, false); }
 void RunMpegSearchPaste(GuiContext& context) {
   MpegSearchDialog dialog(
       context.state.options, [&context] { Paste(context, true); }, context.window);
-  dialog.exec();
+  // The choices persist at once, as the preferences do, not only when the editor closes.
+  if (dialog.exec() == QDialog::Accepted) {
+    SaveOptions(context.state.options, context.optionsStore);
+  }
 }
 
 const GuiCommandRegistrar kEdit(cmd::kEditSelectedChannel, RunEdit);
