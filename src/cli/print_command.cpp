@@ -1,0 +1,98 @@
+// pelorus-cli print: the list's printout as a PDF file, laid out exactly as the desktop prints.
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QString>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "channels/messages.h"
+#include "channels/print_layout.h"
+#include "channels/row_list.h"
+#include "channels/settings_file.h"
+#include "channels/ui/print_painter.h"
+#include "cli.h"
+
+namespace pelorus {
+namespace {
+
+constexpr char kPrintUsage[] = "print IN.dvb OUT.pdf [--rows LIST]";
+constexpr int kPdfResolution = 300;
+
+// Fonts need a QGuiApplication. A console has no display, so it uses the offscreen platform
+// unless the environment names another. The application lives until the process ends.
+bool EnsureGuiApplication() {
+  if (QCoreApplication::instance() != nullptr) {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "pelorus-cli";
+  static char* argv[] = {name, nullptr};
+  new QGuiApplication(argc, argv);
+  return true;
+}
+
+int RunPrint(const std::vector<std::string>& args, CliContext& context) {
+  std::vector<std::string> files;
+  std::string rowText;
+  bool hasRows = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--rows" && i + 1 < args.size() && !hasRows) {
+      rowText = args[++i];
+      hasRows = true;
+    } else if (args[i].starts_with("--")) {
+      return UsageError(context, kPrintUsage);
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.size() != 2) return UsageError(context, kPrintUsage);
+
+  EditorState state;
+  state.commandLineFile = files[0];
+  if (!OpenSettingsFile(state, context.ui)) return kExitFailed;
+  std::vector<int> rows;
+  if (hasRows && !ParseRowList(rowText, state.ChannelCount(), rows)) {
+    std::fprintf(context.err, "invalid row list \"%s\" for %d channels\n", rowText.c_str(),
+                 state.ChannelCount());
+    return kExitUsage;
+  }
+  if (!EnsureGuiApplication()) {
+    std::fprintf(context.err, "cannot print: the program runs without Qt's GUI support\n");
+    return kExitFailed;
+  }
+
+  QPdfWriter writer(QString::fromStdString(files[1]));
+  writer.setTitle(QString::fromLatin1(msg::kPrintDocumentName));
+  writer.setResolution(kPdfResolution);
+  writer.setPageSize(QPageSize(QPageSize::A4));
+  writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+  QPainter painter;
+  if (!painter.begin(&writer)) {
+    context.ui.ShowMessage(msg::kUnableToOpenForOutput, Icon::kInformation);
+    return kExitFailed;
+  }
+  const PrintFonts fonts(writer);
+  const PrintMetrics metrics = fonts.Metrics(writer);
+  const std::vector<PrintOp> ops = LayOutChannelList(
+      *state.settingsImage, state.options.decimal ? PidMode::kDecimal : PidMode::kHexadecimal,
+      hasRows, [&rows](int row) { return std::binary_search(rows.begin(), rows.end(), row); },
+      metrics);
+  PaintPrintLayout(painter, writer, fonts, ops);
+  if (!painter.end()) {
+    context.ui.ShowMessage(msg::kUnableToOpenForOutput, Icon::kInformation);
+    return kExitFailed;
+  }
+  return kExitDone;
+}
+
+}  // namespace
+
+const CliCommandRegistrar kPrintCommand({"print", kPrintUsage, RunPrint});
+
+}  // namespace pelorus
