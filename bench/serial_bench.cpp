@@ -9,7 +9,7 @@
 #include "support/fake_ui.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
-#include "unit/serial/sim_process.h"
+#include "support/sim_process.h"
 
 namespace {
 

@@ -10,16 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "sim_state.h"
-
-#if __has_include("serial_side.h")
-#include "serial_side.h"
-#define SIM_HAS_SERIAL 1
-#endif
-#if __has_include("scsi_side.h")
 #include "scsi_side.h"
-#define SIM_HAS_SCSI 1
-#endif
+#include "serial_side.h"
+#include "sim_state.h"
 
 namespace {
 
@@ -96,30 +89,17 @@ int main(int argc, char** argv) {
 
   std::vector<std::jthread> sides;
   bool started = false;
-#ifdef SIM_HAS_SERIAL
   if (!state.options.serialLink.empty()) {
     if (!sim::StartSerialSide(state, sides)) return 1;
     started = true;
   }
-#endif
-#ifdef SIM_HAS_SCSI
   if (!state.options.scsiSocket.empty()) {
     if (!sim::StartScsiSide(state, sides)) return 1;
     started = true;
   }
-#endif
   if (!started) {
-    std::fprintf(stderr, "pelorus-receiver-sim: no side to run (this build has %s)\n",
-#if defined(SIM_HAS_SERIAL) && defined(SIM_HAS_SCSI)
-                 "serial and SCSI"
-#elif defined(SIM_HAS_SERIAL)
-                 "serial only"
-#elif defined(SIM_HAS_SCSI)
-                 "SCSI only"
-#else
-                 "no sides yet"
-#endif
-    );
+    std::fprintf(stderr,
+                 "pelorus-receiver-sim: give --serial-link PATH, --scsi-socket PATH or both\n");
     return 2;
   }
 

@@ -11,7 +11,7 @@
 #include "serial/subroutine_upload.h"
 #include "support/fake_ui.h"
 #include "support/temp_dir.h"
-#include "unit/serial/sim_process.h"
+#include "support/sim_process.h"
 
 namespace pelorus {
 namespace {
