@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "lzss_encoder.h"
+#include "lzw_coder.h"
 #include "pelorus_lzw.h"
 #include "unit/lzw/lzw_test_data.h"
 
@@ -27,7 +27,7 @@ void BM_LzwEncodeBuffer(benchmark::State& state) {
   const auto& image = FirmwareImage();
   std::size_t encodedSize = 0;
   for (auto _ : state) {
-    const auto encoded = pelorus::lzw::EncodeLzss(image);
+    const auto encoded = pelorus::lzw::EncodeLzw(image);
     encodedSize = encoded.size();
     benchmark::DoNotOptimize(encoded.data());
   }

@@ -11,8 +11,8 @@
 #include <span>
 #include <vector>
 
-#include "lzss_encoder.h"
-#include "unit/lzw/lzss_reference.h"
+#include "lzw_coder.h"
+#include "unit/lzw/lzw_reference.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto stretch =
       pelorus::lzw::SelectStretch(std::span(data + 5, size - 5), maxLength, startOffset);
 
-  static auto encoder = std::make_unique<pelorus::lzw::LzssEncoder>();
+  static auto encoder = std::make_unique<pelorus::lzw::LzwCoder>();
   ChunkedSource source(stretch, chunk);
   CollectingSink sink;
   if (!encoder->Encode(source, sink)) std::abort();
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (encoded.size() != encoder->BytesWritten()) std::abort();
   if (encoded.size() > stretch.size() + (stretch.size() + 7) / 8) std::abort();
-  const auto expanded = pelorus::testing::ExpandLzss(encoded, stretch.size());
+  const auto expanded = pelorus::testing::ExpandLzw(encoded, stretch.size());
   if (!expanded || !std::equal(expanded->begin(), expanded->end(), stretch.begin(), stretch.end()))
     std::abort();
   if (encoded != pelorus::testing::PlainEncode(stretch)) std::abort();

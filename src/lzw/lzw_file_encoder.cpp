@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "lzss_encoder.h"
+#include "lzw_coder.h"
 
 #ifdef _WIN32
 #include <share.h>
@@ -21,7 +21,7 @@ constexpr std::size_t kInputChunk = 1 << 16;
 
 // Kept per thread and reused, so that a call allocates nothing once a thread has made one.
 struct Workspace {
-  LzssEncoder encoder;
+  LzwCoder encoder;
   std::array<std::uint8_t, kInputChunk> input{};
 };
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lzss_encoder.h"
+#include "lzw_coder.h"
 #include "lzw_test_data.h"
 #include "support/temp_dir.h"
 
@@ -39,7 +39,7 @@ TEST(LzwCli, PrintsTheResultEvenWhenItIsZero) {
   const CliRun run = RunCli({"lzw-encode", out, in, "65536", "40000"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(run.err.empty());
-  const auto expected = EncodeLzss(SelectStretch(data, 65536, 40000));
+  const auto expected = EncodeLzw(SelectStretch(data, 65536, 40000));
   EXPECT_EQ(run.out, std::to_string(expected.size()) + "\n");
   EXPECT_EQ(testing::ReadBytes(out), expected);
 

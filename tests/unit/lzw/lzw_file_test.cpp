@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "lzss_encoder.h"
-#include "lzss_reference.h"
+#include "lzw_coder.h"
 #include "lzw_file_encoder.h"
+#include "lzw_reference.h"
 #include "lzw_test_data.h"
 #include "pelorus_lzw.h"
 #include "support/temp_dir.h"

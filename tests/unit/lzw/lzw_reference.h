@@ -16,8 +16,8 @@ namespace pelorus::testing {
 // Expands `stream` into exactly `expectedSize` bytes. Returns nothing when the stream is
 // malformed: an item cut short, an item beyond the expected size, bytes left over after the
 // last group, or a set flag bit after the last item.
-inline std::optional<std::vector<std::uint8_t>> ExpandLzss(std::span<const std::uint8_t> stream,
-                                                           std::size_t expectedSize) {
+inline std::optional<std::vector<std::uint8_t>> ExpandLzw(std::span<const std::uint8_t> stream,
+                                                          std::size_t expectedSize) {
   std::vector<std::uint8_t> ring(4096, 0x20);
   std::size_t write = 4078;
   std::vector<std::uint8_t> out;
@@ -61,7 +61,7 @@ inline std::optional<std::vector<std::uint8_t>> ExpandLzss(std::span<const std::
 
 // The coding rules written out plainly: 32-bit links, byte-wise key comparison, one input
 // byte at a time. Slow but easy to check against the rules.
-class PlainLzssCoder {
+class PlainLzwCoder {
  public:
   std::vector<std::uint8_t> Encode(std::span<const std::uint8_t> input) {
     input_ = input;
@@ -199,7 +199,7 @@ class PlainLzssCoder {
 
 // Codes `input` with a fresh plain coder.
 inline std::vector<std::uint8_t> PlainEncode(std::span<const std::uint8_t> input) {
-  return std::make_unique<PlainLzssCoder>()->Encode(input);
+  return std::make_unique<PlainLzwCoder>()->Encode(input);
 }
 
 }  // namespace pelorus::testing

@@ -41,11 +41,11 @@ class ByteSink {
 
 // Holds the ring, the search trees and an output buffer. One object codes one stream at a
 // time; Encode resets everything, so an object can be reused without any carry-over.
-class LzssEncoder {
+class LzwCoder {
  public:
-  LzssEncoder() = default;
-  LzssEncoder(const LzssEncoder&) = delete;
-  LzssEncoder& operator=(const LzssEncoder&) = delete;
+  LzwCoder() = default;
+  LzwCoder(const LzwCoder&) = delete;
+  LzwCoder& operator=(const LzwCoder&) = delete;
 
   // Compresses everything `source` delivers into `sink`. Returns false only when the sink
   // refused bytes; BytesWritten() then counts what the sink accepted before that.
@@ -87,9 +87,9 @@ class LzssEncoder {
 };
 
 // Compresses `input` as one stream and returns the compressed bytes.
-std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input);
+std::vector<std::uint8_t> EncodeLzw(std::span<const std::uint8_t> input);
 // The same with a coder the caller keeps, so that repeated calls need no new working state.
-std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input, LzssEncoder& encoder);
+std::vector<std::uint8_t> EncodeLzw(std::span<const std::uint8_t> input, LzwCoder& encoder);
 
 // The part of `whole` that a call with this maximum length and start offset codes: nothing
 // for a length of 0 or less or an offset outside the data, else at most maxLength bytes from

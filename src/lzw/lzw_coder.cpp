@@ -1,4 +1,4 @@
-#include "lzss_encoder.h"
+#include "lzw_coder.h"
 
 #include <algorithm>
 #include <bit>
@@ -51,7 +51,7 @@ class VectorSink final : public ByteSink {
 
 }  // namespace
 
-void LzssEncoder::ResetState() {
+void LzwCoder::ResetState() {
   // Only the roots and the parents need clearing: a position's children are set when it is
   // inserted, and "no parent" is what marks a position as absent from every tree.
   std::fill(child_.begin() + kTreeRoot, child_.end(),
@@ -71,7 +71,7 @@ void LzssEncoder::ResetState() {
   inputEnded_ = false;
 }
 
-inline bool LzssEncoder::ReadByte(std::uint8_t& c) {
+inline bool LzwCoder::ReadByte(std::uint8_t& c) {
   while (inputCursor_ == inputEnd_) {
     if (inputEnded_) return false;
     const std::span<const std::uint8_t> chunk = source_->NextChunk();
@@ -89,7 +89,7 @@ inline bool LzssEncoder::ReadByte(std::uint8_t& c) {
 // Walks the tree of the key's first byte, remembering the longest match met on the way
 // (the first of equal length wins), and links r in as a leaf. A full 18-byte match makes r
 // take the old node's place, since the newer position serves every later search as well.
-void LzssEncoder::InsertNode(int r) {
+void LzwCoder::InsertNode(int r) {
   const std::uint8_t* key = &text_[r];
   const std::uint64_t keyLow = LoadOrderedWord(key + 1);
   const std::uint64_t keyHigh = LoadOrderedWord(key + 9);
@@ -162,7 +162,7 @@ void LzssEncoder::InsertNode(int r) {
   parent_[p] = kEmptyLink;
 }
 
-void LzssEncoder::DeleteNode(int p) {
+void LzwCoder::DeleteNode(int p) {
   const int up = parent_[p];
   if (up == kEmptyLink) return;
   const int leftChild = child_[p][kLeft];
@@ -194,7 +194,7 @@ void LzssEncoder::DeleteNode(int p) {
   parent_[p] = kEmptyLink;
 }
 
-bool LzssEncoder::FlushOutput(ByteSink& sink) {
+bool LzwCoder::FlushOutput(ByteSink& sink) {
   if (outputUsed_ == 0) return true;
   if (!sink.Write(std::span(output_.data(), outputUsed_))) return false;
   bytesWritten_ += outputUsed_;
@@ -202,7 +202,7 @@ bool LzssEncoder::FlushOutput(ByteSink& sink) {
   return true;
 }
 
-bool LzssEncoder::Encode(ByteSource& source, ByteSink& sink) {
+bool LzwCoder::Encode(ByteSource& source, ByteSink& sink) {
   ResetState();
   source_ = &source;
 
@@ -264,7 +264,7 @@ bool LzssEncoder::Encode(ByteSource& source, ByteSink& sink) {
   return FlushOutput(sink);
 }
 
-std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input, LzssEncoder& encoder) {
+std::vector<std::uint8_t> EncodeLzw(std::span<const std::uint8_t> input, LzwCoder& encoder) {
   std::vector<std::uint8_t> output;
   output.reserve(input.size() + input.size() / 8 + 1);
   SpanSource source(input);
@@ -273,9 +273,9 @@ std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input, LzssEn
   return output;
 }
 
-std::vector<std::uint8_t> EncodeLzss(std::span<const std::uint8_t> input) {
-  auto encoder = std::make_unique<LzssEncoder>();
-  return EncodeLzss(input, *encoder);
+std::vector<std::uint8_t> EncodeLzw(std::span<const std::uint8_t> input) {
+  auto encoder = std::make_unique<LzwCoder>();
+  return EncodeLzw(input, *encoder);
 }
 
 std::span<const std::uint8_t> SelectStretch(std::span<const std::uint8_t> whole,

@@ -1,4 +1,4 @@
-#include "lzss_encoder.h"
+#include "lzw_coder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lzss_reference.h"
+#include "lzw_reference.h"
 #include "lzw_test_data.h"
 
 namespace pelorus::lzw {
@@ -24,15 +24,15 @@ std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(),
 // Codes with the library and checks the stream against the plain coder and the expander:
 // the exact bytes, and that they give the input back.
 std::vector<std::uint8_t> EncodeChecked(std::span<const std::uint8_t> input) {
-  std::vector<std::uint8_t> encoded = EncodeLzss(input);
+  std::vector<std::uint8_t> encoded = EncodeLzw(input);
   EXPECT_EQ(encoded, PlainEncode(input)) << input.size() << " bytes";
-  const auto expanded = testing::ExpandLzss(encoded, input.size());
+  const auto expanded = testing::ExpandLzw(encoded, input.size());
   EXPECT_TRUE(expanded && std::equal(expanded->begin(), expanded->end(), input.begin()))
       << "round trip of " << input.size() << " bytes";
   return encoded;
 }
 
-TEST(LzssFormat, GroupsLiteralsAndReferences) {
+TEST(LzwFormat, GroupsLiteralsAndReferences) {
   EXPECT_TRUE(EncodeChecked({}).empty());
   // Four bytes: literals only, one short group.
   EXPECT_EQ(EncodeChecked(Bytes("abcd")), Bytes("\x0F"
@@ -50,7 +50,7 @@ TEST(LzssFormat, GroupsLiteralsAndReferences) {
   EXPECT_EQ(five[8] & 0x0F, 0);
 }
 
-TEST(LzssFormat, ThirtySpacesAreTwoReferencesIntoTheInitialFill) {
+TEST(LzwFormat, ThirtySpacesAreTwoReferencesIntoTheInitialFill) {
   const auto encoded = EncodeChecked(std::vector<std::uint8_t>(30, 0x20));
   ASSERT_EQ(encoded.size(), 5u);
   EXPECT_EQ(encoded[0], 0x00);
@@ -61,21 +61,21 @@ TEST(LzssFormat, ThirtySpacesAreTwoReferencesIntoTheInitialFill) {
 
 // A short stream compares keys against the ring's look-ahead area, which holds the end of the
 // previous stream when a coder is reused; that must not change the result.
-TEST(LzssEncoder, ReusedCoderGivesTheSameBytesAsAFreshOne) {
-  auto encoder = std::make_unique<LzssEncoder>();
+TEST(LzwCoder, ReusedCoderGivesTheSameBytesAsAFreshOne) {
+  auto encoder = std::make_unique<LzwCoder>();
   const auto previous = MakeSmallAlphabet(600, 11, 2);
   std::mt19937 rng(5);
   for (int round = 0; round < 400; ++round) {
     const auto small = MakeSmallAlphabet(1 + rng() % 40, rng(), 2);
-    EncodeLzss(previous, *encoder);
-    ASSERT_EQ(EncodeLzss(small, *encoder), PlainEncode(small)) << "round " << round;
+    EncodeLzw(previous, *encoder);
+    ASSERT_EQ(EncodeLzw(small, *encoder), PlainEncode(small)) << "round " << round;
   }
 }
 
 // Property: for any input, length and offset the stream equals the plain coder's and expands
 // to the selected stretch. Sizes around the look-ahead, group and ring boundaries are covered
 // on purpose, and the larger inputs wrap the ring many times.
-TEST(LzssRoundTrip, RandomAndStructuredInputsAtVariousStretches) {
+TEST(LzwRoundTrip, RandomAndStructuredInputsAtVariousStretches) {
   std::mt19937 rng(20240611);
   std::vector<std::vector<std::uint8_t>> inputs;
   for (std::size_t size : {1u, 2u, 5u, 17u, 18u, 19u, 34u, 35u, 36u, 4095u, 4096u, 4097u}) {
