@@ -14,7 +14,7 @@ inline constexpr uint32_t kSpeedTestBytes = 10485760;  // 160 writes of 65536 by
 // time.
 std::string SpeedTestText(int64_t elapsedMs);
 
-// "Misura Velocita'": times 10 MiB of speed-test writes. True when all of them succeeded.
+// "Misura Velocità": times 10 MiB of speed-test writes. True when all of them succeeded.
 bool SpeedTestScsi(EditorState& state, Ui& ui);
 
 }  // namespace pelorus

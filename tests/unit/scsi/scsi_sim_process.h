@@ -46,10 +46,16 @@ class ScsiSimProcess {
 #ifdef PELORUS_BINARY_DIR
     return PELORUS_BINARY_DIR "/src/sim/pelorus-receiver-sim";
 #else
-    // The benchmarks have no compile-time folder: the simulator is beside their folder.
+    // Benchmarks and GUI tests have no compile-time folder: the simulator is in the build
+    // folder that holds them, some levels up.
     std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path().parent_path() / "src/sim/pelorus-receiver-sim").string();
+    std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error);
+    while (folder.has_parent_path() && folder != folder.parent_path()) {
+      folder = folder.parent_path();
+      const auto candidate = folder / "src/sim/pelorus-receiver-sim";
+      if (std::filesystem::exists(candidate)) return candidate.string();
+    }
+    return "pelorus-receiver-sim";
 #endif
   }
 
