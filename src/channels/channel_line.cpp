@@ -2,10 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "channels/channel_name.h"
-#include "common/strfmt.h"
 
 namespace pelorus {
 namespace {
@@ -17,12 +18,27 @@ constexpr std::array<const char*, 4> kAudioModeTexts = {"N", "V", "L", "R"};
 // Inversion 3 has no word; "?3" keeps the column four wide and reads back as 3.
 constexpr std::array<const char*, 4> kInversionTexts = {"Auto", "Off", "On", "?3"};
 
-std::string FecText(uint8_t code) {
-  if (code < kFecTexts.size() && kFecTexts[code] != nullptr) return kFecTexts[code];
-  return Format("?%d", code);
+// A short zero-terminated text held by value, so that formatting a line allocates only once.
+struct SmallText {
+  char text[8];
+};
+
+SmallText FecText(uint8_t code) {
+  SmallText result{};
+  if (code < kFecTexts.size() && kFecTexts[code] != nullptr) {
+    std::memcpy(result.text, kFecTexts[code], 4);
+  } else {
+    std::snprintf(result.text, sizeof result.text, "?%d", code);
+  }
+  return result;
 }
 
-std::string Hex4(uint16_t value) { return Format("%04X", value); }
+// "%04X" without the cost of a printf call.
+SmallText Hex4(uint16_t value) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return SmallText{{kDigits[value >> 12], kDigits[(value >> 8) & 15], kDigits[(value >> 4) & 15],
+                    kDigits[value & 15], '\0'}};
+}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -87,22 +103,26 @@ class LineReader {
 
 std::string FormatChannelLine(const ChannelRecord& record) {
   const std::string name = DecodeChannelName(record);
-  const std::string fec = FecText(record.fecCode);
-  std::string line = Format(
+  const SmallText fec = FecText(record.fecCode);
+  const char lnbPort[2] = {static_cast<char>('0' + (record.lnbSelect & 3)), '\0'};
+  // Every value is bounded, so the widest possible line is far below the buffer's size.
+  char buffer[256];
+  int length = std::snprintf(
+      buffer, sizeof buffer,
       "%-24s %5d %5d %-3s %2d %1s %-4s %-4s %-4s %-4s %-4s %-4s %04X %-4s %-1s %-3s %-1s %-4s "
       "%02X %04X %04X %04X",
-      name.c_str(), record.frequency, record.symbolRate, fec.c_str(), record.acqBandwidth,
-      record.polarity == 0 ? "H" : "V", Hex4(record.videoPid).c_str(),
-      Hex4(record.audioPid).c_str(), Hex4(record.pmtPid).c_str(), Hex4(record.pcrPid).c_str(),
-      Hex4(record.textPid).c_str(), Hex4(record.pmc).c_str(), record.scrambling,
-      (record.modeFlags & 3) == 3 ? "NTSC" : "PAL", kAudioModeTexts[(record.modeFlags >> 6) & 3],
-      (record.modeFlags & 0x10) != 0 ? "12v" : "0v", Format("%d", record.lnbSelect & 3).c_str(),
-      kInversionTexts[(record.lnbSelect >> 2) & 3], record.serviceType, record.tsId,
+      name.c_str(), record.frequency, record.symbolRate, fec.text, record.acqBandwidth,
+      record.polarity == 0 ? "H" : "V", Hex4(record.videoPid).text, Hex4(record.audioPid).text,
+      Hex4(record.pmtPid).text, Hex4(record.pcrPid).text, Hex4(record.textPid).text,
+      Hex4(record.pmc).text, record.scrambling, (record.modeFlags & 3) == 3 ? "NTSC" : "PAL",
+      kAudioModeTexts[(record.modeFlags >> 6) & 3], (record.modeFlags & 0x10) != 0 ? "12v" : "0v",
+      lnbPort, kInversionTexts[(record.lnbSelect >> 2) & 3], record.serviceType, record.tsId,
       record.serviceId, record.networkId);
-  line += Format(" %1d %1d %04X %02X %02X %02X %02X\r\n", record.autoFlags & 1,
-                 (record.autoFlags >> 1) & 1, record.reserved1, record.lockCode, record.reserved2,
-                 record.reserved3, record.reserved4);
-  return line;
+  length += std::snprintf(buffer + length, sizeof buffer - static_cast<size_t>(length),
+                          " %1d %1d %04X %02X %02X %02X %02X\r\n", record.autoFlags & 1,
+                          (record.autoFlags >> 1) & 1, record.reserved1, record.lockCode,
+                          record.reserved2, record.reserved3, record.reserved4);
+  return std::string(buffer, static_cast<size_t>(length));
 }
 
 bool ParseChannelLine(std::span<const char> line, ChannelRecord& record) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/shell.h"
@@ -21,7 +21,7 @@ std::string NameText(const ChannelRecord& record) {
 // strxfrm turns each name once into a key whose plain byte order is the strcoll order, so the
 // sort compares bytes instead of running the locale's collation n log n times.
 std::string CollationKey(const std::string& text) {
-  std::string key(text.size() * 4 + 16, '\0');
+  std::string key(text.size() + 8, '\0');
   size_t needed = std::strxfrm(key.data(), text.c_str(), key.size());
   if (needed >= key.size()) {
     key.assign(needed + 1, '\0');
@@ -31,15 +31,14 @@ std::string CollationKey(const std::string& text) {
   return key;
 }
 
+// Sorts by precomputed keys; equal keys keep their order (the index breaks ties), so the
+// result does not depend on the sort algorithm.
 template <typename Key>
-void SortByKeys(std::span<ChannelRecord> records, const std::vector<Key>& keys) {
-  std::vector<size_t> order(records.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+void SortByKeys(std::span<ChannelRecord> records, std::vector<std::pair<Key, uint32_t>>& keys) {
+  std::sort(keys.begin(), keys.end());
   std::vector<ChannelRecord> sorted;
   sorted.reserve(records.size());
-  for (size_t index : order) sorted.push_back(records[index]);
+  for (const auto& key : keys) sorted.push_back(records[key.second]);
   std::copy(sorted.begin(), sorted.end(), records.begin());
 }
 
@@ -64,28 +63,25 @@ SortRange FindSortRange(std::span<const int> selection, int rowCount) {
 }
 
 void SortRecords(std::span<ChannelRecord> records, SortKey key) {
-  switch (key) {
-    case SortKey::kName: {
-      std::vector<std::string> keys;
-      keys.reserve(records.size());
-      for (const ChannelRecord& record : records) keys.push_back(CollationKey(NameText(record)));
-      SortByKeys(records, keys);
-      return;
+  if (key == SortKey::kName) {
+    std::vector<std::pair<std::string, uint32_t>> keys;
+    keys.reserve(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+      keys.emplace_back(CollationKey(NameText(records[i])), static_cast<uint32_t>(i));
     }
-    case SortKey::kFrequency:
-    case SortKey::kServiceId:
-    case SortKey::kPolarity: {
-      std::vector<uint16_t> keys;
-      keys.reserve(records.size());
-      for (const ChannelRecord& record : records) {
-        keys.push_back(key == SortKey::kFrequency   ? record.frequency
-                       : key == SortKey::kServiceId ? record.serviceId
-                                                    : record.polarity);
-      }
-      SortByKeys(records, keys);
-      return;
-    }
+    SortByKeys(records, keys);
+    return;
   }
+  std::vector<std::pair<uint16_t, uint32_t>> keys;
+  keys.reserve(records.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    const ChannelRecord& record = records[i];
+    const uint16_t value = key == SortKey::kFrequency   ? record.frequency
+                           : key == SortKey::kServiceId ? record.serviceId
+                                                        : record.polarity;
+    keys.emplace_back(value, static_cast<uint32_t>(i));
+  }
+  SortByKeys(records, keys);
 }
 
 bool SortChannels(EditorState& state, Ui& ui, std::span<const int> selection, SortKey key,

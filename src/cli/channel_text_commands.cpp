@@ -1,4 +1,5 @@
 // The console commands that move channels between settings files and text lines, and sort them.
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,8 @@ int RunSort(const std::vector<std::string>& args, CliContext& context) {
   } else {
     for (int row = 0; row < state.ChannelCount(); ++row) rows.push_back(row);
   }
+  // Names are compared in the user's collation order, as the desktop program compares them.
+  std::setlocale(LC_COLLATE, "");
   // Sorting every row of an empty list leaves it as it is; only a row list can select nothing.
   SelectionAfter after;
   if (!rows.empty() || parsed.hasRows) {
