@@ -9,8 +9,8 @@
 #include "scsi/settings_transfer.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
+#include "support/sim_process.h"
 #include "support/temp_dir.h"
-#include "unit/scsi/scsi_sim_process.h"
 
 namespace {
 

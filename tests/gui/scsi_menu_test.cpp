@@ -14,8 +14,8 @@
 #include "app/options_store.h"
 #include "app/ui/main_window.h"
 #include "support/records.h"
+#include "support/sim_process.h"
 #include "support/temp_dir.h"
-#include "unit/scsi/scsi_sim_process.h"
 
 using namespace pelorus;
 
@@ -75,6 +75,8 @@ class ScsiMenuTest : public QObject {
     auto window = Open(sim.Link());
     state->options.readStartAddress = 0x01000300;
     state->options.readLength = 0x200;
+    // The dialog opens in the test's folder, where the typed name is taken.
+    state->options.memInitialDir = dir.path().string() + "/";
     const QString path = QString::fromStdString(dir.File("dump.mem"));
     QString shownAddress;
     QString shownLength;
@@ -90,7 +92,8 @@ class ScsiMenuTest : public QObject {
       shownLength = length->text();
       address->setText("$2000000");
       length->setText("0x40");
-      dialog->selectFile(path);
+      // Typed into the name field, as a user does: selectFile() leaves a focused field alone.
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("dump.mem");
       static_cast<QDialog*>(dialog)->accept();
     });
     timer->start();

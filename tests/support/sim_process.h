@@ -19,22 +19,32 @@ extern char** environ;
 
 namespace pelorus::testing {
 
-// The stand-in receiver as a real process on a pseudo-terminal in the test's own folder. It
-// logs what it received (`Log()`) and keeps the table it was sent in `TablePath()`.
+// Which of the stand-in receiver's links a test talks to.
+enum class SimSide { kSerial, kScsi };
+
+// The stand-in receiver as a real process, with its pseudo-terminal link or its SCSI socket in
+// the test's own folder. It logs what it received (`Log()`), keeps the table it was sent in
+// `TablePath()` and writes its flash to `FlashPath()` when stopped.
 class SimProcess {
  public:
-  explicit SimProcess(const TempDir& dir, std::vector<std::string> extra = {})
-      : link_(dir.File("receiver-tty")),
+  explicit SimProcess(const TempDir& dir, std::vector<std::string> extra = {},
+                      SimSide side = SimSide::kSerial)
+      : endpoint_(dir.File(side == SimSide::kSerial ? "receiver-tty" : "receiver.sock")),
         log_(dir.File("receiver.log")),
         flash_(dir.File("flash.bin")) {
-    std::vector<std::string> args = {SimulatorPath(), "--serial-link", link_, "--log", log_,
-                                     "--dump-flash",  flash_};
+    std::vector<std::string> args = {SimulatorPath(),
+                                     side == SimSide::kSerial ? "--serial-link" : "--scsi-socket",
+                                     endpoint_,
+                                     "--log",
+                                     log_,
+                                     "--dump-flash",
+                                     flash_};
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    for (int i = 0; i < 500 && !std::filesystem::exists(link_); ++i) {
+    for (int i = 0; i < 500 && !std::filesystem::exists(endpoint_); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
@@ -42,19 +52,28 @@ class SimProcess {
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
-  // The build's simulator: known to the tests at compile time, found beside the benchmarks.
+  // The build's simulator: known to the tests at compile time; other programs look for it in
+  // the build folder that holds them, some levels up.
   static std::string SimulatorPath() {
 #ifdef PELORUS_BINARY_DIR
     return PELORUS_BINARY_DIR "/src/sim/pelorus-receiver-sim";
 #else
     std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path().parent_path() / "src/sim/pelorus-receiver-sim").string();
+    std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error);
+    while (folder.has_parent_path() && folder != folder.parent_path()) {
+      folder = folder.parent_path();
+      const auto candidate = folder / "src/sim/pelorus-receiver-sim";
+      if (std::filesystem::exists(candidate)) return candidate.string();
+    }
+    return "pelorus-receiver-sim";
 #endif
   }
 
-  bool Running() const { return pid_ > 0 && std::filesystem::exists(link_); }
-  const std::string& Port() const { return link_; }
+  bool Running() const { return pid_ > 0 && std::filesystem::exists(endpoint_); }
+  // The serial device (a link to the pseudo-terminal).
+  const std::string& Port() const { return endpoint_; }
+  // The SCSI transport, as `--scsi` takes it.
+  std::string Link() const { return "sim:" + endpoint_; }
   std::string TablePath() const { return log_ + ".table"; }
   const std::string& FlashPath() const { return flash_; }
 
@@ -86,9 +105,16 @@ class SimProcess {
 
  private:
   pid_t pid_ = -1;
-  std::string link_;
+  std::string endpoint_;
   std::string log_;
   std::string flash_;
+};
+
+// The receiver reached over its SCSI socket.
+class ScsiSimProcess : public SimProcess {
+ public:
+  explicit ScsiSimProcess(const TempDir& dir, std::vector<std::string> extra = {})
+      : SimProcess(dir, std::move(extra), SimSide::kScsi) {}
 };
 
 }  // namespace pelorus::testing

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "scsi_sim_process.h"
 #include "support/cli_run.h"
 #include "support/records.h"
+#include "support/sim_process.h"
 #include "support/temp_dir.h"
 
 namespace pelorus {

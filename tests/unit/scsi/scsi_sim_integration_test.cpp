@@ -8,9 +8,9 @@
 #include "scsi/scsi_scan.h"
 #include "scsi/settings_transfer.h"
 #include "scsi/speed_test.h"
-#include "scsi_sim_process.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
+#include "support/sim_process.h"
 #include "support/temp_dir.h"
 
 namespace pelorus {
