@@ -209,12 +209,14 @@ QIcon DrawRowPicture(RowIcon icon) {
   switch (icon) {
     case RowIcon::kData:
       return Picture([](QPainter& p) {
+        // "0101" in two rows, so the digits stay readable at 16 pixels.
         QFont font = p.font();
         font.setPixelSize(8);
         font.setBold(true);
         p.setFont(font);
         p.setPen(kBlue);
-        p.drawText(QRectF(0, 0, kSize, kSize), Qt::AlignCenter, "0101");
+        p.drawText(QRectF(0, 0, kSize, kSize / 2), Qt::AlignCenter, "01");
+        p.drawText(QRectF(0, kSize / 2, kSize, kSize / 2), Qt::AlignCenter, "01");
       });
     case RowIcon::kRadio:
       return DrawToolbarPicture(13);
