@@ -15,8 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!ParseChannelLine(line, record)) return 0;
   const std::string text = FormatChannelLine(record);
   if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) std::abort();
-  // A zero byte ends the name early and comes back as blanks; lnbSelect bits 4-7 have no column.
-  if (std::memchr(record.name.data(), 0, record.name.size()) != nullptr) return 0;
+  // A zero byte ends the name early and line breaks are written as blanks, so such names come
+  // back changed; lnbSelect bits 4-7 have no column.
+  for (const uint8_t byte : record.name) {
+    if (byte == 0 || byte == '\r' || byte == '\n') return 0;
+  }
   ChannelRecord again{};
   if (!ParseChannelLine(std::span(text.data(), text.size() - 2), again)) std::abort();
   record.lnbSelect &= 0x0F;

@@ -102,7 +102,12 @@ class LineReader {
 }  // namespace
 
 std::string FormatChannelLine(const ChannelRecord& record) {
-  const std::string name = DecodeChannelName(record);
+  std::string name = DecodeChannelName(record);
+  // A line break inside a name would split the line, and the second half could be read back as
+  // a channel of its own; the name is written with blanks there instead.
+  for (char& c : name) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
   const SmallText fec = FecText(record.fecCode);
   const char lnbPort[2] = {static_cast<char>('0' + (record.lnbSelect & 3)), '\0'};
   // Every value is bounded, so the widest possible line is far below the buffer's size.

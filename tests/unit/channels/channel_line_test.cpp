@@ -195,6 +195,17 @@ TEST(ChannelLineTest, LongLinesAreReadInFullAndNothingPastTheEnd) {
   EXPECT_EQ(read.reserved2, 0x0F);
 }
 
+TEST(ChannelLineTest, LineBreaksInANameAreWrittenAsBlanks) {
+  ChannelRecord record = Test1();
+  EncodeChannelName(record, "AB\r\nCD");
+  const std::string line = FormatChannelLine(record);
+  EXPECT_EQ(line.size(), 139u);
+  EXPECT_EQ(line.find_first_of("\r\n"), 137u);
+  ChannelRecord read{};
+  ASSERT_TRUE(ParseChannelLine(WithoutLineEnd(line), read));
+  EXPECT_EQ(DecodeChannelName(read), "AB  CD");
+}
+
 TEST(ChannelLineTest, LnbDigitIsTheWholeByteBeforeInversionIsAdded) {
   std::string line = WithoutLineEnd(kTest1Line);
   line.replace(92, 6, "7 On  ");
