@@ -164,11 +164,14 @@ class SortFindBulkTest : public QObject {
   void exportsTheSelectionAndPrintsToPdf() {
     Select({0, 4});
     const std::string text = dir->File("some.txt");
-    WhenModalShown<QDialog>([this, text](QDialog* dialog) {
-      QCOMPARE(dialog->windowTitle(), QString("Esporta Canali"));
+    // The save dialog carries the export choice; "Esporta Tutto" is ticked at first.
+    WhenModalShown<QFileDialog>([text](QFileDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QString("Export Settings"));
+      QVERIFY(dialog->findChild<QRadioButton*>("export1027")->isChecked());
       dialog->findChild<QRadioButton*>("export1028")->click();
-      dialog->accept();
-      AnswerSaveDialog(text);
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+          ->setText(QString::fromStdString(text));
+      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
     });
     window->RunCommand(cmd::kExport);
     const std::vector<uint8_t> bytes = testing::ReadBytes(text);
@@ -216,17 +219,6 @@ class SortFindBulkTest : public QObject {
     }
     return names;
   }
-  // The save dialog the main window shows for a file: the path chosen and accepted.
-  void AnswerSaveDialog(const std::string& path) {
-    WhenModalShown<QFileDialog>([path](QFileDialog* dialog) {
-      QCOMPARE(dialog->windowTitle(), QString("Export Settings"));
-      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-      QVERIFY(name != nullptr);
-      name->setText(QString::fromStdString(path));
-      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-    });
-  }
-
   std::unique_ptr<testing::TempDir> dir;
   std::unique_ptr<MemoryOptionsStore> store;
   std::unique_ptr<EditorState> state;
