@@ -178,6 +178,18 @@ class SortFindBulkTest : public QObject {
     QCOMPARE(bytes.size(), size_t{2 * 139});
     QVERIFY(std::string(bytes.begin(), bytes.end()).starts_with("Zulu "));
 
+    // Importing the two lines appends them and keeps the selection.
+    WhenModalShown<QFileDialog>([text](QFileDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QString("Import Settings"));
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+          ->setText(QString::fromStdString(text));
+      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    });
+    window->RunCommand(cmd::kImport);
+    QCOMPARE(Names().mid(5), (QStringList{"Zulu", "NEWS 24"}));
+    QCOMPARE(list()->model()->index(6, 0).data().toString(), QString("7"));
+    QCOMPARE(SelectedRows(), (QList<int>{0, 4}));
+
     const std::string pdf = dir->File("list.pdf");
     WhenModalShown<QPrintDialog>([pdf](QPrintDialog* dialog) {
       QVERIFY(dialog->testOption(QAbstractPrintDialog::PrintSelection));

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "app/commands.h"
 #include "app/ui/gui_command.h"
@@ -82,7 +83,11 @@ void RunExport(GuiContext& context) {
   ExportChannels(context.state, ui, context.selectedRows(), exportSelected, nullptr);
 }
 
-void RunImport(GuiContext& context) { ImportChannels(context.state, context.ui); }
+// The channels are appended below the existing rows, whose selection stays as it was.
+void RunImport(GuiContext& context) {
+  const std::vector<int> selected = context.selectedRows();
+  if (ImportChannels(context.state, context.ui) > 0) context.selectRows(selected, -1);
+}
 
 const GuiCommandRegistrar kExport(cmd::kExport, RunExport);
 const GuiCommandRegistrar kImport(cmd::kImport, RunImport);
