@@ -2,8 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #include "channels/channel_name.h"
@@ -18,27 +16,44 @@ constexpr std::array<const char*, 4> kAudioModeTexts = {"N", "V", "L", "R"};
 // Inversion 3 has no word; "?3" keeps the column four wide and reads back as 3.
 constexpr std::array<const char*, 4> kInversionTexts = {"Auto", "Off", "On", "?3"};
 
-// A short zero-terminated text held by value, so that formatting a line allocates only once.
-struct SmallText {
-  char text[8];
-};
-
-SmallText FecText(uint8_t code) {
-  SmallText result{};
-  if (code < kFecTexts.size() && kFecTexts[code] != nullptr) {
-    std::memcpy(result.text, kFecTexts[code], 4);
-  } else {
-    std::snprintf(result.text, sizeof result.text, "?%d", code);
+// Builds a line the way the two printf formats of the line do ("%-Ns", "%Nd", "%0NX"), without
+// a printf call per line: exporting a full list formats 65,536 of them.
+class LineWriter {
+ public:
+  // "%-Ns": the text, then blanks up to the width; a longer text is written whole.
+  void Left(std::string_view text, size_t width) {
+    Put(text);
+    for (size_t n = text.size(); n < width; ++n) Put(' ');
   }
-  return result;
-}
+  // "%Nd" of a value that is never negative.
+  void Right(unsigned value, size_t width) {
+    char digits[12];
+    size_t count = 0;
+    do {
+      digits[count++] = static_cast<char>('0' + value % 10);
+      value /= 10;
+    } while (value != 0);
+    for (size_t n = count; n < width; ++n) Put(' ');
+    while (count > 0) Put(digits[--count]);
+  }
+  // "%0NX" of a value that fits N hexadecimal digits.
+  void Hex(unsigned value, int digits) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) Put(kDigits[(value >> shift) & 15]);
+  }
+  void Put(char c) {
+    if (length_ < sizeof buffer_) buffer_[length_++] = c;
+  }
+  void Put(std::string_view text) {
+    for (char c : text) Put(c);
+  }
+  std::string Text() const { return std::string(buffer_, length_); }
 
-// "%04X" without the cost of a printf call.
-SmallText Hex4(uint16_t value) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  return SmallText{{kDigits[value >> 12], kDigits[(value >> 8) & 15], kDigits[(value >> 4) & 15],
-                    kDigits[value & 15], '\0'}};
-}
+ private:
+  // The widest line (a name of 24, a FEC text of 4, a bandwidth of 3) is 141 bytes.
+  char buffer_[192];
+  size_t length_ = 0;
+};
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -101,6 +116,11 @@ class LineReader {
 
 }  // namespace
 
+// The line is the two formats
+//   "%-24s %5d %5d %-3s %2d %1s %-4s %-4s %-4s %-4s %-4s %-4s %04X %-4s %-1s %-3s %-1s %-4s
+//    %02X %04X %04X %04X"
+//   " %1d %1d %04X %02X %02X %02X %02X\r\n"
+// applied one after the other, with every PID as a "%04X" text.
 std::string FormatChannelLine(const ChannelRecord& record) {
   std::string name = DecodeChannelName(record);
   // A line break inside a name would split the line, and the second half could be read back as
@@ -108,26 +128,59 @@ std::string FormatChannelLine(const ChannelRecord& record) {
   for (char& c : name) {
     if (c == '\r' || c == '\n') c = ' ';
   }
-  const SmallText fec = FecText(record.fecCode);
-  const char lnbPort[2] = {static_cast<char>('0' + (record.lnbSelect & 3)), '\0'};
-  // Every value is bounded, so the widest possible line is far below the buffer's size.
-  char buffer[256];
-  int length = std::snprintf(
-      buffer, sizeof buffer,
-      "%-24s %5d %5d %-3s %2d %1s %-4s %-4s %-4s %-4s %-4s %-4s %04X %-4s %-1s %-3s %-1s %-4s "
-      "%02X %04X %04X %04X",
-      name.c_str(), record.frequency, record.symbolRate, fec.text, record.acqBandwidth,
-      record.polarity == 0 ? "H" : "V", Hex4(record.videoPid).text, Hex4(record.audioPid).text,
-      Hex4(record.pmtPid).text, Hex4(record.pcrPid).text, Hex4(record.textPid).text,
-      Hex4(record.pmc).text, record.scrambling, (record.modeFlags & 3) == 3 ? "NTSC" : "PAL",
-      kAudioModeTexts[(record.modeFlags >> 6) & 3], (record.modeFlags & 0x10) != 0 ? "12v" : "0v",
-      lnbPort, kInversionTexts[(record.lnbSelect >> 2) & 3], record.serviceType, record.tsId,
-      record.serviceId, record.networkId);
-  length += std::snprintf(buffer + length, sizeof buffer - static_cast<size_t>(length),
-                          " %1d %1d %04X %02X %02X %02X %02X\r\n", record.autoFlags & 1,
-                          (record.autoFlags >> 1) & 1, record.reserved1, record.lockCode,
-                          record.reserved2, record.reserved3, record.reserved4);
-  return std::string(buffer, static_cast<size_t>(length));
+  LineWriter out;
+  out.Left(name, 24);
+  out.Put(' ');
+  out.Right(record.frequency, 5);
+  out.Put(' ');
+  out.Right(record.symbolRate, 5);
+  out.Put(' ');
+  if (record.fecCode < kFecTexts.size() && kFecTexts[record.fecCode] != nullptr) {
+    out.Left(kFecTexts[record.fecCode], 3);
+  } else {
+    out.Put('?');  // "?" and the decimal code, as one "%-3s" text
+    LineWriter code;
+    code.Right(record.fecCode, 1);
+    out.Left(code.Text(), 2);
+  }
+  out.Put(' ');
+  out.Right(record.acqBandwidth, 2);
+  out.Put(' ');
+  out.Put(record.polarity == 0 ? 'H' : 'V');
+  for (const uint16_t value : {record.videoPid, record.audioPid, record.pmtPid, record.pcrPid,
+                               record.textPid, record.pmc, record.scrambling}) {
+    out.Put(' ');
+    out.Hex(value, 4);
+  }
+  out.Put(' ');
+  out.Left((record.modeFlags & 3) == 3 ? "NTSC" : "PAL", 4);
+  out.Put(' ');
+  out.Put(kAudioModeTexts[(record.modeFlags >> 6) & 3]);
+  out.Put(' ');
+  out.Left((record.modeFlags & 0x10) != 0 ? "12v" : "0v", 3);
+  out.Put(' ');
+  out.Put(static_cast<char>('0' + (record.lnbSelect & 3)));
+  out.Put(' ');
+  out.Left(kInversionTexts[(record.lnbSelect >> 2) & 3], 4);
+  out.Put(' ');
+  out.Hex(record.serviceType, 2);
+  for (const uint16_t value : {record.tsId, record.serviceId, record.networkId}) {
+    out.Put(' ');
+    out.Hex(value, 4);
+  }
+  out.Put(' ');
+  out.Put(static_cast<char>('0' + (record.autoFlags & 1)));
+  out.Put(' ');
+  out.Put(static_cast<char>('0' + ((record.autoFlags >> 1) & 1)));
+  out.Put(' ');
+  out.Hex(record.reserved1, 4);
+  for (const uint8_t value :
+       {record.lockCode, record.reserved2, record.reserved3, record.reserved4}) {
+    out.Put(' ');
+    out.Hex(value, 2);
+  }
+  out.Put("\r\n");
+  return out.Text();
 }
 
 bool ParseChannelLine(std::span<const char> line, ChannelRecord& record) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "channels/channel_name.h"
@@ -124,6 +126,55 @@ TEST(ChannelLineTest, ColumnTextsOfEveryEnumeratedValue) {
   EXPECT_EQ(FormatChannelLine(record).substr(81, 10), "NTSC N 12v");
   record.polarity = 2;  // any value but 0 is vertical
   EXPECT_EQ(FormatChannelLine(record).substr(44, 1), "V");
+}
+
+// The line as the two printf formats build it, the way every editor of these files writes it.
+std::string PrintfLine(const ChannelRecord& r) {
+  static const char* const kFec[] = {"AUT", "1/1", "1/2", "2/3", "3/4", nullptr, "5/6", "7/8"};
+  static const char* const kAudio[] = {"N", "V", "L", "R"};
+  static const char* const kInversion[] = {"Auto", "Off", "On", "?3"};
+  char fec[8];
+  if (r.fecCode < 8 && kFec[r.fecCode] != nullptr) {
+    std::snprintf(fec, sizeof fec, "%s", kFec[r.fecCode]);
+  } else {
+    std::snprintf(fec, sizeof fec, "?%d", r.fecCode);
+  }
+  char pids[6][8];
+  const uint16_t values[6] = {r.videoPid, r.audioPid, r.pmtPid, r.pcrPid, r.textPid, r.pmc};
+  for (int i = 0; i < 6; ++i) std::snprintf(pids[i], sizeof pids[i], "%04X", values[i]);
+  char lnb[4];
+  std::snprintf(lnb, sizeof lnb, "%d", r.lnbSelect & 3);
+  std::string name = DecodeChannelName(r);
+  char line[400];
+  int n = std::snprintf(
+      line, sizeof line,
+      "%-24s %5d %5d %-3s %2d %1s %-4s %-4s %-4s %-4s %-4s %-4s %04X %-4s %-1s %-3s %-1s %-4s "
+      "%02X %04X %04X %04X",
+      name.c_str(), r.frequency, r.symbolRate, fec, r.acqBandwidth, r.polarity == 0 ? "H" : "V",
+      pids[0], pids[1], pids[2], pids[3], pids[4], pids[5], r.scrambling,
+      (r.modeFlags & 3) == 3 ? "NTSC" : "PAL", kAudio[(r.modeFlags >> 6) & 3],
+      (r.modeFlags & 0x10) != 0 ? "12v" : "0v", lnb, kInversion[(r.lnbSelect >> 2) & 3],
+      r.serviceType, r.tsId, r.serviceId, r.networkId);
+  n += std::snprintf(line + n, sizeof line - static_cast<size_t>(n),
+                     " %1d %1d %04X %02X %02X %02X %02X\r\n", r.autoFlags & 1,
+                     (r.autoFlags >> 1) & 1, r.reserved1, r.lockCode, r.reserved2, r.reserved3,
+                     r.reserved4);
+  return std::string(line, static_cast<size_t>(n));
+}
+
+TEST(ChannelLineTest, RandomRecordsAreWrittenAsTheTwoFormatsWriteThem) {
+  std::mt19937 random(137);
+  for (int i = 0; i < 20000; ++i) {
+    ChannelRecord record{};
+    auto* bytes = reinterpret_cast<uint8_t*>(&record);
+    for (size_t b = 0; b < sizeof record; ++b) bytes[b] = static_cast<uint8_t>(random());
+    for (uint8_t& c : record.name) {
+      if (c == '\r' || c == '\n') c = '_';  // written as blanks; checked on their own
+    }
+    if (i % 3 == 0) record.fecCode = static_cast<uint8_t>(random() % 9);
+    if (i % 4 == 0) record.acqBandwidth = static_cast<uint8_t>(random() % 100);
+    ASSERT_EQ(FormatChannelLine(record), PrintfLine(record)) << i;
+  }
 }
 
 TEST(ChannelLineTest, FecFiveIsWrittenAsQuestionMarkAndReadAsAuto) {
