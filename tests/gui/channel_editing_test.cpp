@@ -21,27 +21,13 @@
 #include "channels/channel_name.h"
 #include "channels/ui/channel_dialog.h"
 #include "channels/ui/mpeg_search_dialog.h"
+#include "support/gui_window.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
 using namespace pelorus;
 
 namespace {
-
-// Runs `act` on the next modal dialog of type T as soon as it is shown.
-template <typename T, typename Act>
-void WhenModalShown(Act act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
-}
 
 template <typename T>
 T* Child(QObject* parent, const char* name) {
@@ -57,13 +43,11 @@ class ChannelEditingTest : public QObject {
 
  private slots:
   void init() {
-    dir = std::make_unique<testing::TempDir>();
-    store = std::make_unique<MemoryOptionsStore>();
-    store->SetExists(true);
-    state = std::make_unique<EditorState>();
-    window = std::make_unique<MainWindow>(*state, *store);
-    window->show();
-    window->Start();
+    editor = std::make_unique<testing::EditorWindow>();
+    dir = &editor->dir;
+    store = &editor->store;
+    state = &editor->state;
+    window = &editor->window;
     std::vector<ChannelRecord> records;
     for (int i = 0; i < 5; ++i) {
       records.push_back(
@@ -75,10 +59,7 @@ class ChannelEditingTest : public QObject {
     window->RunCommand(cmd::kOpen);
     QCOMPARE(Rows(), 5);
   }
-  void cleanup() {
-    state->settingsModified = false;
-    window.reset();
-  }
+  void cleanup() { editor.reset(); }
 
   void editingCommandsAreEnabled() {
     for (const int command :
@@ -131,7 +112,7 @@ class ChannelEditingTest : public QObject {
 
   void deleteWithoutSelectionWarns() {
     QString message;
-    WhenModalShown<QMessageBox>([&message](QMessageBox* box) {
+    testing::WhenModalShown<QMessageBox>([&message](QMessageBox* box) {
       message = box->text();
       box->accept();
     });
@@ -145,7 +126,7 @@ class ChannelEditingTest : public QObject {
 
   void insertRunsTheChannelDialog() {
     Select({2});
-    WhenModalShown<ChannelDialog>([](ChannelDialog* dialog) {
+    testing::WhenModalShown<ChannelDialog>([](ChannelDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Setaggio Canali"));
       QCOMPARE(Child<QLineEdit>(dialog, "pcrPid")->text(), QString("1FFF"));
       QVERIFY(Child<QRadioButton>(dialog, "fec1")->isChecked());
@@ -166,7 +147,7 @@ class ChannelEditingTest : public QObject {
 
   void doubleClickEditsTheFirstSelectedRow() {
     Select({3, 1});
-    WhenModalShown<ChannelDialog>([](ChannelDialog* dialog) {
+    testing::WhenModalShown<ChannelDialog>([](ChannelDialog* dialog) {
       QCOMPARE(Child<QLineEdit>(dialog, "name")->text(), QString("Channel 1"));
       QCOMPARE(Child<QLineEdit>(dialog, "name")->selectedText(), QString("Channel 1"));
       Child<QLineEdit>(dialog, "name")->setText("[Edited]");
@@ -184,7 +165,7 @@ class ChannelEditingTest : public QObject {
     QVERIFY(state->settingsModified);
 
     state->settingsModified = false;
-    WhenModalShown<ChannelDialog>(
+    testing::WhenModalShown<ChannelDialog>(
         [](ChannelDialog* dialog) { Child<QPushButton>(dialog, "cancel")->click(); });
     window->RunCommand(cmd::kEditSelectedChannel);
     QVERIFY(!state->settingsModified);
@@ -196,7 +177,7 @@ class ChannelEditingTest : public QObject {
         "Sat A~KU~12300~V~Uno (PCR=99)~x~27500~3/4~255~x~x~256~\n"
         "Sat A~C~3900~H~Due~x~5000~2/3~300~x~x~301~\n");
     Select({0});
-    WhenModalShown<MpegSearchDialog>([](MpegSearchDialog* dialog) {
+    testing::WhenModalShown<MpegSearchDialog>([](MpegSearchDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Paste from MPEG Search Project"));
       QVERIFY(Child<QCheckBox>(dialog, "markers")->isChecked());
       QVERIFY(Child<QRadioButton>(dialog, "all")->isChecked());
@@ -215,7 +196,7 @@ class ChannelEditingTest : public QObject {
     QCOMPARE(CellText(2, 11), QString("4"));
 
     // Cancel changes neither the options nor the list.
-    WhenModalShown<MpegSearchDialog>([](MpegSearchDialog* dialog) {
+    testing::WhenModalShown<MpegSearchDialog>([](MpegSearchDialog* dialog) {
       Child<QRadioButton>(dialog, "comma")->setChecked(true);
       Child<QPushButton>(dialog, "cancel")->click();
     });
@@ -251,10 +232,11 @@ class ChannelEditingTest : public QObject {
     return rows;
   }
 
-  std::unique_ptr<testing::TempDir> dir;
-  std::unique_ptr<MemoryOptionsStore> store;
-  std::unique_ptr<EditorState> state;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<testing::EditorWindow> editor;
+  testing::TempDir* dir = nullptr;
+  MemoryOptionsStore* store = nullptr;
+  EditorState* state = nullptr;
+  MainWindow* window = nullptr;
 };
 
 QTEST_MAIN(ChannelEditingTest)

@@ -20,27 +20,13 @@
 #include "app/commands.h"
 #include "app/options_store.h"
 #include "app/ui/channel_list_model.h"
+#include "support/gui_window.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
 using namespace pelorus;
 
 namespace {
-
-// Runs `act` on the next modal dialog of type T as soon as it is shown.
-template <typename T, typename Act>
-void WhenModalShown(Act act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
-}
 
 QStringList Labels(const QMenu* menu) {
   QStringList labels;
@@ -57,18 +43,13 @@ class MainWindowTest : public QObject {
 
  private slots:
   void init() {
-    dir = std::make_unique<testing::TempDir>();
-    store = std::make_unique<MemoryOptionsStore>();
-    store->SetExists(true);  // not the first run
-    state = std::make_unique<EditorState>();
-    window = std::make_unique<MainWindow>(*state, *store);
-    window->show();
-    window->Start();
+    editor = std::make_unique<testing::EditorWindow>();
+    dir = &editor->dir;
+    store = &editor->store;
+    state = &editor->state;
+    window = &editor->window;
   }
-  void cleanup() {
-    state->settingsModified = false;
-    window.reset();
-  }
+  void cleanup() { editor.reset(); }
 
   void opensTheCommandLineFile() {
     ChannelRecord marker = testing::MakeChannel("Hot Bird 13E", 0);
@@ -163,7 +144,7 @@ class MainWindowTest : public QObject {
     window->RefillChannelList();
     QCOMPARE(window->channelList()->model()->index(0, 7).data().toString(), QString("0200"));
 
-    WhenModalShown<QDialog>([](QDialog* dialog) {
+    testing::WhenModalShown<QDialog>([](QDialog* dialog) {
       dialog->findChild<QRadioButton*>("decimal")->setChecked(true);
       dialog->findChild<QRadioButton*>("port3")->setChecked(true);
       dialog->accept();
@@ -179,7 +160,7 @@ class MainWindowTest : public QObject {
     state->settingsImage.emplace(1, testing::MakeChannel("X", 11000));
     state->settingsModified = true;
     QString question;
-    WhenModalShown<QMessageBox>([&question](QMessageBox* box) {
+    testing::WhenModalShown<QMessageBox>([&question](QMessageBox* box) {
       question = box->text();
       box->button(QMessageBox::Cancel)->click();
     });
@@ -196,10 +177,11 @@ class MainWindowTest : public QObject {
   }
 
  private:
-  std::unique_ptr<testing::TempDir> dir;
-  std::unique_ptr<MemoryOptionsStore> store;
-  std::unique_ptr<EditorState> state;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<testing::EditorWindow> editor;
+  testing::TempDir* dir = nullptr;
+  MemoryOptionsStore* store = nullptr;
+  EditorState* state = nullptr;
+  MainWindow* window = nullptr;
 };
 
 QTEST_MAIN(MainWindowTest)
