@@ -112,7 +112,7 @@ class PageWriter {
 
 }  // namespace
 
-PrintFontSpec FontSpecOf(PrintFont font) {
+PrintFontStyle FontStyleOf(PrintFont font) {
   switch (font) {
     case PrintFont::kHeader:
       return {10, 900};

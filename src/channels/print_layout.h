@@ -14,11 +14,11 @@ namespace pelorus {
 // and section titles 18 point bold (bold is weight 900).
 enum class PrintFont { kRow, kHeader, kTitle };
 
-struct PrintFontSpec {
+struct PrintFontStyle {
   int points;
   int weight;
 };
-PrintFontSpec FontSpecOf(PrintFont font);
+PrintFontStyle FontStyleOf(PrintFont font);
 
 // The pixel height of a font of `points` on a device of `dotsPerInchY`, rounded to the nearest
 // pixel, as the printer's fonts are made.

@@ -20,12 +20,12 @@ class PrintFonts {
  public:
   explicit PrintFonts(QPaintDevice& device) {
     for (PrintFont font : {PrintFont::kRow, PrintFont::kHeader, PrintFont::kTitle}) {
-      const PrintFontSpec spec = FontSpecOf(font);
+      const PrintFontStyle style = FontStyleOf(font);
       QFont& qfont = fonts_[static_cast<size_t>(font)];
       qfont = QFont(QStringLiteral("Arial"));
       qfont.setStyleHint(QFont::SansSerif);
-      qfont.setPixelSize(std::max(1, PointsToPixels(spec.points, device.logicalDpiY())));
-      qfont.setWeight(spec.weight >= 900 ? QFont::Black : QFont::Normal);
+      qfont.setPixelSize(std::max(1, PointsToPixels(style.points, device.logicalDpiY())));
+      qfont.setWeight(style.weight >= 900 ? QFont::Black : QFont::Normal);
     }
   }
 

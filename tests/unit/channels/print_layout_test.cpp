@@ -183,9 +183,9 @@ TEST(PrintLayoutTest, FontsAndPixelSizes) {
   EXPECT_EQ(PointsToPixels(10, 600), 83);  // 83.33
   EXPECT_EQ(PointsToPixels(18, 300), 75);
   EXPECT_EQ(PointsToPixels(10, 96), 13);  // 13.33
-  EXPECT_EQ(FontSpecOf(PrintFont::kRow).weight, 400);
-  EXPECT_EQ(FontSpecOf(PrintFont::kHeader).weight, 900);
-  EXPECT_EQ(FontSpecOf(PrintFont::kTitle).points, 18);
+  EXPECT_EQ(FontStyleOf(PrintFont::kRow).weight, 400);
+  EXPECT_EQ(FontStyleOf(PrintFont::kHeader).weight, 900);
+  EXPECT_EQ(FontStyleOf(PrintFont::kTitle).points, 18);
 }
 
 }  // namespace
