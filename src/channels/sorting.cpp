@@ -24,6 +24,8 @@ std::string CollationKey(const std::string& text) {
   std::string key(text.size() + 8, '\0');
   size_t needed = std::strxfrm(key.data(), text.c_str(), key.size());
   if (needed >= key.size()) {
+    // No collation makes a key of kilobytes from 24 bytes; such an answer is an error report.
+    if (needed > 4096) return text;
     key.assign(needed + 1, '\0');
     needed = std::strxfrm(key.data(), text.c_str(), key.size());
   }
