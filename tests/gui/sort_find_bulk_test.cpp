@@ -13,35 +13,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTimer>
 #include <QtTest>
-#include <functional>
 
 #include "app/commands.h"
 #include "app/options_store.h"
 #include "app/ui/main_window.h"
 #include "channels/channel_line.h"
+#include "support/gui_window.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
 using namespace pelorus;
 
 namespace {
-
-// Runs `act` on the next modal dialog of type T as soon as it is shown.
-template <typename T>
-void WhenModalShown(std::function<void(T*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
-}
 
 QPushButton* ButtonNamed(QWidget* dialog, const QString& text) {
   for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
@@ -57,13 +41,10 @@ class SortFindBulkTest : public QObject {
 
  private slots:
   void init() {
-    dir = std::make_unique<testing::TempDir>();
-    store = std::make_unique<MemoryOptionsStore>();
-    store->SetExists(true);
-    state = std::make_unique<EditorState>();
-    window = std::make_unique<MainWindow>(*state, *store);
-    window->show();
-    window->Start();
+    editor = std::make_unique<testing::EditorWindow>();
+    dir = &editor->dir;
+    state = &editor->state;
+    window = &editor->window;
     const std::string path = dir->File("list.dvb");
     testing::WriteBytes(
         path, testing::FileBytes(
@@ -74,10 +55,7 @@ class SortFindBulkTest : public QObject {
     window->RunCommand(cmd::kOpen);
     QCOMPARE(list()->model()->rowCount(), 5);
   }
-  void cleanup() {
-    state->settingsModified = false;
-    window.reset();
-  }
+  void cleanup() { editor.reset(); }
 
   void sortsTheFirstSelectedBlock() {
     Select({0, 1, 2, 4});
@@ -93,7 +71,7 @@ class SortFindBulkTest : public QObject {
   }
 
   void findsAndFindsNextWithWrapAround() {
-    WhenModalShown<QDialog>([](QDialog* dialog) {
+    testing::WhenModalShown<QDialog>([](QDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Trova"));
       auto* text = dialog->findChild<QLineEdit*>("findText");
       QCOMPARE(text->maxLength(), 20);
@@ -110,9 +88,9 @@ class SortFindBulkTest : public QObject {
     QCOMPARE(SelectedRows(), (QList<int>{1}));
 
     // A text in no name: the information box.
-    WhenModalShown<QDialog>([](QDialog* dialog) {
+    testing::WhenModalShown<QDialog>([](QDialog* dialog) {
       dialog->findChild<QLineEdit*>("findText")->setText("weather");
-      WhenModalShown<QMessageBox>([](QMessageBox* box) {
+      testing::WhenModalShown<QMessageBox>([](QMessageBox* box) {
         QCOMPARE(box->text(), QString("Search string not found"));
         QCOMPARE(box->icon(), QMessageBox::Information);
         box->accept();
@@ -131,7 +109,7 @@ class SortFindBulkTest : public QObject {
     QCOMPARE(list()->model()->index(0, 6).data().toString(), QString("H"));
     QCOMPARE(SelectedRows(), (QList<int>{1, 3}));
 
-    WhenModalShown<QDialog>([](QDialog* dialog) {
+    testing::WhenModalShown<QDialog>([](QDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Parametri Canale"));
       dialog->findChild<QLineEdit*>("parameterValue")->setText("70000");
       ButtonNamed(dialog, "OK")->click();
@@ -143,10 +121,10 @@ class SortFindBulkTest : public QObject {
 
   void convertsWithTheManualOscillatorAfterWarnings() {
     Select({2});
-    WhenModalShown<QDialog>([](QDialog* dialog) {
+    testing::WhenModalShown<QDialog>([](QDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Convertitore (LNB)"));
       QVERIFY(!dialog->findChild<QLineEdit*>("manualOscillator")->isEnabled());
-      WhenModalShown<QMessageBox>([dialog](QMessageBox* box) {
+      testing::WhenModalShown<QMessageBox>([dialog](QMessageBox* box) {
         QCOMPARE(box->text(), QString("Please select a conversion mode"));
         box->accept();
         dialog->findChild<QRadioButton*>("mode1019")->click();
@@ -165,7 +143,7 @@ class SortFindBulkTest : public QObject {
     Select({0, 4});
     const std::string text = dir->File("some.txt");
     // The save dialog carries the export choice; "Esporta Tutto" is ticked at first.
-    WhenModalShown<QFileDialog>([text](QFileDialog* dialog) {
+    testing::WhenModalShown<QFileDialog>([text](QFileDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Export Settings"));
       QVERIFY(dialog->findChild<QRadioButton*>("export1027")->isChecked());
       dialog->findChild<QRadioButton*>("export1028")->click();
@@ -179,7 +157,7 @@ class SortFindBulkTest : public QObject {
     QVERIFY(std::string(bytes.begin(), bytes.end()).starts_with("Zulu "));
 
     // Importing the two lines appends them and keeps the selection.
-    WhenModalShown<QFileDialog>([text](QFileDialog* dialog) {
+    testing::WhenModalShown<QFileDialog>([text](QFileDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Import Settings"));
       dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
           ->setText(QString::fromStdString(text));
@@ -191,7 +169,7 @@ class SortFindBulkTest : public QObject {
     QCOMPARE(SelectedRows(), (QList<int>{0, 4}));
 
     const std::string pdf = dir->File("list.pdf");
-    WhenModalShown<QPrintDialog>([pdf](QPrintDialog* dialog) {
+    testing::WhenModalShown<QPrintDialog>([pdf](QPrintDialog* dialog) {
       QVERIFY(dialog->testOption(QAbstractPrintDialog::PrintSelection));
       // "Print to File (PDF)", the selection only.
       dialog->findChild<QLineEdit*>(QStringLiteral("filename"))
@@ -231,10 +209,10 @@ class SortFindBulkTest : public QObject {
     }
     return names;
   }
-  std::unique_ptr<testing::TempDir> dir;
-  std::unique_ptr<MemoryOptionsStore> store;
-  std::unique_ptr<EditorState> state;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<testing::EditorWindow> editor;
+  testing::TempDir* dir = nullptr;
+  EditorState* state = nullptr;
+  MainWindow* window = nullptr;
 };
 
 QTEST_MAIN(SortFindBulkTest)
