@@ -84,11 +84,12 @@ ChannelRow BuildChannelRow(const ChannelRecord& record, int recordIndex, PidMode
   cells[3] = Decimal(record.symbolRate);
   cells[4] = FecText(record.fecCode);
   cells[5] = Decimal(record.acqBandwidth);
-  cells[6] = record.polarity == 0 ? "H" : "V";
+  // Built as new strings and moved in: GCC 12 warns falsely about copying a literal into one.
+  cells[6] = std::string(1, record.polarity == 0 ? 'H' : 'V');
   cells[7] = FormatPidForDisplay(record.videoPid, mode);
   cells[8] = FormatPidForDisplay(record.audioPid, mode);
-  cells[9] = (record.modeFlags & 0x03) == 0x03 ? "NTSC" : "PAL";
-  cells[10] = (record.modeFlags & 0x10) != 0 ? "12v" : "0v";
+  cells[9] = std::string((record.modeFlags & 0x03) == 0x03 ? "NTSC" : "PAL");
+  cells[10] = std::string((record.modeFlags & 0x10) != 0 ? "12v" : "0v");
   cells[11] = Decimal((record.lnbSelect & 0x03) + 1);
   return row;
 }
