@@ -9,6 +9,7 @@
 
 #include "channels/sorting.h"
 #include "channels/text_transfer.h"
+#include "support/quiet_ui.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
@@ -92,21 +93,7 @@ void BM_ExportThenImportFile(benchmark::State& state) {
   const std::string path = dir.File("channels.txt");
   EditorState source;
   source.settingsImage = list;
-  class NoUi : public Ui {
-   public:
-    void ShowMessage(std::string_view, Icon) override {}
-    Answer Ask(std::string_view, Buttons, Icon, Answer answer) override { return answer; }
-    bool ShowOpenDialog(FileRequest&) override { return false; }
-    bool ShowSaveDialog(FileRequest&) override { return false; }
-    void SetStatusText(std::string_view) override {}
-    void SetProgress(int, bool) override {}
-    void BeginBusy() override {}
-    void EndBusy() override {}
-    void KeepAlive() override {}
-    void Beep() override {}
-    void SetWindowTitle(std::string_view) override {}
-    void RefillChannelList() override {}
-  } ui;
+  testing::QuietUi ui;
   for (auto _ : state) {
     if (!WriteChannelTextFile(source, ui, path, nullptr)) state.SkipWithError("not written");
     EditorState target;

@@ -4,27 +4,12 @@
 
 #include "channels/channel_rows.h"
 #include "channels/settings_file.h"
+#include "support/quiet_ui.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace pelorus {
 namespace {
-
-class QuietUi : public Ui {
- public:
-  void ShowMessage(std::string_view, Icon) override {}
-  Answer Ask(std::string_view, Buttons, Icon, Answer answer) override { return answer; }
-  bool ShowOpenDialog(FileRequest&) override { return false; }
-  bool ShowSaveDialog(FileRequest&) override { return false; }
-  void SetStatusText(std::string_view) override {}
-  void SetProgress(int, bool) override {}
-  void BeginBusy() override {}
-  void EndBusy() override {}
-  void KeepAlive() override {}
-  void Beep() override {}
-  void SetWindowTitle(std::string_view) override {}
-  void RefillChannelList() override {}
-};
 
 std::vector<ChannelRecord> FullList() {
   std::vector<ChannelRecord> records;
@@ -45,7 +30,7 @@ void BM_OpenFileAndBuildRows(benchmark::State& state) {
   testing::TempDir dir;
   const std::string path = dir.File("full.dvb");
   testing::WriteBytes(path, testing::FileBytes(FullList()));
-  QuietUi ui;
+  testing::QuietUi ui;
   for (auto _ : state) {
     EditorState editor;
     editor.commandLineFile = path;
