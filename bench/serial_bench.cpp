@@ -8,8 +8,8 @@
 #include "serial/settings_serial.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
-#include "support/temp_dir.h"
 #include "support/sim_process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
