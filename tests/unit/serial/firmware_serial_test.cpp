@@ -10,8 +10,8 @@
 #include "serial/serial_timing.h"
 #include "serial/subroutine_upload.h"
 #include "support/fake_ui.h"
-#include "support/temp_dir.h"
 #include "support/sim_process.h"
+#include "support/temp_dir.h"
 
 namespace pelorus {
 namespace {

@@ -9,8 +9,8 @@
 #include "serial/serial_timing.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
-#include "support/temp_dir.h"
 #include "support/sim_process.h"
+#include "support/temp_dir.h"
 
 namespace pelorus {
 namespace {
