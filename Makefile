@@ -24,9 +24,11 @@ run: build
 	@scripts/run-with-simulator $(BUILD)
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) \
+	  --output-junit junit.xml
 	$(MAKE) test-asan
 	$(MAKE) fuzz-smoke
+	@scripts/test-summary $(BUILD)/junit.xml $(ASAN_BUILD)/junit.xml
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of their own.
 test-asan: deps
@@ -34,7 +36,8 @@ test-asan: deps
 	  -DPELORUS_BENCH=OFF -DPELORUS_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
+	  --output-junit junit.xml
 
 bench: build
 	$(BUILD)/bench/pelorus_bench
