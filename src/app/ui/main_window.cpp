@@ -120,6 +120,7 @@ MainWindow::MainWindow(EditorState& state, OptionsStore& optionsStore, QWidget* 
   connect(list_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& position) { ShowListPopup(position); });
   setCentralWidget(list_);
+  BuildMenus();
   BuildStatusLine();
 }
 
@@ -134,7 +135,8 @@ void MainWindow::Start() {
     RunCommand(cmd::kPreferences);
   }
   if (const ScsiScanHook scan = FindScsiScan()) scan(state_, *this);
-  BuildMenus();
+  // The menus exist from the start; what the scan found decides which items are grey.
+  for (const auto& [command, action] : menuActions_) action->setEnabled(IsCommandEnabled(command));
   BuildToolbar();
   pidMode_ = PidModeFromOption(state_.options.decimal);
   RefillChannelList();
