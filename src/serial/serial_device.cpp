@@ -33,8 +33,10 @@ bool SerialDevice::Open(const std::string& path, int baud) {
     return false;
   }
   ::cfmakeraw(&tio);
-  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
-  tio.c_cflag |= CS8 | CREAD | CLOCAL | CRTSCTS;
+  // Sending is never held back by CTS: termios has no flow control that only paces what comes
+  // in, so RTS is raised below and left up, telling the receiver that we are ready.
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CS8 | CREAD | CLOCAL;
   tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
   // With VMIN 0 a terminal read without data returns 0 even on a non-blocking descriptor,
   // which would look like end of file; VMIN 1 makes it report EAGAIN instead.
@@ -47,10 +49,10 @@ bool SerialDevice::Open(const std::string& path, int baud) {
     return false;
   }
   // No sharing: a second opener is refused while we hold the port. Pseudo-terminals and some
-  // adapters have no modem lines, so a refused DTR request is no reason to fail.
+  // adapters have no modem lines, so a refused DTR or RTS request is no reason to fail.
   ::ioctl(fd, TIOCEXCL);
-  int dtr = TIOCM_DTR;
-  ::ioctl(fd, TIOCMBIS, &dtr);
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  ::ioctl(fd, TIOCMBIS, &lines);
   fd_ = fd;
   return true;
 }

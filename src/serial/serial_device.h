@@ -9,7 +9,8 @@
 namespace pelorus {
 
 // A serial device on POSIX termios: real ports, USB adapters and pseudo-terminals alike.
-// Opened raw, 8N1, with RTS/CTS handshake and DTR raised, for this process alone.
+// Opened raw, 8N1, with DTR and RTS raised and no flow control on sending, for this process
+// alone.
 class SerialDevice {
  public:
   SerialDevice() = default;

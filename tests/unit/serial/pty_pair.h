@@ -54,6 +54,13 @@ class PtyPair {
     }
   }
 
+  // The line settings the last opener left on the terminal.
+  termios Settings() const {
+    termios tio{};
+    ::tcgetattr(keeper_, &tio);
+    return tio;
+  }
+
   void CloseMaster() {
     if (master_ >= 0) ::close(master_);
     if (keeper_ >= 0) ::close(keeper_);

@@ -52,6 +52,16 @@ TEST(ReceiveRing, HoldsOneByteLessThanItsSizeAndWraps) {
   EXPECT_EQ(ring.Size(), 1u);
 }
 
+TEST_F(SerialLinkTest, LineIsEightNoParityOneStopAndSendingIgnoresCts) {
+  const termios tio = pty.Settings();
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB), 0u);
+  // A receiver that never raises CTS must still get every byte.
+  EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
+  EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), 0u);
+  EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B38400));
+}
+
 TEST_F(SerialLinkTest, ReadTakesExactlyWhatWasAskedAndKeepsTheRest) {
   pty.Send("abcdef");
   uint8_t first[4];
