@@ -25,7 +25,7 @@ inline constexpr char kSendingChannel[] = "Sending channel %d of %d";
 // The receiver's size answer is refused before anything is read when it exceeds what the
 // editor holds.
 inline constexpr char kSettingsTooLarge[] =
-    "Mediamaster reported %u bytes of settings, more than the %u bytes Pelorus can hold";
+    "Mediamaster reported %llu bytes of settings, more than the %llu bytes Pelorus can hold";
 inline constexpr char kUntaggedRecordsDropped[] =
     "%d records read from the Mediamaster were not channels and have been removed";
 // A device that refuses the data (an unplugged USB adapter) must not look like a done write.

@@ -62,6 +62,11 @@ std::vector<ChannelRecord> RecordsFromReceiverBlock(std::span<const uint8_t> blo
   return records;
 }
 
+std::string SettingsTooLargeText(uint64_t size) {
+  return Format(msg::kSettingsTooLarge, static_cast<unsigned long long>(size),
+                static_cast<unsigned long long>(kMaxSettingsBytes));
+}
+
 bool ReadSettingsSerial(EditorState& state, SerialLink& link) {
   Ui& ui = link.ui();
   if (state.settingsImage) {
@@ -89,9 +94,7 @@ bool ReadSettingsSerial(EditorState& state, SerialLink& link) {
   if (*size > kMaxSettingsBytes) {
     link.Close();
     busy.End();
-    ui.ShowMessage(Format(msg::kSettingsTooLarge, static_cast<unsigned>(*size),
-                          static_cast<unsigned>(kMaxSettingsBytes)),
-                   Icon::kStop);
+    ui.ShowMessage(SettingsTooLargeText(*size), Icon::kStop);
     return false;
   }
   const int count = static_cast<int>(*size / kChannelRecordSize);

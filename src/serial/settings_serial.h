@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "common/editor_state.h"
@@ -19,5 +20,8 @@ bool WriteSettingsSerial(EditorState& state, SerialLink& link);
 // The channels of a block read from the receiver (receiver order, `count` whole records),
 // converted, masked and without untagged records; `dropped` counts those.
 std::vector<ChannelRecord> RecordsFromReceiverBlock(std::span<const uint8_t> block, int& dropped);
+
+// Why a size answer is refused: it names what the receiver announced, which can exceed 32 bits.
+std::string SettingsTooLargeText(uint64_t size);
 
 }  // namespace pelorus

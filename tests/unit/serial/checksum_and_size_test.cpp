@@ -5,6 +5,7 @@
 
 #include "serial/debug_echo.h"
 #include "serial/serial_checksum.h"
+#include "serial/settings_serial.h"
 #include "serial/size_answer.h"
 
 namespace pelorus {
@@ -73,6 +74,16 @@ TEST(SizeAnswer, HugeValuesStickAboveEveryLimit) {
   EXPECT_EQ(ParseSizeAnswer(Bytes("0000000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFF")), uint64_t{1} << 32);
   EXPECT_GT(ParseSizeAnswer(Bytes("00400001\r\n")), kMaxSettingsBytes);
   EXPECT_EQ(ParseSizeAnswer(Bytes("00400000\r\n")), kMaxSettingsBytes);
+}
+
+TEST(SizeAnswer, RefusalNamesTheSizeEvenBeyondThirtyTwoBits) {
+  EXPECT_EQ(SettingsTooLargeText(ParseSizeAnswer(Bytes("00500000\r\n"))),
+            "Mediamaster reported 5242880 bytes of settings, more than the 4194304 bytes Pelorus "
+            "can hold");
+  // Not "0 bytes": a refused size must never read as smaller than the limit.
+  EXPECT_EQ(SettingsTooLargeText(ParseSizeAnswer(Bytes("FFFFFFFFFF"))),
+            "Mediamaster reported 4294967296 bytes of settings, more than the 4194304 bytes "
+            "Pelorus can hold");
 }
 
 TEST(DebugEcho, ShowsPrintablesAndTheReturnAsThemselves) {
