@@ -3,37 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/commands.h"
 #include "channels/messages.h"
+#include "channels/selection.h"
 
 namespace pelorus {
 namespace {
 
-constexpr int kNtsc = 40019;
-constexpr int kPal = 40020;
-constexpr int k12vOff = 40021;
-constexpr int k12vOn = 40022;
-constexpr int kInversionOff = 40032;
-constexpr int kInversionOn = 40033;
-constexpr int kInversionAuto = 40034;
-constexpr int kDiseqc1 = 40035;
-constexpr int kDiseqc4 = 40038;
-constexpr int kHorizontal = 40041;
-constexpr int kVertical = 40042;
-constexpr int kServiceTypeFirst = 40068;
-constexpr int kServiceTypeLast = 40077;
-constexpr int kSymbolRate = 40085;
-constexpr int kBandwidth = 40087;
-constexpr int kFecAuto = 40088;
-constexpr int kFec12 = 40089;
-constexpr int kFec23 = 40090;
-constexpr int kFec34 = 40091;
-constexpr int kFec56 = 40092;
-constexpr int kFec78 = 40093;
-constexpr int kFec11 = 40094;
-constexpr int kAutoPmtOn = 40095;
-constexpr int kAutoPmtOff = 40096;
-constexpr int kAutoPidOn = 40097;
-constexpr int kAutoPidOff = 40098;
+using namespace cmd;
 
 uint8_t WithBits(uint8_t byte, uint8_t mask, uint8_t bits) {
   return static_cast<uint8_t>((byte & ~mask) | (bits & mask));
@@ -158,14 +135,11 @@ int ApplyBulkParameter(EditorState& state, Ui& ui, int command, std::span<const 
     if (!asked || *asked == -1) return 0;
     value = *asked;
   }
-  std::vector<int> rows(selection.begin(), selection.end());
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  const std::vector<int> rows = ValidRows(selection, state.ChannelCount());
   BusyScope busy(ui);
   std::vector<ChannelRecord>& records = *state.settingsImage;
   after.rows.clear();
-  for (int row : rows) {
-    if (row < 0 || row >= state.ChannelCount()) continue;
+  for (const int row : rows) {
     ApplyParameterToRecord(command, value, records[static_cast<size_t>(row)]);
     after.rows.push_back(row);
     after.focusRow = row;

@@ -7,21 +7,10 @@
 #include "channels/channel_line.h"
 #include "channels/messages.h"
 #include "channels/mpeg_search.h"
+#include "channels/selection.h"
 
 namespace pelorus {
 namespace {
-
-// The selected rows that name a record, ascending and each once: the selection comes from the
-// list, which must never make a command touch a record that is not there.
-std::vector<int> ValidRows(std::span<const int> selection, int count) {
-  std::vector<int> rows;
-  for (const int row : selection) {
-    if (row >= 0 && row < count) rows.push_back(row);
-  }
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  return rows;
-}
 
 // An image with records. A loaded list without any has no row to select, so insert and paste
 // treat it like no list at all instead of asking for a selection that cannot be made.

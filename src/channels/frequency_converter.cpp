@@ -5,6 +5,7 @@
 
 #include "channels/bulk_change.h"
 #include "channels/messages.h"
+#include "channels/selection.h"
 
 namespace pelorus {
 
@@ -53,15 +54,12 @@ int ConvertFrequencies(EditorState& state, Ui& ui, std::span<const int> selectio
   if (!state.HasSettings()) return 0;
   ConverterForm form;
   if (!runDialog(form)) return 0;
-  std::vector<int> rows(selection.begin(), selection.end());
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  const std::vector<int> rows = ValidRows(selection, state.ChannelCount());
   BusyScope busy(ui);
   std::vector<ChannelRecord>& records = *state.settingsImage;
   after.rows.clear();
   int changed = 0;
-  for (int row : rows) {
-    if (row < 0 || row >= state.ChannelCount()) continue;
+  for (const int row : rows) {
     after.rows.push_back(row);
     after.focusRow = row;
     ChannelRecord& record = records[static_cast<size_t>(row)];

@@ -5,6 +5,7 @@
 
 #include "channels/channel_line.h"
 #include "channels/messages.h"
+#include "channels/selection.h"
 #include "common/file_dialogs.h"
 #include "common/file_io.h"
 #include "common/strfmt.h"
@@ -101,9 +102,7 @@ bool ExportChannels(EditorState& state, Ui& ui, std::span<const int> selection,
   if (!AskSaveFile(ui, request, state.options.txtInitialDir)) return false;
   BusyScope busy(ui);
   if (!exportSelected) return WriteChannelTextFile(state, ui, request.path, nullptr);
-  std::vector<int> rows(selection.begin(), selection.end());
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  std::vector<int> rows = ValidRows(selection, state.ChannelCount());
   return WriteChannelTextFile(state, ui, request.path, &rows);
 }
 
