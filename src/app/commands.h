@@ -64,6 +64,36 @@ inline constexpr int kMultiPidPipe = 40103;
 inline constexpr int kMontery = 40104;
 inline constexpr int kAc3Decoder = 40105;
 
+// The list popup's bulk changes of the selected channels.
+inline constexpr int kNtsc = 40019;
+inline constexpr int kPal = 40020;
+inline constexpr int k12vOff = 40021;
+inline constexpr int k12vOn = 40022;
+inline constexpr int kInversionOff = 40032;
+inline constexpr int kInversionOn = 40033;
+inline constexpr int kInversionAuto = 40034;
+inline constexpr int kDiseqc1 = 40035;
+inline constexpr int kDiseqc2 = 40036;
+inline constexpr int kDiseqc3 = 40037;
+inline constexpr int kDiseqc4 = 40038;
+inline constexpr int kHorizontal = 40041;
+inline constexpr int kVertical = 40042;
+inline constexpr int kServiceTypeFirst = 40068;
+inline constexpr int kServiceTypeLast = 40077;
+inline constexpr int kSymbolRate = 40085;
+inline constexpr int kBandwidth = 40087;
+inline constexpr int kFecAuto = 40088;
+inline constexpr int kFec12 = 40089;
+inline constexpr int kFec23 = 40090;
+inline constexpr int kFec34 = 40091;
+inline constexpr int kFec56 = 40092;
+inline constexpr int kFec78 = 40093;
+inline constexpr int kFec11 = 40094;
+inline constexpr int kAutoPmtOn = 40095;
+inline constexpr int kAutoPmtOff = 40096;
+inline constexpr int kAutoPidOn = 40097;
+inline constexpr int kAutoPidOff = 40098;
+
 // Not a menu command: double-click or Enter on the list, which edits the first selected row.
 inline constexpr int kEditSelectedChannel = 1;
 }  // namespace cmd

@@ -13,29 +13,39 @@ constexpr MenuEntry Submenu(const char* label, std::span<const MenuEntry> entrie
 }
 constexpr MenuEntry kSeparator{0, "", "", {}};
 
-constexpr std::array kFormat = {Item(40019, "NTSC"), Item(40020, "PAL")};
-constexpr std::array k12v = {Item(40021, "Spento"), Item(40022, "Acceso")};
-constexpr std::array kInversion = {Item(40034, "Auto"), Item(40033, "Acceso"),
-                                   Item(40032, "Spento")};
-constexpr std::array kDiseqc = {Item(40035, "Ingresso LNB 1"), Item(40036, "Ingresso LNB 2"),
-                                Item(40037, "Ingresso LNB 3"), Item(40038, "Ingresso LNB 4")};
-constexpr std::array kPolarity = {Item(40041, "Orizontale"), Item(40042, "Verticale")};
+constexpr std::array kFormat = {Item(cmd::kNtsc, "NTSC"), Item(cmd::kPal, "PAL")};
+constexpr std::array k12v = {Item(cmd::k12vOff, "Spento"), Item(cmd::k12vOn, "Acceso")};
+constexpr std::array kInversion = {Item(cmd::kInversionAuto, "Auto"),
+                                   Item(cmd::kInversionOn, "Acceso"),
+                                   Item(cmd::kInversionOff, "Spento")};
+constexpr std::array kDiseqc = {
+    Item(cmd::kDiseqc1, "Ingresso LNB 1"), Item(cmd::kDiseqc2, "Ingresso LNB 2"),
+    Item(cmd::kDiseqc3, "Ingresso LNB 3"), Item(cmd::kDiseqc4, "Ingresso LNB 4")};
+constexpr std::array kPolarity = {Item(cmd::kHorizontal, "Orizontale"),
+                                  Item(cmd::kVertical, "Verticale")};
 constexpr std::array kServiceType = {
-    Item(40068, "TV Digitali"), Item(40069, "Radio Digitali"), Item(40070, "Teletext"),
-    Item(40071, "NVOD ref."),   Item(40072, "NVOD Timeshift"), Item(40073, "Mosaico"),
-    Item(40074, "Formato PAL"), Item(40075, "Formato SECAM"),  Item(40076, "Formato D/D2-MAC"),
-    Item(40077, "Radio FM"),
+    Item(cmd::kServiceTypeFirst, "TV Digitali"),
+    Item(cmd::kServiceTypeFirst + 1, "Radio Digitali"),
+    Item(cmd::kServiceTypeFirst + 2, "Teletext"),
+    Item(cmd::kServiceTypeFirst + 3, "NVOD ref."),
+    Item(cmd::kServiceTypeFirst + 4, "NVOD Timeshift"),
+    Item(cmd::kServiceTypeFirst + 5, "Mosaico"),
+    Item(cmd::kServiceTypeFirst + 6, "Formato PAL"),
+    Item(cmd::kServiceTypeFirst + 7, "Formato SECAM"),
+    Item(cmd::kServiceTypeFirst + 8, "Formato D/D2-MAC"),
+    Item(cmd::kServiceTypeLast, "Radio FM"),
 };
-constexpr std::array kFec = {Item(40088, "Auto"), Item(40094, "1/1"), Item(40089, "1/2"),
-                             Item(40090, "2/3"),  Item(40091, "3/4"), Item(40092, "5/6"),
-                             Item(40093, "7/8")};
+constexpr std::array kFec = {Item(cmd::kFecAuto, "Auto"), Item(cmd::kFec11, "1/1"),
+                             Item(cmd::kFec12, "1/2"),    Item(cmd::kFec23, "2/3"),
+                             Item(cmd::kFec34, "3/4"),    Item(cmd::kFec56, "5/6"),
+                             Item(cmd::kFec78, "7/8")};
 constexpr std::array kChannelParameters = {
-    Item(40085, "Set Symbol Rate,,,"),
+    Item(cmd::kSymbolRate, "Set Symbol Rate,,,"),
     Submenu("Set FEC", kFec),
-    Item(40087, "Set Acq. BW..."),
+    Item(cmd::kBandwidth, "Set Acq. BW..."),
 };
-constexpr std::array kAutoPmt = {Item(40095, "Acceso"), Item(40096, "Spento")};
-constexpr std::array kAutoPid = {Item(40097, "Acceso"), Item(40098, "Spento")};
+constexpr std::array kAutoPmt = {Item(cmd::kAutoPmtOn, "Acceso"), Item(cmd::kAutoPmtOff, "Spento")};
+constexpr std::array kAutoPid = {Item(cmd::kAutoPidOn, "Acceso"), Item(cmd::kAutoPidOff, "Spento")};
 
 constexpr std::array kPopup = {
     Submenu("Seleziona Formato", kFormat),

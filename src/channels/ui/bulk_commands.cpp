@@ -39,10 +39,15 @@ struct BulkRegistrations {
       GuiCommandRegistrar(kCommands, RunBulk<kCommands>)...};
 };
 
-const BulkRegistrations<40019, 40020, 40021, 40022, 40032, 40033, 40034, 40035, 40036, 40037, 40038,
-                        40041, 40042, 40068, 40069, 40070, 40071, 40072, 40073, 40074, 40075, 40076,
-                        40077, 40085, 40087, 40088, 40089, 40090, 40091, 40092, 40093, 40094, 40095,
-                        40096, 40097, 40098>
+const BulkRegistrations<
+    cmd::kNtsc, cmd::kPal, cmd::k12vOff, cmd::k12vOn, cmd::kInversionOff, cmd::kInversionOn,
+    cmd::kInversionAuto, cmd::kDiseqc1, cmd::kDiseqc2, cmd::kDiseqc3, cmd::kDiseqc4,
+    cmd::kHorizontal, cmd::kVertical, cmd::kServiceTypeFirst, cmd::kServiceTypeFirst + 1,
+    cmd::kServiceTypeFirst + 2, cmd::kServiceTypeFirst + 3, cmd::kServiceTypeFirst + 4,
+    cmd::kServiceTypeFirst + 5, cmd::kServiceTypeFirst + 6, cmd::kServiceTypeFirst + 7,
+    cmd::kServiceTypeFirst + 8, cmd::kServiceTypeLast, cmd::kSymbolRate, cmd::kBandwidth,
+    cmd::kFecAuto, cmd::kFec12, cmd::kFec23, cmd::kFec34, cmd::kFec56, cmd::kFec78, cmd::kFec11,
+    cmd::kAutoPmtOn, cmd::kAutoPmtOff, cmd::kAutoPidOn, cmd::kAutoPidOff>
     kBulk;
 const GuiCommandRegistrar kConvert(cmd::kConvertFrequency, RunConvert);
 const ListPopupRegistrar kPopup(ChannelListPopup);
