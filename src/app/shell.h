@@ -1,14 +1,10 @@
 #pragma once
 
 #include "common/editor_state.h"
+#include "common/require.h"
 #include "common/ui.h"
 
 namespace pelorus {
-
-// Refuses a command that needs loaded settings. True when settings are loaded.
-bool RequireSettings(const EditorState& state, Ui& ui);
-
-void ShowUnderConstruction(Ui& ui);
 
 // The close request of the main window: offers to save a modified list. True: close.
 bool ConfirmClose(EditorState& state, Ui& ui);

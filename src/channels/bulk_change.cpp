@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/commands.h"
 #include "channels/messages.h"
 #include "channels/selection.h"
+#include "common/command_ids.h"
 
 namespace pelorus {
 namespace {

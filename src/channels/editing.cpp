@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <new>
 
-#include "app/shell.h"
 #include "channels/channel_line.h"
 #include "channels/messages.h"
 #include "channels/mpeg_search.h"
 #include "channels/selection.h"
+#include "common/require.h"
 
 namespace pelorus {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/shell.h"
 #include "channels/channel_name.h"
 #include "channels/messages.h"
+#include "common/require.h"
 
 namespace pelorus {
 namespace {

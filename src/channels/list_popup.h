@@ -2,7 +2,8 @@
 
 #include <span>
 
-#include "app/commands.h"
+#include "common/command_ids.h"
+#include "common/menu_entry.h"
 
 namespace pelorus {
 

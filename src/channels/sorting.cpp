@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/shell.h"
 #include "channels/messages.h"
+#include "common/require.h"
 
 namespace pelorus {
 namespace {

@@ -1,6 +1,6 @@
 #include "scsi/scsi_guard.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
 
 namespace pelorus {
 

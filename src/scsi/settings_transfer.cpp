@@ -5,9 +5,9 @@
 #include <span>
 #include <vector>
 
-#include "app/shell.h"
 #include "channels/settings_file.h"
 #include "common/program.h"
+#include "common/require.h"
 #include "common/strfmt.h"
 #include "receiver/receiver_memory.h"
 #include "scsi/messages.h"

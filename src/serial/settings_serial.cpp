@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "app/shell.h"
 #include "channels/messages.h"
 #include "channels/settings_file.h"
 #include "common/program.h"
+#include "common/require.h"
 #include "common/strfmt.h"
 #include "serial/messages.h"
 #include "serial/serial_checksum.h"
