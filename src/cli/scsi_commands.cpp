@@ -6,6 +6,7 @@
 
 #include "channels/settings_file.h"
 #include "cli.h"
+#include "link_actions.h"
 #include "scsi/firmware_upgrade.h"
 #include "scsi/memory_dump.h"
 #include "scsi/number_text.h"
@@ -23,12 +24,6 @@ constexpr char kUsage[] =
 
 int Result(bool done) { return done ? kExitDone : kExitFailed; }
 
-// Scans for the receiver; false (with the message the editor gives) when it is not there.
-bool Connect(EditorState& state, CliContext& context) {
-  ScsiScan(state, context.ui);
-  return RequireScsi(state, context.ui);
-}
-
 int ReadSettings(EditorState& state, CliContext& context, const std::string& out) {
   if (!ReadSettingsScsi(state, context.ui)) return kExitFailed;
   state.currentFileName = out;
@@ -45,9 +40,9 @@ int ReadMemory(EditorState& state, CliContext& context, const std::vector<std::s
   if (!ParseRangeFields(words[1], words[2]).Valid()) {
     std::fprintf(context.err, "pelorus-cli: the range %s, %s is not valid\n", words[1].c_str(),
                  words[2].c_str());
-    return UsageError(context, kUsage);
+    return UsageError(context, LinkUsage("scsi", kUsage).c_str());
   }
-  if (!Connect(state, context)) return kExitFailed;
+  if (!ConnectScsi(state, context)) return kExitFailed;
   return Result(SaveReceiverMemory(state, context.ui, [&](MemoryDialogRequest& request) {
     request.file.path = words[3];
     request.addressText = words[1];
@@ -57,35 +52,41 @@ int ReadMemory(EditorState& state, CliContext& context, const std::vector<std::s
 }
 
 int RunScsiCommand(const std::vector<std::string>& args, CliContext& context) {
+  const std::string usage = LinkUsage("scsi", kUsage);
   EditorState state;
   std::vector<std::string> words;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--scsi") {
-      if (i + 1 >= args.size()) return UsageError(context, kUsage);
+      if (i + 1 >= args.size()) return UsageError(context, usage.c_str());
       state.links.scsi = args[++i];
-    } else if (args[i].starts_with("--")) {
-      return UsageError(context, kUsage);
     } else {
       words.push_back(args[i]);
     }
   }
-  if (words.empty()) return UsageError(context, kUsage);
+  if (words.empty()) return UsageError(context, usage.c_str());
+  if (const LinkAction* added = FindLinkAction("scsi", words[0])) {
+    const std::vector<std::string> rest(words.begin() + 1, words.end());
+    return added->run(rest, state, context);
+  }
+  for (const std::string& word : words) {
+    if (word.starts_with("--")) return UsageError(context, usage.c_str());
+  }
   const std::string& action = words[0];
   auto wants = [&](size_t count) { return words.size() == count + 1; };
 
   if (action == "read-memory") {
-    if (!wants(3)) return UsageError(context, kUsage);
+    if (!wants(3)) return UsageError(context, usage.c_str());
     return ReadMemory(state, context, words);
   }
   if (action == "scan" || action == "speed-test") {
-    if (!wants(0)) return UsageError(context, kUsage);
+    if (!wants(0)) return UsageError(context, usage.c_str());
   } else if (action == "read-settings" || action == "write-settings" || action == "firmware") {
-    if (!wants(1)) return UsageError(context, kUsage);
+    if (!wants(1)) return UsageError(context, usage.c_str());
   } else {
-    return UsageError(context, kUsage);
+    return UsageError(context, usage.c_str());
   }
 
-  if (!Connect(state, context)) return kExitFailed;
+  if (!ConnectScsi(state, context)) return kExitFailed;
   if (action == "scan") return kExitDone;
   if (action == "speed-test") return Result(SpeedTestScsi(state, context.ui));
   if (action == "read-settings") return ReadSettings(state, context, words[1]);

@@ -10,6 +10,7 @@
 #include "app/options_io.h"
 #include "channels/settings_file.h"
 #include "cli.h"
+#include "link_actions.h"
 #include "qsettings_options_store.h"
 #include "serial/firmware_serial.h"
 #include "serial/serial_link.h"
@@ -25,33 +26,33 @@ constexpr char kUsage[] =
 
 struct SerialArguments {
   std::string action;
-  std::string file;
+  std::vector<std::string> rest;  // every other word, in order
   std::string port;
   std::string optionsFile;
   uint32_t speedIndex = 0;
 };
 
+// Takes the link's own options out of the words; false when one of them is malformed.
 bool ParseArguments(const std::vector<std::string>& args, SerialArguments& parsed) {
   if (args.empty()) return false;
   parsed.action = args[0];
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--port" && hasValue) {
+    const bool isLinkOption = arg == "--port" || arg == "--options" || arg == "--speed";
+    if (isLinkOption && i + 1 >= args.size()) return false;
+    if (arg == "--port") {
       parsed.port = args[++i];
-    } else if (arg == "--options" && hasValue) {
+    } else if (arg == "--options") {
       parsed.optionsFile = args[++i];
-    } else if (arg == "--speed" && hasValue) {
+    } else if (arg == "--speed") {
       const std::string& speed = args[++i];
       parsed.speedIndex = speed == "9600" ? 1 : speed == "19200" ? 2 : speed == "38400" ? 3 : 0;
       if (parsed.speedIndex == 0) return false;
-    } else if (parsed.file.empty() && !arg.starts_with("--")) {
-      parsed.file = arg;
     } else {
-      return false;
+      parsed.rest.push_back(arg);
     }
   }
-  return !parsed.file.empty();
+  return true;
 }
 
 // The options as the editor keeps them, without the first-run set-up: the console never
@@ -68,15 +69,13 @@ void LoadStoredOptions(const std::string& optionsFile, Options& options) {
   }
 }
 
-std::string ProgramFolder() {
-  std::error_code error;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : self.parent_path().string();
-}
-
 int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) {
+  const std::string usage = LinkUsage("serial", kUsage);
   SerialArguments parsed;
-  if (!ParseArguments(args, parsed)) return UsageError(context, kUsage);
+  if (!ParseArguments(args, parsed)) return UsageError(context, usage.c_str());
+  const LinkAction* added = FindLinkAction("serial", parsed.action);
+  const bool oneFile = parsed.rest.size() == 1 && !parsed.rest[0].starts_with("--");
+  if (added == nullptr && !oneFile) return UsageError(context, usage.c_str());
 
   EditorState state;
   LoadStoredOptions(parsed.optionsFile, state.options);
@@ -86,26 +85,28 @@ int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) 
     state.links.serialPort = port;
   }
   if (parsed.speedIndex != 0) state.options.speed = parsed.speedIndex;
+  if (added != nullptr) return added->run(parsed.rest, state, context);
+  const std::string& file = parsed.rest[0];
   SerialLink link(context.ui);
 
   bool done = false;
   if (parsed.action == "read-settings") {
     done = ReadSettingsSerial(state, link);
     if (done) {
-      state.currentFileName = parsed.file;
+      state.currentFileName = file;
       done = SaveSettingsFile(state, context.ui, false);
     }
   } else if (parsed.action == "write-settings") {
-    state.commandLineFile = parsed.file;
+    state.commandLineFile = file;
     done = OpenSettingsFile(state, context.ui) && WriteSettingsSerial(state, link);
   } else if (parsed.action == "upload-sbr") {
-    state.commandLineFile = parsed.file;
+    state.commandLineFile = file;
     done = UploadSubroutineCommand(state, link);
   } else if (parsed.action == "firmware" && SerialFirmwareAvailable()) {
-    state.commandLineFile = parsed.file;
+    state.commandLineFile = file;
     done = FirmwareUpgradeSerial(state, link, {ProgramFolder(), ""});
   } else {
-    return UsageError(context, kUsage);
+    return UsageError(context, usage.c_str());
   }
   return done ? kExitDone : kExitFailed;
 }

@@ -1,0 +1,58 @@
+#include "link_actions.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "scsi/scsi_guard.h"
+#include "scsi/scsi_scan.h"
+
+namespace pelorus {
+namespace {
+
+std::vector<LinkAction>& Registry() {
+  static std::vector<LinkAction> actions;
+  return actions;
+}
+
+}  // namespace
+
+LinkActionRegistrar::LinkActionRegistrar(const LinkAction& action) {
+  auto& actions = Registry();
+  const auto place =
+      std::upper_bound(actions.begin(), actions.end(), action, [](const auto& a, const auto& b) {
+        return std::string_view(a.name) < std::string_view(b.name);
+      });
+  actions.insert(place, action);
+}
+
+const LinkAction* FindLinkAction(std::string_view link, std::string_view name) {
+  for (const LinkAction& action : Registry()) {
+    if (link == action.link && name == action.name) return &action;
+  }
+  return nullptr;
+}
+
+std::string LinkUsage(std::string_view link, std::string_view builtInUsage) {
+  std::string usage(builtInUsage);
+  for (const LinkAction& action : Registry()) {
+    if (link != action.link) continue;
+    usage += "\n  pelorus-cli ";
+    usage += link;
+    usage += ' ';
+    usage += action.usage;
+  }
+  return usage;
+}
+
+bool ConnectScsi(EditorState& state, CliContext& context) {
+  ScsiScan(state, context.ui);
+  return RequireScsi(state, context.ui);
+}
+
+std::string ProgramFolder() {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : self.parent_path().string();
+}
+
+}  // namespace pelorus
