@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "channels/print_layout.h"
+#include "font_map.h"
 
 namespace pelorus {
 
@@ -22,8 +23,7 @@ class PrintFonts {
     for (PrintFont font : {PrintFont::kRow, PrintFont::kHeader, PrintFont::kTitle}) {
       const PrintFontStyle style = FontStyleOf(font);
       QFont& qfont = fonts_[static_cast<size_t>(font)];
-      qfont = QFont(QStringLiteral("Arial"));
-      qfont.setStyleHint(QFont::SansSerif);
+      qfont = MappedFont(QStringLiteral("Arial"));
       qfont.setPixelSize(std::max(1, PointsToPixels(style.points, device.logicalDpiY())));
       qfont.setWeight(style.weight >= 900 ? QFont::Black : QFont::Normal);
     }
