@@ -1,6 +1,11 @@
 #include "channels/sorting.h"
 
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
+
 #include <algorithm>
+#include <clocale>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -17,6 +22,50 @@ std::string NameText(const ChannelRecord& record) {
   const auto* bytes = reinterpret_cast<const char*>(record.name.data());
   return std::string(bytes, strnlen(bytes, kChannelNameSize));
 }
+
+// Names are Latin-1 bytes; the collation of a UTF-8 (or any other) locale reads its own
+// character set, so each name is converted to that set before it is collated. The C and POSIX
+// locales compare bytes, and a Latin-1 locale reads the names as they are.
+class NameConverter {
+ public:
+  NameConverter() {
+    const char* collate = std::setlocale(LC_COLLATE, nullptr);
+    if (collate == nullptr) return;
+    const locale_t locale = newlocale(LC_CTYPE_MASK, collate, static_cast<locale_t>(nullptr));
+    if (locale == static_cast<locale_t>(nullptr)) return;
+    const std::string codeset = nl_langinfo_l(CODESET, locale);
+    freelocale(locale);
+    if (codeset == "ANSI_X3.4-1968" || codeset == "ISO-8859-1") return;
+    converter_ = iconv_open((codeset + "//TRANSLIT").c_str(), "ISO-8859-1");
+  }
+  ~NameConverter() {
+    if (Active()) iconv_close(converter_);
+  }
+  NameConverter(const NameConverter&) = delete;
+  NameConverter& operator=(const NameConverter&) = delete;
+
+  // The name in the collation's character set; the stored bytes when it has no such form.
+  std::string Convert(const std::string& name) const {
+    if (!Active()) return name;
+    std::string in = name;
+    std::string out(name.size() * 4 + 8, '\0');
+    char* inPointer = in.data();
+    size_t inLeft = in.size();
+    char* outPointer = out.data();
+    size_t outLeft = out.size();
+    iconv(converter_, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(converter_, &inPointer, &inLeft, &outPointer, &outLeft) == static_cast<size_t>(-1)) {
+      return name;
+    }
+    out.resize(out.size() - outLeft);
+    return out;
+  }
+
+ private:
+  bool Active() const { return converter_ != reinterpret_cast<iconv_t>(-1); }
+
+  iconv_t converter_ = reinterpret_cast<iconv_t>(-1);
+};
 
 // strxfrm turns each name once into a key whose plain byte order is the strcoll order, so the
 // sort compares bytes instead of running the locale's collation n log n times.
@@ -66,10 +115,12 @@ SortRange FindSortRange(std::span<const int> selection, int rowCount) {
 
 void SortRecords(std::span<ChannelRecord> records, SortKey key) {
   if (key == SortKey::kName) {
+    const NameConverter converter;
     std::vector<std::pair<std::string, uint32_t>> keys;
     keys.reserve(records.size());
     for (size_t i = 0; i < records.size(); ++i) {
-      keys.emplace_back(CollationKey(NameText(records[i])), static_cast<uint32_t>(i));
+      keys.emplace_back(CollationKey(converter.Convert(NameText(records[i]))),
+                        static_cast<uint32_t>(i));
     }
     SortByKeys(records, keys);
     return;

@@ -23,7 +23,9 @@ SortRange FindSortRange(std::span<const int> selection, int rowCount);
 // Sorts the records ascending by the key; records with equal keys keep their order. Names are
 // compared with strcoll in the user's LC_COLLATE locale (case-sensitive and locale-aware, as the
 // desktop's own string comparison is), each as at most 24 bytes up to its first zero byte, in
-// stored form: emphasis codes and trailing blanks take part.
+// stored form: emphasis codes and trailing blanks take part. The stored Latin-1 bytes are
+// converted to the locale's character set first (UTF-8 on most desktops); the C and POSIX
+// locales compare the bytes.
 void SortRecords(std::span<ChannelRecord> records, SortKey key);
 
 // The four sort commands. Returns true when the range was sorted; `after` then selects the range

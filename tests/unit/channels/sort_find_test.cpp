@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "channels/sorting.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
+#include "support/temp_dir.h"
 
 namespace pelorus {
 namespace {
@@ -128,6 +130,56 @@ TEST(SortByNameTest, ComparesStoredBytesInTheCLocaleCaseSensitively) {
   EXPECT_EQ(records[4].name[1], ' ');
   std::setlocale(LC_COLLATE, previous.c_str());
 }
+
+// Accented names under the locales desktops use: a generated UTF-8 and Latin-1 locale. The
+// stored names are Latin-1 bytes; "École" belongs beside "Ecole" in both.
+class SortByNameInLocaleTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  // Builds en_US in the test's character set into the test's folder; false when it cannot.
+  bool GenerateLocale() {
+    const std::string command = "localedef -i en_US -f " + std::string(GetParam()) + " '" +
+                                folder.File(std::string("en_US.") + GetParam()) +
+                                "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  }
+  testing::TempDir folder;
+};
+
+TEST_P(SortByNameInLocaleTest, AccentedNamesSortBesideTheirPlainForm) {
+  if (!GenerateLocale()) {
+    GTEST_SKIP() << "localedef could not build en_US." << GetParam() << " (no locales package?)";
+  }
+  setenv("LOCPATH", folder.path().c_str(), 1);
+  const std::string locale = std::string("en_US.") + GetParam();
+  ASSERT_NE(std::setlocale(LC_COLLATE, locale.c_str()), nullptr) << locale;
+  std::vector<ChannelRecord> records = {MakeChannel("\xC9"
+                                                    "cole",
+                                                    1),
+                                        MakeChannel("Beta", 1),
+                                        MakeChannel("-dash", 1),
+                                        MakeChannel("Ecole", 1),
+                                        MakeChannel("Alpha", 1),
+                                        MakeChannel("Fox", 1)};
+  SortRecords(records, SortKey::kName);
+  std::setlocale(LC_COLLATE, "C");
+  unsetenv("LOCPATH");
+  std::vector<std::string> names;
+  for (const ChannelRecord& record : records) names.push_back(DecodeChannelName(record));
+  ASSERT_EQ(names.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3),
+            (std::vector<std::string>{"Alpha", "Beta", "-dash"}));
+  // Case and accents weigh less than letters: both forms of "ecole" come before "Fox".
+  EXPECT_EQ(names[5], "Fox");
+  EXPECT_TRUE((names[3] == "Ecole" && names[4] == "\xC9"
+                                                  "cole") ||
+              (names[3] == "\xC9"
+                           "cole" &&
+               names[4] == "Ecole"))
+      << names[3] << " / " << names[4];
+}
+
+INSTANTIATE_TEST_SUITE_P(Charsets, SortByNameInLocaleTest,
+                         ::testing::Values("UTF-8", "ISO-8859-1"));
 
 class FindTest : public ::testing::Test {
  protected:
