@@ -36,6 +36,15 @@ StartupCommand ParseCommandLine(std::string_view line) {
   return result;
 }
 
+void RunStartupCommand(const StartupCommand& startup, EditorState& state,
+                       const std::function<void(int command)>& run) {
+  state.commandLineFile.clear();
+  if (!startup.command) return;
+  state.commandLineFile = startup.commandLineFile;
+  run(*startup.command);
+  state.commandLineFile.clear();
+}
+
 std::string JoinArguments(const std::vector<std::string>& arguments) {
   std::string line;
   for (const std::string& argument : arguments) {

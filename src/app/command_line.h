@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/editor_state.h"
 
 namespace pelorus {
 
@@ -18,6 +21,13 @@ struct StartupCommand {
 // ".SBR" (upload), ".DVB" (open), ".BIN" (serial firmware), "/CU" and "/CD" (colours), searched
 // in that order anywhere in an upper-case copy of the line.
 StartupCommand ParseCommandLine(std::string_view line);
+
+// Runs the command the line asks for through `run`, with `state.commandLineFile` naming the file
+// for that command alone: it is cleared afterwards whether or not the command took it, and a
+// line that asks for no command keeps no file, so a later Open, subroutine upload or firmware
+// upgrade asks for its file as usual instead of taking a stray name.
+void RunStartupCommand(const StartupCommand& startup, EditorState& state,
+                       const std::function<void(int command)>& run);
 
 // The single command line the program works with, rebuilt from the process arguments: words
 // joined by blanks, a word holding a blank put in double quotes.

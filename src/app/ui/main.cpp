@@ -55,10 +55,11 @@ int main(int argc, char** argv) {
   window.Start();
 
   const pelorus::StartupCommand startup = pelorus::ParseCommandLine(pelorus::JoinArguments(rest));
-  state.commandLineFile = startup.commandLineFile;
   if (startup.command) {
-    const int command = *startup.command;
-    QTimer::singleShot(0, &window, [&window, command] { window.RunCommand(command); });
+    QTimer::singleShot(0, &window, [&window, &state, startup] {
+      pelorus::RunStartupCommand(startup, state,
+                                 [&window](int command) { window.RunCommand(command); });
+    });
   }
   return app.exec();
 }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
+#include "channels/settings_file.h"
+#include "support/fake_ui.h"
+#include "support/records.h"
 
 namespace pelorus {
 namespace {
@@ -39,6 +42,33 @@ TEST(CommandLine, JoinArgumentsQuotesWordsWithBlanks) {
   EXPECT_EQ(JoinArguments({"/a/b c.dvb"}), "\"/a/b c.dvb\"");
   EXPECT_EQ(JoinArguments({"/CD", "x.col", "42"}), "/CD x.col 42");
   EXPECT_EQ(ParseCommandLine(JoinArguments({"/a/b c.dvb"})).commandLineFile, "/a/b c.dvb");
+}
+
+// A name that triggers nothing is not kept: the next Open asks before discarding a modified
+// list and shows its dialog, instead of loading the stray file in its place.
+TEST(CommandLine, TheFileServesOnlyTheCommandTheLineTriggered) {
+  EditorState state;
+  state.settingsImage = std::vector<ChannelRecord>{testing::MakeChannel("Kept", 11000)};
+  state.settingsModified = true;
+  std::vector<int> ran;
+  const auto run = [&](int command) {
+    ran.push_back(command);
+    EXPECT_EQ(state.commandLineFile, "/x/list.dvb");  // the triggered command sees its file
+  };
+  RunStartupCommand(ParseCommandLine("/x/notes.txt"), state, run);
+  EXPECT_TRUE(ran.empty());
+  EXPECT_EQ(state.commandLineFile, "");
+
+  testing::FakeUi ui;
+  EXPECT_FALSE(OpenSettingsFile(state, ui));  // the question is answered No
+  ASSERT_FALSE(ui.calls.empty());
+  EXPECT_EQ(ui.calls.front().rfind("ask ", 0), 0u) << ui.calls.front();
+  EXPECT_EQ(state.settingsImage->size(), 1u);
+
+  // A triggered command that does not take the file (say it is greyed) leaves none behind.
+  RunStartupCommand(ParseCommandLine("/x/list.dvb"), state, run);
+  EXPECT_EQ(ran, std::vector<int>{cmd::kOpen});
+  EXPECT_EQ(state.commandLineFile, "");
 }
 
 }  // namespace
