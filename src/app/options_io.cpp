@@ -68,14 +68,17 @@ constexpr std::array<TextOption, 10> kTextOptions = {{
 bool LoadOptions(Options& options, OptionsStore& store) {
   for (const TextOption& option : kTextOptions) (options.*option.field).clear();
 
+  // A first run is a store created now; one whose first values cannot be written never comes to
+  // exist, so it is no first run (or every start would greet the user again).
   bool created = false;
+  bool firstRun = false;
   if (store.CreateOrOpen(created) && created) {
     store.WriteNumber("Port", 1);
     store.WriteNumber("Speed", 3);
     store.WriteNumber("FlashEraseAll", 0);
-    store.Flush();
+    firstRun = store.Flush();
   }
-  if (!store.Exists()) return created;
+  if (!store.Exists()) return false;
 
   for (const NumberOption& option : kNumberOptions) {
     if (const auto value = store.ReadNumber(option.name)) options.*option.field = *value;
@@ -84,7 +87,7 @@ bool LoadOptions(Options& options, OptionsStore& store) {
     const auto value = store.ReadText(option.name);
     if (value && value->size() < kMaxPathLength) options.*option.field = *value;
   }
-  return created;
+  return firstRun;
 }
 
 void SaveOptions(const Options& options, OptionsStore& store) {

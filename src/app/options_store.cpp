@@ -6,7 +6,7 @@ bool MemoryOptionsStore::CreateOrOpen(bool& created) {
   created = false;
   if (unavailable_) return false;
   if (!exists_) {
-    exists_ = true;
+    exists_ = !unwritable_;
     created = true;
   }
   return true;
@@ -33,5 +33,7 @@ void MemoryOptionsStore::WriteNumber(std::string_view name, uint32_t value) {
 void MemoryOptionsStore::WriteText(std::string_view name, std::string_view value) {
   if (exists_ && !unavailable_) values_[std::string(name)] = std::string(value);
 }
+
+bool MemoryOptionsStore::Flush() { return exists_ && !unwritable_; }
 
 }  // namespace pelorus

@@ -23,8 +23,8 @@ class OptionsStore {
   virtual std::optional<std::string> ReadText(std::string_view name) = 0;
   virtual void WriteNumber(std::string_view name, uint32_t value) = 0;
   virtual void WriteText(std::string_view name, std::string_view value) = 0;
-  // Makes the written values durable.
-  virtual void Flush() {}
+  // Makes the written values durable. False when they could not be written.
+  virtual bool Flush() { return true; }
 };
 
 // Keeps the options in memory; each value is a number or a text, as a real store may hold
@@ -39,15 +39,20 @@ class MemoryOptionsStore : public OptionsStore {
   std::optional<std::string> ReadText(std::string_view name) override;
   void WriteNumber(std::string_view name, uint32_t value) override;
   void WriteText(std::string_view name, std::string_view value) override;
+  bool Flush() override;
 
   std::map<std::string, Value, std::less<>>& values() { return values_; }
   void SetExists(bool exists) { exists_ = exists; }
   void SetUnavailable(bool unavailable) { unavailable_ = unavailable; }
+  // Behaves as a settings file in a folder the user may not write: opening seems to work and
+  // the values are taken, but nothing reaches the disk, so the store never comes to exist.
+  void SetUnwritable(bool unwritable) { unwritable_ = unwritable; }
 
  private:
   std::map<std::string, Value, std::less<>> values_;
   bool exists_ = false;
   bool unavailable_ = false;
+  bool unwritable_ = false;
 };
 
 }  // namespace pelorus

@@ -1,5 +1,6 @@
 #include "qsettings_options_store.h"
 
+#include <QFileInfo>
 #include <limits>
 
 namespace pelorus {
@@ -9,10 +10,6 @@ QString Key(std::string_view name) {
   return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-// Every store gets this value when it is created, so that a store that exists can be told from
-// one that does not even when all its other values are gone.
-constexpr char kCreatedMarker[] = "Created";
-
 }  // namespace
 
 QSettingsOptionsStore::QSettingsOptionsStore()
@@ -21,15 +18,21 @@ QSettingsOptionsStore::QSettingsOptionsStore()
 QSettingsOptionsStore::QSettingsOptionsStore(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
 
-bool QSettingsOptionsStore::Exists() { return !settings_->allKeys().isEmpty(); }
+QSettingsOptionsStore::QSettingsOptionsStore(std::unique_ptr<QSettings> settings)
+    : settings_(std::move(settings)) {}
+
+bool QSettingsOptionsStore::Exists() {
+#ifdef Q_OS_WIN
+  // The registry has no file; a key holding values is one that exists.
+  if (settings_->format() == QSettings::NativeFormat) return !settings_->childKeys().isEmpty();
+#endif
+  return QFileInfo::exists(settings_->fileName());
+}
 
 bool QSettingsOptionsStore::CreateOrOpen(bool& created) {
   created = !Exists();
-  if (created) {
-    settings_->setValue(kCreatedMarker, 1);
-    settings_->sync();
-  }
-  return settings_->status() == QSettings::NoError;
+  // QSettings creates the file at the first sync; whether it will be able to is known now.
+  return created ? settings_->isWritable() : settings_->status() == QSettings::NoError;
 }
 
 std::optional<uint32_t> QSettingsOptionsStore::ReadNumber(std::string_view name) {
@@ -48,7 +51,7 @@ std::optional<std::string> QSettingsOptionsStore::ReadText(std::string_view name
 }
 
 void QSettingsOptionsStore::WriteNumber(std::string_view name, uint32_t value) {
-  settings_->setValue(Key(name), static_cast<qulonglong>(value));
+  settings_->setValue(Key(name), static_cast<quint32>(value));
 }
 
 void QSettingsOptionsStore::WriteText(std::string_view name, std::string_view value) {
@@ -56,6 +59,9 @@ void QSettingsOptionsStore::WriteText(std::string_view name, std::string_view va
                       QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
-void QSettingsOptionsStore::Flush() { settings_->sync(); }
+bool QSettingsOptionsStore::Flush() {
+  settings_->sync();
+  return settings_->status() == QSettings::NoError && Exists();
+}
 
 }  // namespace pelorus

@@ -80,6 +80,19 @@ TEST(Options, UnavailableStoreLeavesDefaultsSilently) {
   EXPECT_EQ(options.streamThreshold, 32768u);
 }
 
+// A configuration that cannot be written: the store takes the first values but never comes to
+// exist, so there is no first-run notice on this start or any later one.
+TEST(Options, AStoreThatCannotBeWrittenIsNoFirstRun) {
+  MemoryOptionsStore store;
+  store.SetUnwritable(true);
+  for (int start = 0; start < 2; ++start) {
+    Options options;
+    EXPECT_FALSE(LoadOptions(options, store)) << "start " << start;
+    EXPECT_EQ(options.port, 0u);
+    EXPECT_FALSE(store.Exists());
+  }
+}
+
 TEST(Preferences, ButtonsFollowTheOptions) {
   Options options;
   options.port = 9;  // no button for it
