@@ -169,6 +169,27 @@ class MainWindowTest : public QObject {
     QCOMPARE(question, QString("Settings may have been changed. Do you want to save this file?"));
   }
 
+  // On a first run the notice and the preferences come before the window is shown: the notice
+  // never covers a window that has no toolbar yet.
+  void firstRunNoticeComesBeforeTheWindowIsShown() {
+    MemoryOptionsStore fresh;
+    EditorState freshState;
+    MainWindow freshWindow(freshState, fresh);
+    bool noticeSeen = false;
+    bool windowVisibleAtNotice = true;
+    testing::WhenModalShown<QMessageBox>([&](QMessageBox* box) {
+      noticeSeen = true;
+      windowVisibleAtNotice = freshWindow.isVisible();
+      testing::WhenModalShown<QDialog>([](QDialog* sheet) { sheet->reject(); });
+      box->accept();
+    });
+    freshWindow.Start();
+    QVERIFY(noticeSeen);
+    QVERIFY(!windowVisibleAtNotice);
+    QVERIFY(freshWindow.isVisible());
+    QVERIFY(freshWindow.findChild<QToolBar*>() != nullptr);
+  }
+
   void selectAllSelectsEveryRow() {
     state->settingsImage.emplace(5, testing::MakeChannel("X", 11000));
     window->RefillChannelList();

@@ -28,7 +28,6 @@ class ScsiMenuTest : public QObject {
     state = std::make_unique<EditorState>();
     state->links.scsi = link;
     auto window = std::make_unique<MainWindow>(*state, store);
-    window->show();
     window->Start();
     return window;
   }

@@ -40,7 +40,6 @@ class SerialMenuTest : public QObject {
     EditorState state;
     state.links.serialPort = receiver.Port();
     MainWindow window(state, store);
-    window.show();
     window.Start();
 
     // Any message box is answered with its default button and remembered.

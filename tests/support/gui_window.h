@@ -31,7 +31,6 @@ void WhenModalShown(Act act) {
 // first-run sheet stays shut) and a folder of its own.
 struct EditorWindow {
   EditorWindow() : window(state, store) {
-    window.show();
     window.Start();
   }
   ~EditorWindow() { state.settingsModified = false; }  // no save prompt when the test ends

@@ -51,7 +51,6 @@ int main(int argc, char** argv) {
           : std::make_unique<pelorus::QSettingsOptionsStore>(QString::fromStdString(optionsFile));
 
   pelorus::MainWindow window(state, *store);
-  window.show();
   window.Start();
 
   const pelorus::StartupCommand startup = pelorus::ParseCommandLine(pelorus::JoinArguments(rest));

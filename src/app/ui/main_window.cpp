@@ -140,6 +140,7 @@ void MainWindow::Start() {
   BuildToolbar();
   pidMode_ = PidModeFromOption(state_.options.decimal);
   RefillChannelList();
+  show();
   list_->setFocus();
 }
 

@@ -32,7 +32,8 @@ class MainWindow : public QMainWindow, public Ui {
   ~MainWindow() override;
 
   // The creation steps after the window exists: options (with the first-run notice and the
-  // preferences), the SCSI scan, the menus' enabled state, the toolbar.
+  // preferences), the SCSI scan, the menus' enabled state, the toolbar; then the window is shown,
+  // so no notice ever covers a half-built window.
   void Start();
 
   // Runs a menu command as the menus, keys, toolbar and command line do.
