@@ -92,16 +92,20 @@ void Serve(int fd, ScsiCommands& commands, std::stop_token stop) {
   ::close(fd);
 }
 
+// The socket is bound under a temporary name and renamed once it listens, so a client that
+// sees the path never connects before the simulator accepts connections.
 int Listen(const std::string& path) {
+  const std::string binding = path + ".binding";
   sockaddr_un address{};
-  if (path.size() >= sizeof address.sun_path) return -1;
+  if (binding.size() >= sizeof address.sun_path) return -1;
   address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  std::memcpy(address.sun_path, binding.c_str(), binding.size() + 1);
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
-  ::unlink(path.c_str());
+  ::unlink(binding.c_str());
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(fd, 8) != 0) {
+      ::listen(fd, 8) != 0 || ::rename(binding.c_str(), path.c_str()) != 0) {
+    ::unlink(binding.c_str());
     ::close(fd);
     return -1;
   }
