@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 10
 WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: all deps build run test test-asan bench fuzz-smoke format clean
+.PHONY: all deps build run test test-asan bench fuzz-smoke format clean package package-check
 
 all: build
 
@@ -26,6 +26,7 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) \
 	  --output-junit junit.xml
+	$(MAKE) package-check
 	$(MAKE) test-asan
 	$(MAKE) fuzz-smoke
 	@scripts/test-summary $(BUILD)/junit.xml $(ASAN_BUILD)/junit.xml
@@ -38,6 +39,14 @@ test-asan: deps
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
 	  --output-junit junit.xml
+
+# The Debian package, pelorus_VERSION_amd64.deb in the build folder.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Builds the package and checks its files, its desktop entry and description, and lintian.
+package-check: build
+	@scripts/check-package $(BUILD)
 
 bench: build
 	$(BUILD)/bench/pelorus_bench

@@ -21,4 +21,20 @@ VersionInfo BuildVersionString(std::string_view fileVersion) {
 
 std::string_view ProgramFileVersion() { return PELORUS_FILE_VERSION; }
 
+std::string ProgramDottedVersion() {
+  std::string dotted;
+  for (const char c : ProgramFileVersion()) {
+    if (c == ',') {
+      dotted += '.';
+    } else if (c != ' ') {
+      dotted += c;
+    }
+  }
+  return dotted;
+}
+
+std::string VersionLine(std::string_view programName) {
+  return std::string(programName) + ' ' + ProgramDottedVersion();
+}
+
 }  // namespace pelorus

@@ -16,4 +16,10 @@ VersionInfo BuildVersionString(std::string_view fileVersion);
 // The program's own file version, compiled in.
 std::string_view ProgramFileVersion();
 
+// The same as the package names it: "1.0.0.1".
+std::string ProgramDottedVersion();
+
+// What --version prints: "NAME 1.0.0.1".
+std::string VersionLine(std::string_view programName);
+
 }  // namespace pelorus

@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <optional>
+#include <set>
+#include <string_view>
+
+#include "app/version.h"
+#include "link_actions.h"
 
 namespace pelorus {
 namespace {
@@ -13,14 +19,56 @@ std::vector<CliCommand>& Registry() {
   return commands;
 }
 
+const CliCommand* FindCommand(std::string_view name) {
+  for (const CliCommand& command : CliCommands()) {
+    if (name == command.name) return &command;
+  }
+  return nullptr;
+}
+
+// One command's usage, with the actions that features add to the two link commands.
+std::string CommandUsage(const CliCommand& command) {
+  const std::string_view name = command.name;
+  if (name == "scsi" || name == "serial") return LinkUsage(name, command.usage);
+  return command.usage;
+}
+
+void PrintCommandHelp(std::FILE* out, const CliCommand& command) {
+  std::fprintf(out, "usage: pelorus-cli %s\n", CommandUsage(command).c_str());
+  std::fprintf(out,
+               "\nQuestions take --yes or --no. Exit status: 0 done, 1 the command failed, "
+               "2 usage.\n");
+}
+
 void PrintHelp(std::FILE* out) {
   std::fprintf(out,
                "usage: pelorus-cli COMMAND [ARGS...] [--yes|--no]\n\n"
                "Commands:\n");
-  for (const CliCommand& command : CliCommands()) std::fprintf(out, "  %s\n", command.usage);
+  for (const CliCommand& command : CliCommands()) {
+    std::fprintf(out, "  %s\n", CommandUsage(command).c_str());
+  }
   std::fprintf(out,
                "\nExit status: 0 done, 1 the command failed (its message was printed), "
                "2 usage.\n");
+}
+
+// The options a command takes are the ones its usage names, and the ones every command takes.
+std::optional<std::string> UnknownOption(const CliCommand& command,
+                                         const std::vector<std::string>& args) {
+  const std::string usage = CommandUsage(command);
+  std::set<std::string, std::less<>> known = {"--yes", "--no", "--help"};
+  for (size_t at = usage.find("--"); at != std::string::npos; at = usage.find("--", at + 2)) {
+    size_t end = at + 2;
+    while (end < usage.size() &&
+           (std::isalnum(static_cast<unsigned char>(usage[end])) || usage[end] == '-')) {
+      ++end;
+    }
+    known.insert(usage.substr(at, end - at));
+  }
+  for (const std::string& arg : args) {
+    if (arg.starts_with("--") && arg.size() > 2 && !known.contains(arg)) return arg;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -33,6 +81,11 @@ CliCommandRegistrar::CliCommandRegistrar(const CliCommand& command) {
       commands.begin(), commands.end(), command,
       [](const CliCommand& a, const CliCommand& b) { return std::strcmp(a.name, b.name) < 0; });
   commands.insert(place, command);
+}
+
+int UsageError(const CliCommand& command, std::FILE* err) {
+  std::fprintf(err, "usage: pelorus-cli %s\n", CommandUsage(command).c_str());
+  return kExitUsage;
 }
 
 int UsageError(CliContext& context, const char* usage) {
@@ -53,23 +106,36 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
       words.push_back(argument);
     }
   }
-  if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+  if (words.empty() || words[0] == "--help" || words[0] == "-h" ||
+      (words[0] == "help" && words.size() == 1)) {
     PrintHelp(words.empty() ? err : out);
     return words.empty() ? kExitUsage : kExitDone;
+  }
+  if (words[0] == "--version") {
+    std::fprintf(out, "%s\n", VersionLine("pelorus-cli").c_str());
+    return kExitDone;
+  }
+  const bool helpWanted = words[0] == "help";
+  const std::string& name = helpWanted ? words[1] : words[0];
+  const CliCommand* command = FindCommand(name);
+  if (command == nullptr) {
+    std::fprintf(err, "pelorus-cli: unknown command '%s' (see pelorus-cli --help)\n", name.c_str());
+    return kExitUsage;
+  }
+  const std::vector<std::string> args(words.begin() + 1, words.end());
+  if (helpWanted || std::find(args.begin(), args.end(), "--help") != args.end()) {
+    PrintCommandHelp(out, *command);
+    return kExitDone;
+  }
+  if (const auto unknown = UnknownOption(*command, args)) {
+    std::fprintf(err, "pelorus-cli: unknown option '%s' for %s\n", unknown->c_str(), command->name);
+    return UsageError(*command, err);
   }
 
   CliUi ui(err, in);
   ui.SetFixedAnswer(fixedAnswer);
   CliContext context{ui, out, err};
-  for (const CliCommand& command : CliCommands()) {
-    if (words[0] == command.name) {
-      const std::vector<std::string> args(words.begin() + 1, words.end());
-      return command.run(args, context);
-    }
-  }
-  std::fprintf(err, "pelorus-cli: unknown command '%s' (see pelorus-cli --help)\n",
-               words[0].c_str());
-  return kExitUsage;
+  return command->run(args, context);
 }
 
 }  // namespace pelorus

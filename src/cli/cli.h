@@ -40,5 +40,6 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
 
 // Prints "usage: pelorus-cli <usage>" and returns kExitUsage.
 int UsageError(CliContext& context, const char* usage);
+int UsageError(const CliCommand& command, std::FILE* err);
 
 }  // namespace pelorus

@@ -1,7 +1,6 @@
 #include "link_actions.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "scsi/scsi_guard.h"
 #include "scsi/scsi_scan.h"
@@ -47,12 +46,6 @@ std::string LinkUsage(std::string_view link, std::string_view builtInUsage) {
 bool ConnectScsi(EditorState& state, CliContext& context) {
   ScsiScan(state, context.ui);
   return RequireScsi(state, context.ui);
-}
-
-std::string ProgramFolder() {
-  std::error_code error;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : self.parent_path().string();
 }
 
 }  // namespace pelorus

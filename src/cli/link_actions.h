@@ -6,6 +6,7 @@
 
 #include "cli.h"
 #include "common/editor_state.h"
+#include "common/program_files.h"
 
 namespace pelorus {
 
@@ -32,8 +33,5 @@ std::string LinkUsage(std::string_view link, std::string_view builtInUsage);
 // Finds the receiver on SCSI, as the main window does at start-up; false (with the editor's
 // message) when it is not there.
 bool ConnectScsi(EditorState& state, CliContext& context);
-
-// The folder of the running program, where the files that ship with it are found.
-std::string ProgramFolder();
 
 }  // namespace pelorus

@@ -104,7 +104,7 @@ int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) 
     done = UploadSubroutineCommand(state, link);
   } else if (parsed.action == "firmware" && SerialFirmwareAvailable()) {
     state.commandLineFile = file;
-    done = FirmwareUpgradeSerial(state, link, {ProgramFolder(), ""});
+    done = FirmwareUpgradeSerial(state, link, {ShippedDataFolder(), ""});
   } else {
     return UsageError(context, usage.c_str());
   }

@@ -2,6 +2,7 @@
 // one command its command line asks for.
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/ui/main_window.h"
+#include "app/version.h"
 #include "qsettings_options_store.h"
 
 namespace {
@@ -35,6 +37,20 @@ std::vector<std::string> TakeSwitches(int argc, char** argv, pelorus::LinkOverri
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before any window system is needed, so they work on a console too.
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--version") {
+      std::printf("%s\n", pelorus::VersionLine("Pelorus").c_str());
+      return 0;
+    }
+    if (arg == "--help") {
+      std::printf(
+          "usage: Pelorus [--port PATH] [--scsi sim:PATH] [--options FILE.ini] [FILE]\n"
+          "A FILE whose name holds .dvb is opened, .sbr uploaded, .bin flashed over serial.\n");
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Haldane"));
   QApplication::setApplicationName(QStringLiteral("Pelorus"));

@@ -8,6 +8,7 @@
 
 #include "app/commands.h"
 #include "common/file_io.h"
+#include "common/program_files.h"
 #include "serial/firmware_serial.h"
 #include "serial/messages.h"
 #include "serial/settings_serial.h"
@@ -28,9 +29,8 @@ void RunSerialWrite(GuiContext& context) {
 void RunSerialFirmware(GuiContext& context) {
   const QString compressed = QDir::temp().filePath(
       QStringLiteral("pelorus-%1.tmp").arg(QCoreApplication::applicationPid()));
-  FirmwareUpgradeSerial(
-      context.state, SerialGui::For(context).link(),
-      {QCoreApplication::applicationDirPath().toStdString(), compressed.toStdString()});
+  FirmwareUpgradeSerial(context.state, SerialGui::For(context).link(),
+                        {ShippedDataFolder(), compressed.toStdString()});
   QFile::remove(compressed);
 }
 
