@@ -79,4 +79,23 @@ inline constexpr char kProgrammingStep[] = "Mediamaster programming firmware ste
 inline constexpr char kFirmwareUpgradeDone[] =
     "Firmware upgrade completed sucessfully\n\nYour Mediamaster will restart shortly";
 
+// The colour table, for the colour-editing program that starts the editor with /CU or /CD.
+inline constexpr char kColourSubroutineName[] = "color.sbr";
+inline constexpr char kColourFilenameNotSpecified[] = "Color filename not specified";
+inline constexpr char kUnableToOpenColourFile[] = "Unable to open color file %s";
+inline constexpr char kNoColourDownloadLine[] = "No command line specified for color download";
+inline constexpr char kNoColourDownloadFilename[] =
+    "Can't figure out the filename in color download";
+inline constexpr char kNoColourProgramHandle[] = "Can't figure out the handle of Corvin's program";
+inline constexpr char kNoColourSubroutineAnswer[] =
+    "Mediamaster didn't respond after color subroutine was sent";
+inline constexpr char kSendingColours[] = "Sending colors...";
+inline constexpr char kReadingColours[] = "Reading colors...";
+// Not among the receiver's own texts: a colour file shorter than five values, and an answer
+// that stopped short, are refused instead of being taken as zeros.
+inline constexpr char kColourFileTooShort[] =
+    "Unable to open color file %s\nIt holds fewer than five colors (40 characters)";
+inline constexpr char kColourAnswerShort[] =
+    "Mediamaster didn't send all five colors: received %d of 40 characters";
+
 }  // namespace pelorus::msg

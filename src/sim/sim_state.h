@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
@@ -28,6 +29,8 @@ struct SimState {
   std::mutex mutex;                   // guards everything below
   std::vector<uint8_t> channelTable;  // the records in the receiver's (big-endian) order
   std::vector<uint8_t> flash;         // the emulated flash
+  // The on-screen colour table the colour subroutine reads and writes.
+  std::array<uint32_t, 5> colours = {0x00EB8080, 0x00108080, 0x0051F05A, 0x00902236, 0x0029F06E};
 
   // Appends a line to the --log file, if any.
   void Log(const std::string& line);
