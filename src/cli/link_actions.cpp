@@ -1,7 +1,10 @@
 #include "link_actions.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "app/options_io.h"
+#include "qsettings_options_store.h"
 #include "scsi/scsi_guard.h"
 #include "scsi/scsi_scan.h"
 
@@ -46,6 +49,25 @@ std::string LinkUsage(std::string_view link, std::string_view builtInUsage) {
 bool ConnectScsi(EditorState& state, CliContext& context) {
   ScsiScan(state, context.ui);
   return RequireScsi(state, context.ui);
+}
+
+void PrepareSerialState(EditorState& state, const std::string& optionsFile, const std::string& port,
+                        uint32_t speedIndex) {
+  QSettingsOptionsStore store = optionsFile.empty()
+                                    ? QSettingsOptionsStore()
+                                    : QSettingsOptionsStore(QString::fromStdString(optionsFile));
+  if (store.Exists()) {
+    LoadOptions(state.options, store);
+  } else {
+    state.options.port = 1;
+    state.options.speed = 3;
+  }
+  if (!port.empty()) {
+    state.links.serialPort = port;
+  } else if (const char* fromEnvironment = std::getenv("PELORUS_SERIAL")) {
+    state.links.serialPort = fromEnvironment;
+  }
+  if (speedIndex != 0) state.options.speed = speedIndex;
 }
 
 }  // namespace pelorus

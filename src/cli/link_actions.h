@@ -34,4 +34,10 @@ std::string LinkUsage(std::string_view link, std::string_view builtInUsage);
 // message) when it is not there.
 bool ConnectScsi(EditorState& state, CliContext& context);
 
+// The serial side of `state` as the editor would have it: the stored options (read, never
+// created), the port from `port`, else PELORUS_SERIAL, else the options, and the speed from
+// `speedIndex` (1-3) when it is not 0.
+void PrepareSerialState(EditorState& state, const std::string& optionsFile, const std::string& port,
+                        uint32_t speedIndex);
+
 }  // namespace pelorus

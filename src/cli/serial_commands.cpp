@@ -55,20 +55,6 @@ bool ParseArguments(const std::vector<std::string>& args, SerialArguments& parse
   return true;
 }
 
-// The options as the editor keeps them, without the first-run set-up: the console never
-// creates the store.
-void LoadStoredOptions(const std::string& optionsFile, Options& options) {
-  QSettingsOptionsStore store = optionsFile.empty()
-                                    ? QSettingsOptionsStore()
-                                    : QSettingsOptionsStore(QString::fromStdString(optionsFile));
-  if (store.Exists()) {
-    LoadOptions(options, store);
-  } else {
-    options.port = 1;
-    options.speed = 3;
-  }
-}
-
 int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) {
   const std::string usage = LinkUsage("serial", kUsage);
   SerialArguments parsed;
@@ -78,13 +64,7 @@ int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) 
   if (added == nullptr && !oneFile) return UsageError(context, usage.c_str());
 
   EditorState state;
-  LoadStoredOptions(parsed.optionsFile, state.options);
-  if (!parsed.port.empty()) {
-    state.links.serialPort = parsed.port;
-  } else if (const char* port = std::getenv("PELORUS_SERIAL")) {
-    state.links.serialPort = port;
-  }
-  if (parsed.speedIndex != 0) state.options.speed = parsed.speedIndex;
+  PrepareSerialState(state, parsed.optionsFile, parsed.port, parsed.speedIndex);
   if (added != nullptr) return added->run(parsed.rest, state, context);
   const std::string& file = parsed.rest[0];
   SerialLink link(context.ui);
