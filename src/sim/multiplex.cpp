@@ -19,7 +19,7 @@ constexpr int64_t kPcrInterval = 20 * kTicksPerSecond / 1000;
 constexpr int64_t kPidStopAfter = 2 * kTicksPerSecond;
 constexpr uint64_t kPtsMask = (uint64_t{1} << 33) - 1;
 
-enum Priority { kTables = 0, kClock = 1, kAudio = 2, kVideo = 3 };
+enum Priority { kClock = 0, kTables = 1, kAudio = 2, kVideo = 3 };
 
 void PutTimestamp(std::vector<uint8_t>& out, uint8_t prefix, uint64_t value) {
   value &= kPtsMask;
@@ -117,7 +117,7 @@ Multiplex::Multiplex(const StreamAssets& assets, int transponder, uint64_t rate,
     if (service.pids.ac3 != 0) {
       AddPesSource(service.pids.ac3, 0xBD, &assets.ac3, false, false, service.scrambled);
     }
-    if (!pcrOnVideo) AddPcrSource(service.pids.pcr);
+    AddPcrSource(service.pids.pcr);
   }
 }
 
@@ -131,12 +131,15 @@ uint64_t Multiplex::IndexAt(int64_t ticks90) const {
   return static_cast<uint64_t>((scaled + per - 1) / per);
 }
 
-uint8_t Multiplex::NextCounter(uint16_t pid) {
-  uint8_t& counter = counters_[pid];
-  const uint8_t value = counter;
-  counter = static_cast<uint8_t>((counter + 1) & 0x0F);
+// Counters are given out as packets leave, since a clock packet may overtake queued payload.
+// Packets without payload repeat the last counter of their PID.
+uint8_t Multiplex::NextCounter(uint16_t pid, bool payload) {
+  uint8_t& next = counters_[pid];
+  if (!payload) return static_cast<uint8_t>((next + 15) & 0x0F);
+  const uint8_t value = next;
+  next = static_cast<uint8_t>((next + 1) & 0x0F);
   if (fault_ == TsFault::kCcJump && pid == kServicePids[0].video && ++videoPackets_ % 500 == 0) {
-    counter = static_cast<uint8_t>((counter + 1) & 0x0F);
+    next = static_cast<uint8_t>((next + 1) & 0x0F);
   }
   return value;
 }
@@ -166,7 +169,7 @@ void Multiplex::QueueSection(Source& source, const Section& section) {
     p[0] = 0x47;
     p[1] = static_cast<uint8_t>((first ? 0x40 : 0) | source.pid >> 8);
     p[2] = static_cast<uint8_t>(source.pid);
-    p[3] = static_cast<uint8_t>(0x10 | NextCounter(source.pid));
+    p[3] = 0x10;
     size_t offset = 4;
     if (first) p[offset++] = 0;  // pointer_field: the section starts right away
     const size_t count = std::min(kPacketSize - offset, section.size() - at);
@@ -232,8 +235,7 @@ void Multiplex::QueuePes(Source& source, const std::vector<uint8_t>& pes, bool p
     p[1] = static_cast<uint8_t>((first ? 0x40 : 0) | source.pid >> 8);
     p[2] = static_cast<uint8_t>(source.pid);
     const bool adaptation = withPcr || count < 184;
-    p[3] = static_cast<uint8_t>((scrambled ? 0x80 : 0) | (adaptation ? 0x30 : 0x10) |
-                                NextCounter(source.pid));
+    p[3] = static_cast<uint8_t>((scrambled ? 0x80 : 0) | (adaptation ? 0x30 : 0x10));
     size_t offset = 4;
     if (adaptation) {
       // The adaptation field carries the PCR, and stuffing so the payload fills the packet.
@@ -267,8 +269,7 @@ void Multiplex::AddPcrSource(uint16_t pid) {
     p[0] = 0x47;
     p[1] = static_cast<uint8_t>(self.pid >> 8);
     p[2] = static_cast<uint8_t>(self.pid);
-    // Adaptation only: the continuity counter stays where it is.
-    p[3] = static_cast<uint8_t>(0x20 | counters_[self.pid]);
+    p[3] = 0x20;  // adaptation only
     p[4] = 183;
     p[5] = 0x10;
     packet.pcr = true;
@@ -293,6 +294,7 @@ void Multiplex::Emit(Queued& queued, uint64_t index, const Sink& sink) {
     p[11] = static_cast<uint8_t>(extension);
   }
   const uint16_t pid = static_cast<uint16_t>((p[1] & 0x1F) << 8 | p[2]);
+  p[3] = static_cast<uint8_t>((p[3] & 0xF0) | NextCounter(pid, (p[3] & 0x10) != 0));
   if (pid == kServicePids[0].video && fault_ != TsFault::kNone) {
     const uint64_t count = ++emittedVideo_;
     if (fault_ == TsFault::kTei && count % 400 == 0) p[1] |= 0x80;

@@ -74,7 +74,7 @@ class Multiplex {
   void AddPcrSource(uint16_t pid);
   void QueueSection(Source& source, const Section& section);
   void QueuePes(Source& source, const std::vector<uint8_t>& pes, bool pcr, bool scrambled);
-  uint8_t NextCounter(uint16_t pid);
+  uint8_t NextCounter(uint16_t pid, bool payload);
   void Emit(Queued& packet, uint64_t index, const Sink& sink);
 
   const StreamAssets& assets_;

@@ -20,7 +20,7 @@ void FilterPacket(uint16_t mode, const Packet& packet, bool& started, std::vecto
   const size_t fieldLength = hasAdaptation ? p[4] : 0;
   const size_t payloadStart = hasAdaptation ? 5 + fieldLength : 4;
   const bool hasPayload = (control & 1) && payloadStart < kPacketSize;
-  const uint8_t* payload = p + payloadStart;
+  const uint8_t* payload = p + (hasPayload ? payloadStart : kPacketSize);
   const size_t payloadSize = hasPayload ? kPacketSize - payloadStart : 0;
   const bool unitStart = p[1] & 0x40;
   switch (mode) {
