@@ -35,6 +35,20 @@
 //
 // The simulator's clock starts at the wall-clock UTC time when it starts; in --write-ts
 // output the clock runs with the packets.
+//
+// Repetition: PAT and PMTs every 100 ms, NIT and SDT every 200 ms, EIT every 500 ms (all
+// present/following sections, and one service's schedule in turn), TDT every second, an
+// adaptation-only PCR packet on every PCR PID every 20 ms (and a PCR in the first packet of
+// each picture on services whose PCR is on the video PID). Video and audio are sent as each
+// unit falls due and decoded 700 ms later. The services need about 3 Mbit/s; --rate accepts
+// 4 to 400 Mbit/s and fills the rest with null packets.
+//
+// Stream side (stream_server.h): a read (3C 06, 3C ss) answers exactly the length asked for,
+// filtered by the set-up's mode, waiting up to 500 ms for it and failing (status 4) if it did
+// not come; what came stays queued for the next read. Each filter keeps a ring of 2048 packets
+// of its PID (16384 while the busy word is 0x0000); a full ring drops new packets and the
+// losses are written to --log. Tuning to a frequency the layout does not have stops the
+// multiplex: every read fails and the current-service block shows PID 0x1FFF.
 
 #include <array>
 #include <cstdint>
