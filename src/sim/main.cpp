@@ -24,7 +24,7 @@ int Usage() {
                "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
                "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
                "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
-               "         [--decoy-id N]\n");
+               "         [--decoy-id N] [--covered-feed]\n");
   return 2;
 }
 
@@ -59,6 +59,8 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
       options.decoyId = std::atoi(number.c_str());
     } else if (arg == "--throttle") {
       options.throttle = true;
+    } else if (arg == "--covered-feed") {
+      options.coveredFeed = true;
     } else {
       return false;
     }

@@ -6,6 +6,7 @@
 
 #include "serial_context.h"
 #include "serial_expand.h"
+#include "signal_subroutine.h"
 
 namespace sim {
 namespace {
@@ -139,6 +140,7 @@ void ReceiveSubroutine(SerialContext& context, uint32_t length) {
   context.state.Log("subroutine " + std::to_string(length) + " checksum ok " +
                     (name.starts_with("SBR:") ? name.substr(4) : std::string("unknown")));
   if (name == kFlashName) RunFlashSubroutine(context);
+  if (name == "SBR:signal") RunSignalSubroutine(context);
 }
 
 }  // namespace sim

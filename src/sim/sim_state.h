@@ -20,6 +20,7 @@ struct SimOptions {
   int scsiId = 3;                   // --scsi-id N
   int decoyId = -1;                 // --decoy-id N: another target, one that is not a receiver
   bool throttle = false;            // --throttle: pace serial output to the line speed
+  bool coveredFeed = false;         // --covered-feed: the dish sees no carriers (calibration)
 };
 
 // The receiver's state, shared by its serial and SCSI sides.
