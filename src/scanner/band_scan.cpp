@@ -62,9 +62,8 @@ bool RunBandScan(SignalSession& session, const ScanRequest& request, ScanData& d
   Ui& ui = session.link().ui();
   data = ScanData{};
   data.settings = request.settings;
-  const std::string file = request.calibrate
-                               ? CalibrationFilePath(dataFolder, request.settings.lnb)
-                               : request.saveFile;
+  const std::string file =
+      request.calibrate ? CalibrationFilePath(dataFolder, request.settings.lnb) : request.saveFile;
   // The file is created before anything is measured, so a folder that cannot be written on is
   // known before the receiver spends minutes sweeping.
   if (!file.empty() &&
@@ -72,8 +71,9 @@ bool RunBandScan(SignalSession& session, const ScanRequest& request, ScanData& d
     ui.ShowMessage(msg::scanner::kUnableToOpenForOutput, Icon::kStop);
     return false;
   }
-  const CalibrationTable calibration =
-      request.calibrate ? CalibrationTable{} : LoadCalibration(dataFolder, request.settings.lnb, ui);
+  const CalibrationTable calibration = request.calibrate
+                                           ? CalibrationTable{}
+                                           : LoadCalibration(dataFolder, request.settings.lnb, ui);
   busy.Begin();
   if (!session.Start(kSweepTimeoutTicks, busy)) {
     // An empty calibration file would stop the question from being asked again.

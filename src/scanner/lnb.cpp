@@ -72,8 +72,8 @@ std::optional<LnbInfo> FindLnb(std::string_view cliName) {
 }
 
 std::optional<PolarityMode> FindPolarityMode(int id) {
-  for (PolarityMode mode : {PolarityMode::kHorizontal, PolarityMode::kVertical,
-                            PolarityMode::kBoth, PolarityMode::kBothWithPause}) {
+  for (PolarityMode mode : {PolarityMode::kHorizontal, PolarityMode::kVertical, PolarityMode::kBoth,
+                            PolarityMode::kBothWithPause}) {
     if (static_cast<int>(mode) == id) return mode;
   }
   return std::nullopt;
@@ -87,20 +87,21 @@ std::vector<SweepSegment> SweepSegments(LnbType type, int startMhz, int endMhz) 
   if (const auto dual = DualOf(type)) {
     if (startMhz < dual->split) {
       segments.push_back({startMhz - dual->lowOscillator,
-                          std::min(endMhz, dual->split) - dual->lowOscillator,
-                          dual->lowOscillator, 0});
+                          std::min(endMhz, dual->split) - dual->lowOscillator, dual->lowOscillator,
+                          0});
     }
     // The split itself belongs to the low segment when the range spans it; a range that starts
     // at the split still needs the high one.
     if (endMhz > dual->split || startMhz >= dual->split) {
-      const int from = startMhz >= dual->split ? startMhz - dual->highOscillator
-                                               : dual->highStartBelowSplit;
+      const int from =
+          startMhz >= dual->split ? startMhz - dual->highOscillator : dual->highStartBelowSplit;
       segments.push_back({from, endMhz - dual->highOscillator, dual->highOscillator, 1});
     }
     return segments;
   }
   if (type == LnbType::kCBand) {
-    segments.push_back({kCBandOscillator - startMhz, kCBandOscillator - endMhz, kCBandOscillator, 0});
+    segments.push_back(
+        {kCBandOscillator - startMhz, kCBandOscillator - endMhz, kCBandOscillator, 0});
   } else if (type == LnbType::kLBand) {
     segments.push_back({startMhz, endMhz, 0, 0});
   } else {

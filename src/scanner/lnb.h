@@ -32,9 +32,9 @@ inline constexpr int kVerticalCode = 18;
 
 struct LnbInfo {
   LnbType type;
-  const char* caption;     // the radio button's text
-  const char* cliName;     // the console's --lnb word
-  int minMhz;              // the allowed RF range
+  const char* caption;  // the radio button's text
+  const char* cliName;  // the console's --lnb word
+  int minMhz;           // the allowed RF range
   int maxMhz;
 };
 

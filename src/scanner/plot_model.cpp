@@ -43,12 +43,12 @@ std::vector<Vertex> BuildTrace(const std::vector<ScanPoint>& points, size_t plot
   std::vector<Vertex> vertices;
   const int columns = std::max(1, layout.PlotWidth());
   const double perColumn = static_cast<double>(plotCount) / columns;
-  const double scale = static_cast<double>(std::max<int32_t>(1, maximumLevel)) /
-                       std::max(1, layout.PlotHeight());
+  const double scale =
+      static_cast<double>(std::max<int32_t>(1, maximumLevel)) / std::max(1, layout.PlotHeight());
   const auto vertexY = [&layout, scale](double level) {
     const double y = layout.bottom - level / scale - 1;
-    return static_cast<int>(std::clamp(y, static_cast<double>(layout.top - 1),
-                                       static_cast<double>(layout.bottom - 1)));
+    return static_cast<int>(
+        std::clamp(y, static_cast<double>(layout.top - 1), static_cast<double>(layout.bottom - 1)));
   };
   vertices.reserve(std::min<size_t>(points.size(), static_cast<size_t>(columns)));
   if (perColumn <= 1.0) {
@@ -86,9 +86,9 @@ PlotTraces BuildTraces(const ScanData& data, const PlotLayout& layout, int32_t m
 
 int FrequencyAtX(int x, const ScanSettings& settings, int left, int lastX) {
   if (lastX <= left) return settings.startMhz;
-  return settings.startMhz + static_cast<int>(static_cast<int64_t>(x - left) *
-                                              (settings.endMhz - settings.startMhz) /
-                                              (lastX - left));
+  return settings.startMhz +
+         static_cast<int>(static_cast<int64_t>(x - left) * (settings.endMhz - settings.startMhz) /
+                          (lastX - left));
 }
 
 int XAtFrequency(int mhz, const ScanSettings& settings, int left, int lastX) {

@@ -48,8 +48,8 @@ std::vector<int32_t> ParseIntegerList(std::span<const uint8_t> text, size_t maxC
 }
 
 std::vector<int32_t> ParseIntegerList(std::string_view text, size_t maxCount) {
-  return ParseIntegerList(
-      std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), maxCount);
+  return ParseIntegerList(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                          maxCount);
 }
 
 std::optional<ScanPoint> ParseSweepLine(std::string_view line) {

@@ -68,7 +68,8 @@ void AppendCapped(std::vector<ScanPoint>& into, const std::vector<ScanPoint>& ru
                   bool& truncated) {
   const size_t room = kMaxPointsPerPolarity - std::min(kMaxPointsPerPolarity, into.size());
   if (run.size() > room) truncated = true;
-  into.insert(into.end(), run.begin(), run.begin() + static_cast<std::ptrdiff_t>(std::min(room, run.size())));
+  into.insert(into.end(), run.begin(),
+              run.begin() + static_cast<std::ptrdiff_t>(std::min(room, run.size())));
 }
 
 }  // namespace
@@ -92,7 +93,8 @@ std::string ScanFileHeader(const ScanSettings& settings) {
 std::string ScanFileText(const ScanData& data) {
   std::string text = ScanFileHeader(data.settings);
   for (const auto* points : {&data.horizontal, &data.vertical}) {
-    for (const ScanPoint& point : *points) text += Format("%d,%d\r\n", point.frequency, point.level);
+    for (const ScanPoint& point : *points)
+      text += Format("%d,%d\r\n", point.frequency, point.level);
   }
   return text;
 }
@@ -101,11 +103,22 @@ std::vector<std::vector<ScanPoint>> SplitRuns(std::span<const ScanPoint> points,
                                               const std::vector<SweepSegment>& segments) {
   std::vector<std::vector<ScanPoint>> runs;
   if (segments.empty()) return runs;
+  const auto contains = [](const SweepSegment& segment, int32_t f) {
+    return f >= std::min(segment.ifStart, segment.ifEnd) &&
+           f <= std::max(segment.ifStart, segment.ifEnd);
+  };
   for (size_t i = 0; i < points.size(); ++i) {
-    const SweepSegment& segment = segments[runs.empty() ? 0 : (runs.size() - 1) % segments.size()];
-    const bool restart =
-        i == 0 || (segment.Descending() ? points[i].frequency > points[i - 1].frequency
-                                        : points[i].frequency < points[i - 1].frequency);
+    bool restart = i == 0;
+    if (!restart) {
+      const SweepSegment& current = segments[(runs.size() - 1) % segments.size()];
+      const SweepSegment& next = segments[runs.size() % segments.size()];
+      const int32_t f = points[i].frequency;
+      const bool backwards = current.Descending() ? f > points[i - 1].frequency
+                                                  : f < points[i - 1].frequency;
+      // The next plane's first segment may start above where this one ended.
+      const bool jumped = !contains(current, f) && contains(next, f);
+      restart = backwards || jumped;
+    }
     if (restart) runs.emplace_back();
     runs.back().push_back(points[i]);
   }

@@ -52,8 +52,8 @@ std::string ScanFileHeader(const ScanSettings& settings);
 std::string ScanFileText(const ScanData& data);
 
 // Splits the points of a sweep file into the runs of its segments: a run ends where the
-// frequencies step back against the segment's direction. Run i belongs to segment i modulo
-// the segment count.
+// frequencies step back against the segment's direction, or leave its segment for the next
+// one's. Run i belongs to segment i modulo the segment count.
 std::vector<std::vector<ScanPoint>> SplitRuns(std::span<const ScanPoint> points,
                                               const std::vector<SweepSegment>& segments);
 

@@ -25,7 +25,8 @@ bool SweepPlane(SignalSession& session, const SweepSegment& segment, bool vertic
   SerialLink& link = session.link();
   Ui& ui = link.ui();
   const LnbType lnb = data.settings.lnb;
-  std::string status = vertical ? msg::scanner::kScanningVertical : msg::scanner::kScanningHorizontal;
+  std::string status =
+      vertical ? msg::scanner::kScanningVertical : msg::scanner::kScanningHorizontal;
   if (lnb == LnbType::kUniversal || lnb == LnbType::kQuad)
     status += segment.highBand ? msg::scanner::kHighBand : msg::scanner::kLowBand;
   ui.SetStatusText(status + msg::scanner::kEllipsis);
@@ -130,8 +131,7 @@ void SearchPlane(SignalSession& session, const ScanSettings& settings,
       session.SendCommand(vertical ? kVerticalCode : kHorizontalCode, tuning.intermediate, width,
                           tuning.highBand, tuning.oscillator);
       const size_t length = link.ReadLine(buffer);
-      const auto reply =
-          length == 0 ? std::nullopt : ParseLockReply(LineOf(buffer, length));
+      const auto reply = length == 0 ? std::nullopt : ParseLockReply(LineOf(buffer, length));
       const LockResult result = LockResultFor(settings.lnb, f, tuning.oscillator, reply);
       if (result.locked && request.autoAdd) {
         // A list that was never loaded starts with this channel.

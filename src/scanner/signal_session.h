@@ -68,10 +68,10 @@ struct LockSearchRequest {
 
 // What a lock search tells its window while it runs. Any may be empty.
 struct LockSearchEvents {
-  std::function<void(int mhz)> searching;          // the frequency being searched now
-  std::function<void(const std::string&)> line;    // a line for the results list
-  std::function<void(const LockResult&)> result;   // each searched frequency's result
-  std::function<void()> recordAdded;               // a channel was appended to the image
+  std::function<void(int mhz)> searching;         // the frequency being searched now
+  std::function<void(const std::string&)> line;   // a line for the results list
+  std::function<void(const LockResult&)> result;  // each searched frequency's result
+  std::function<void()> recordAdded;              // a channel was appended to the image
 };
 
 // Searches every range in both planes the mode includes. Uploads the subroutine first when

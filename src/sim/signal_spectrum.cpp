@@ -46,8 +46,8 @@ std::vector<Carrier> CarriersOf(std::span<const uint8_t> table) {
 
 int Spectrum::Level(int rfMhz, int ifMhz, bool vertical, uint32_t pass) const {
   // The LNB and cable lose more at the top of the IF band; a slow ripple rides on it.
-  double level = 5200.0 - (ifMhz - 950) * 1.1 + 180.0 * std::sin(ifMhz / 37.0) +
-                 60.0 * Noise(ifMhz, pass);
+  double level =
+      5200.0 - (ifMhz - 950) * 1.1 + 180.0 * std::sin(ifMhz / 37.0) + 60.0 * Noise(ifMhz, pass);
   if (!coveredFeed_) {
     for (const Carrier& carrier : carriers_) {
       if (carrier.vertical != vertical) continue;

@@ -53,7 +53,8 @@ void Sweep(SerialContext& context, const Spectrum& spectrum, bool vertical, int 
   std::string reply;
   for (int f = from;; f += step) {
     char line[32];
-    std::snprintf(line, sizeof line, "%d,%d\r\n", f, spectrum.Level(RfOf(oscillator, f), f, vertical, pass));
+    std::snprintf(line, sizeof line, "%d,%d\r\n", f,
+                  spectrum.Level(RfOf(oscillator, f), f, vertical, pass));
     reply += line;
     if (f == to) break;
   }
@@ -76,8 +77,8 @@ void LockSearch(SerialContext& context, const Spectrum& spectrum, bool vertical,
   const int fec = carrier->fecCode >= 2 && carrier->fecCode <= 7 ? carrier->fecCode : 4;
   const int signal = 40 + carrier->symbolRateKsps % 50;
   char line[96];
-  std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%d\r\n", IfOf(oscillator, carrier->rfMhz),
-                whole, fraction, fec, signal, 1);
+  std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%d\r\n", IfOf(oscillator, carrier->rfMhz), whole,
+                fraction, fec, signal, 1);
   context.state.Log("signal lock " + std::to_string(RfOf(oscillator, ifMhz)) + " at " +
                     std::to_string(carrier->rfMhz));
   context.line.Send(std::string_view(line), context.stop);
