@@ -126,10 +126,14 @@ ChannelRecord AutoSearchRecord(const LockResult& result, bool vertical) {
   ChannelRecord record;
   std::memset(&record, 0, sizeof record);
   record.tag = kChannelTag;
-  record.frequency = static_cast<uint16_t>(result.lockMhz);
-  record.symbolRate = static_cast<uint16_t>(result.symbolRateKsps);
-  record.fecCode = static_cast<uint8_t>(result.fecCode);
-  record.acqBandwidth = static_cast<uint8_t>((result.symbolRateKsps + 500) / 1000);
+  // The record's fields are narrower than what a confused receiver may report: saturate
+  // rather than wrap to some other frequency or rate.
+  const auto fit16 = [](int value) { return static_cast<uint16_t>(std::clamp(value, 0, 65535)); };
+  const auto fit8 = [](int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); };
+  record.frequency = fit16(result.lockMhz);
+  record.symbolRate = fit16(result.symbolRateKsps);
+  record.fecCode = fit8(result.fecCode);
+  record.acqBandwidth = fit8((record.symbolRate + 500) / 1000);
   record.polarity = vertical ? 1 : 0;
   record.pmtPid = kNoPid;
   record.videoPid = kNoPid;

@@ -76,6 +76,14 @@ TEST(LockReply, AutoAddedRecordByteForByte) {
   std::memcpy(expected.data() + 32, "Auto-search          ", 21);
   EXPECT_EQ(bytes, expected);
   EXPECT_EQ(AutoSearchRecord(result, false).polarity, 0);
+  // Values beyond the record's fields saturate instead of wrapping.
+  const ChannelRecord wild = AutoSearchRecord(
+      LockResultFor(LnbType::kUniversal, 11830, 10600, ParseLockReply("99999,70,0,300,1,1")),
+      false);
+  EXPECT_EQ(wild.frequency, 65535);
+  EXPECT_EQ(wild.symbolRate, 65535);
+  EXPECT_EQ(wild.fecCode, 255);
+  EXPECT_EQ(wild.acqBandwidth, 66);
 }
 
 }  // namespace
