@@ -29,8 +29,9 @@ int Usage() {
                "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
                "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
                "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
-               "         [--decoy-id N] [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n"
-               "         [--transponder N]\n"
+               "         [--decoy-id N] [--covered-feed] [--rate BITS_PER_S] [--ts-fault NAME]\n"
+               "         [--assets FOLDER]"
+               " [--transponder N]\n"
                "       pelorus-receiver-sim --write-ts FILE --seconds S [--transponder N]\n"
                "         [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n");
   return 2;
@@ -90,6 +91,8 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
       if (!(options.seconds > 0 && options.seconds <= 3600)) return false;
     } else if (arg == "--throttle") {
       options.throttle = true;
+    } else if (arg == "--covered-feed") {
+      options.coveredFeed = true;
     } else {
       return false;
     }

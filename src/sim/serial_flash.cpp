@@ -7,6 +7,7 @@
 #include "colour_subroutine.h"
 #include "serial_context.h"
 #include "serial_expand.h"
+#include "signal_subroutine.h"
 
 namespace sim {
 namespace {
@@ -141,6 +142,7 @@ void ReceiveSubroutine(SerialContext& context, uint32_t length) {
                     (name.starts_with("SBR:") ? name.substr(4) : std::string("unknown")));
   if (name == kFlashName) RunFlashSubroutine(context);
   if (name == "SBR:color") RunColourSubroutine(context);
+  if (name == "SBR:signal") RunSignalSubroutine(context);
 }
 
 }  // namespace sim

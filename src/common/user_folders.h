@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace pelorus {
+
+// Where the program keeps what it writes for itself (calibration scans): $XDG_DATA_HOME/pelorus,
+// by default ~/.local/share/pelorus. Created on demand; the path is returned even when it could
+// not be created, so a message can name it.
+std::string UserDataFolder();
+
+// Temporary files: $XDG_CACHE_HOME/pelorus, by default ~/.cache/pelorus. Created on demand.
+std::string UserCacheFolder();
+
+}  // namespace pelorus
