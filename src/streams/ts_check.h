@@ -24,12 +24,12 @@ class TsStatistics {
   // number of bytes taken (whole packets only), so a reader can carry the tail over.
   size_t Feed(std::span<const uint8_t> bytes);
 
-  uint64_t Packets() const { return packets_; }
+  uint64_t Packets() const { return packetsTotal_; }
   uint64_t BadSync() const { return badSync_; }
   uint64_t TsErrors() const { return tsErrors_; }
-  uint64_t PidPackets(uint16_t pid) const { return pid < kTsPidCount ? pids_[pid].packets : 0; }
+  uint64_t PidPackets(uint16_t pid) const { return pid < kTsPidCount ? packets_[pid] : 0; }
   uint64_t PidContinuityErrors(uint16_t pid) const {
-    return pid < kTsPidCount ? pids_[pid].continuityErrors : 0;
+    return pid < kTsPidCount ? continuityErrors_[pid] : 0;
   }
 
   // The report: the header with the total, one line per PID that has packets, in PID order, and
@@ -38,13 +38,15 @@ class TsStatistics {
 
  private:
   static constexpr uint8_t kUnknownCounter = 0xFF;
-  struct PidStats {
-    uint64_t packets = 0;
-    uint64_t continuityErrors = 0;
-    uint8_t lastCounter = kUnknownCounter;
-  };
-  std::array<PidStats, kTsPidCount> pids_{};
-  uint64_t packets_ = 0;
+  // Indexed by the 13-bit PID, so no packet can reach outside them.
+  std::array<uint64_t, kTsPidCount> packets_{};
+  std::array<uint64_t, kTsPidCount> continuityErrors_{};
+  std::array<uint8_t, kTsPidCount> lastCounter_ = [] {
+    std::array<uint8_t, kTsPidCount> unknown{};
+    unknown.fill(kUnknownCounter);
+    return unknown;
+  }();
+  uint64_t packetsTotal_ = 0;
   uint64_t badSync_ = 0;
   uint64_t tsErrors_ = 0;
 };

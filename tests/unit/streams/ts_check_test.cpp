@@ -127,7 +127,7 @@ TEST(TsCheck, DriftingFileShowsBadPacketsAndGarbagePids) {
 }
 
 TEST(TsCheck, FileReadInBlocksGivesTheSameCountsAsOneFeed) {
-  // Packets straddle the 1 MiB read blocks, so the carried tail must be joined correctly.
+  // Packets straddle the read blocks, so the carried tail must be joined correctly.
   std::vector<uint8_t> bytes;
   for (int i = 0; i < 12000; ++i) {
     Append(bytes, Packet(static_cast<uint16_t>(i % 7 == 0 ? 0x1FFF : 0x30 + i % 3),
