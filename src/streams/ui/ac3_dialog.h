@@ -11,6 +11,8 @@ namespace pelorus {
 // "AC3 Decoder": the bytes read, the poll count and the rate while the audio plays. "Stop" or
 // closing only asks the playback to stop; the dialog ends when the playback has finished.
 class Ac3Dialog : public QDialog {
+  Q_OBJECT
+
  public:
   Ac3Dialog(Ac3Playback& playback, QWidget* parent);
 
