@@ -29,6 +29,7 @@ struct SimOptions {
   int transponder = 0;              // --transponder N: tuned at start (index of the layout)
   std::string writeTs;              // --write-ts FILE: write the multiplex to a file and exit
   double seconds = 0;               // --seconds S: how much of it
+  bool ac3Audio = false;            // --audio ac3: the current service plays its AC-3 track
 };
 
 // The receiver's state, shared by its serial and SCSI sides.
