@@ -30,8 +30,7 @@ int Usage() {
                "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
                "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
                "         [--decoy-id N] [--covered-feed] [--rate BITS_PER_S] [--ts-fault NAME]\n"
-               "         [--assets FOLDER]"
-               " [--transponder N]\n"
+               "         [--assets FOLDER] [--transponder N] [--audio mp2|ac3]\n"
                "       pelorus-receiver-sim --write-ts FILE --seconds S [--transponder N]\n"
                "         [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n");
   return 2;
@@ -89,6 +88,9 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
       if (!value(number)) return false;
       options.seconds = std::strtod(number.c_str(), nullptr);
       if (!(options.seconds > 0 && options.seconds <= 3600)) return false;
+    } else if (arg == "--audio") {
+      if (!value(number) || (number != "mp2" && number != "ac3")) return false;
+      options.ac3Audio = number == "ac3";
     } else if (arg == "--throttle") {
       options.throttle = true;
     } else if (arg == "--covered-feed") {

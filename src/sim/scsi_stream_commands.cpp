@@ -51,7 +51,9 @@ void ScsiStreamCommands::WriteCurrentService() {
   memory_.Read(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
   const std::optional<ServicePids> service = streams_.CurrentService();
   PutWord(block, 32, service ? service->video : kNoPid);
-  PutWord(block, 34, service ? service->audio : kNoPid);
+  // A viewer who chose the AC-3 soundtrack has it named as the audio of the current service.
+  const bool ac3 = service && state_.options.ac3Audio && service->ac3 != 0;
+  PutWord(block, 34, service ? (ac3 ? service->ac3 : service->audio) : kNoPid);
   PutWord(block, 148, service ? service->pcr : kNoPid);
   memory_.Write(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
 }

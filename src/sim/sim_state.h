@@ -31,6 +31,7 @@ struct SimOptions {
   std::string writeTs;              // --write-ts FILE: write the multiplex to a file and exit
   double seconds = 0;               // --seconds S: how much of it
   bool coveredFeed = false;         // --covered-feed: the dish sees no carriers (calibration)
+  bool ac3Audio = false;            // --audio ac3: the current service plays its AC-3 track
 };
 
 // The receiver's state, shared by its serial and SCSI sides.

@@ -1,0 +1,116 @@
+// The file check's report window and the AC-3 dialog, offscreen.
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+
+#include "app/ui/main_window.h"
+#include "common/command_ids.h"
+#include "streams/ts_check.h"
+#include "streams/ui/ac3_dialog.h"
+#include "streams/ui/ts_report_window.h"
+#include "support/gui_window.h"
+#include "unit/scsi/scripted_transport.h"
+
+using namespace pelorus;
+
+namespace {
+
+std::vector<uint8_t> PacketsOnPids(int pids) {
+  std::vector<uint8_t> bytes;
+  for (int pid = 0; pid < pids; ++pid) {
+    std::vector<uint8_t> packet(188, 0xFF);
+    packet[0] = 0x47;
+    packet[1] = static_cast<uint8_t>(pid >> 8);
+    packet[2] = static_cast<uint8_t>(pid);
+    packet[3] = 0x10;
+    bytes.insert(bytes.end(), packet.begin(), packet.end());
+  }
+  return bytes;
+}
+
+class SilentDecoder : public Ac3Decoder {
+ public:
+  uint32_t Start(int) override {
+    while (!stopped) QThread::msleep(1);
+    return 0;
+  }
+  void Stop() override { stopped = true; }
+  std::atomic<bool> stopped{false};
+};
+
+}  // namespace
+
+class StreamCheckTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void menuCheckShowsTheWholeReportInAFixedFace() {
+    testing::EditorWindow editor;
+    QVERIFY(editor.window.menuAction(cmd::kStreamFileCheck)->isEnabled());
+    QVERIFY(editor.window.menuAction(cmd::kAc3Decoder)->isEnabled());
+    // Far more PIDs than a message box could hold: every line must be there.
+    const std::string path = editor.dir.File("many.m2t");
+    const std::vector<uint8_t> bytes = PacketsOnPids(600);
+    testing::WriteBytes(path, bytes);
+    TsStatistics expected;
+    expected.Feed(bytes);
+
+    QString shown;
+    bool fixed = false;
+    QSize size;
+    testing::WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QString("Check MPEG TS stream"));
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+          ->setText(QString::fromStdString(path));
+      testing::WhenModalShown<TsReportWindow>([&](TsReportWindow* window) {
+        shown = window->text()->toPlainText();
+        fixed = QFontInfo(window->text()->font()).fixedPitch();
+        size = window->size();
+        window->grab().save(
+            QString::fromStdString(std::string(PELORUS_BINARY_DIR) + "/ts_report_window.png"));
+        window->accept();
+      });
+      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    });
+    editor.window.RunCommand(cmd::kStreamFileCheck);
+    QCOMPARE(shown, QString::fromStdString(expected.Report()));
+    QVERIFY(shown.contains("0257 1 0 0.17%"));
+    QVERIFY(fixed);
+    QVERIFY(size.width() <= 1366 && size.height() <= 768);
+  }
+
+  void ac3DialogStopsOnlyThroughThePlayback() {
+    testing::ScriptedTransport transport;
+    SilentDecoder decoder;
+    Ac3Playback playback(transport, decoder, std::chrono::milliseconds(300));
+    Ac3Dialog dialog(playback, nullptr);
+    QElapsedTimer timer;
+    bool closedEarly = false;
+    QTimer::singleShot(200, &dialog, [&] {
+      QVERIFY(!dialog.pollsField()->text().isEmpty());
+      dialog.grab().save(
+          QString::fromStdString(std::string(PELORUS_BINARY_DIR) + "/ac3_dialog.png"));
+      timer.start();
+      dialog.findChild<QPushButton*>(QStringLiteral("stop"))->click();
+      QTimer::singleShot(100, &dialog, [&] { closedEarly = !dialog.isVisible(); });
+    });
+    dialog.exec();
+    QVERIFY(!closedEarly);
+    QVERIFY(timer.elapsed() >= 300);
+    QVERIFY(decoder.stopped);
+    playback.Join();
+    // The stream was stopped last.
+    QCOMPARE(testing::BlockHex(transport.commands.back().cdb), std::string("3d000000000000000000"));
+  }
+};
+
+QTEST_MAIN(StreamCheckTest)
+#include "stream_check_test.moc"
