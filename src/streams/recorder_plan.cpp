@@ -2,6 +2,7 @@
 
 #include "common/byte_reader.h"
 #include "streams/stream_capture.h"
+#include "streams/ts_to_es.h"
 
 namespace pelorus {
 namespace {
@@ -39,7 +40,7 @@ RecorderPlan PlanRecording(const CurrentService& service, bool ac3, uint16_t ac3
   plan.waitPcr = waitPcr;
   const uint16_t audioPid = ac3 ? ac3Pid : service.audioPid;
   plan.program = {service.videoPid, audioPid, service.pcrPid, ac3};
-  RecorderSlot video{service.videoPid, kVideoReadSize, true, false};
+  RecorderSlot video{service.videoPid, kVideoReadSize, true, false, true};
   RecorderSlot audio{audioPid, kOtherReadSize, true, false};
   if (service.pcrPid == service.videoPid) {
     video.startNeedsPcr = true;
@@ -58,6 +59,7 @@ bool StartsSlot(const RecorderSlot& slot, ts::Packet packet) {
   if (!ts::HasSync(packet)) return false;
   if (slot.startNeedsUnitStart && !ts::UnitStart(packet)) return false;
   if (slot.startNeedsPcr && !ts::CarriesPcr(packet)) return false;
+  if (slot.startNeedsSequenceHeader && !FindSequenceHeader(packet.subspan(4))) return false;
   return true;
 }
 

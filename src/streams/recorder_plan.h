@@ -31,6 +31,8 @@ struct RecorderSlot {
   uint16_t readSize = 0;
   bool startNeedsUnitStart = false;
   bool startNeedsPcr = false;
+  // Video starts where a decoder can: at a packet whose payload holds a sequence header.
+  bool startNeedsSequenceHeader = false;
 };
 
 struct RecorderPlan {
@@ -47,7 +49,8 @@ inline constexpr uint16_t kOtherReadSize = ts::kPacketSize;
 
 // Video in slot 0, audio (the AC-3 PID instead when asked) in slot 1, and the PCR PID in slot 2
 // when it is a PID of its own. When the PCR travels with the video or the audio, that slot
-// starts only at a packet that carries both a unit start and a PCR.
+// starts only at a packet that carries both a unit start and a PCR. Video also waits for a
+// sequence header, so that a recording that waits for entry points decodes from its start.
 RecorderPlan PlanRecording(const CurrentService& service, bool ac3, uint16_t ac3Pid, bool waitPcr);
 
 // True when `packet` is where `slot` may begin recording.

@@ -52,14 +52,12 @@ void CaptureWorker::Start(ProgressCallback progress) {
 void CaptureWorker::Stop() {
   if (stopped_) return;
   stopped_ = true;
-  {
-    std::lock_guard lock(callbackMutex_);
-    progress_ = nullptr;
-  }
   thread_.request_stop();
   // The transport lets this wait for a read that is under way.
   StopPidStream(transport_, false);
   if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(callbackMutex_);
+  progress_ = nullptr;
 }
 
 void CaptureWorker::Report(const CaptureProgress& progress) {

@@ -110,7 +110,11 @@ TEST_F(CaptureCommandTest, RefusesWhatTheReceiverCannotTake) {
   EXPECT_TRUE(receiver->Commands().empty());
   EXPECT_FALSE(ran);
   // A threshold of 187 without conversion is a valid one.
-  EXPECT_TRUE(Run([](CaptureDialogRequest& request) { request.thresholdText = "187"; }));
+  EXPECT_TRUE(Run([](CaptureDialogRequest& request) {
+    request.thresholdText = "187";
+    request.mode = 2;
+    request.ts2es = false;
+  }));
 }
 
 TEST_F(CaptureCommandTest, RefusedSetupIsReported) {

@@ -156,7 +156,15 @@ TEST(RecorderPlanTest, SlotsFollowTheCurrentService) {
   const std::vector<uint8_t> plain = MakePacket({.unitStart = true});
   const std::vector<uint8_t> emptyField =
       MakePacket({.unitStart = true, .adaptation = true, .adaptationLength = 0, .pcr = true});
-  EXPECT_TRUE(StartsSlot(two.readSlots[0], ts::Packet(pcr.data(), 188)));
+  // Video waits for a sequence header in the payload as well.
+  EXPECT_FALSE(StartsSlot(two.readSlots[0], ts::Packet(pcr.data(), 188)));
+  std::vector<uint8_t> sequence = pcr;
+  sequence[20] = 0x00;
+  sequence[21] = 0x00;
+  sequence[22] = 0x01;
+  sequence[23] = 0xB3;
+  EXPECT_TRUE(StartsSlot(two.readSlots[0], ts::Packet(sequence.data(), 188)));
+  EXPECT_TRUE(StartsSlot(onAudio.readSlots[1], ts::Packet(pcr.data(), 188)));
   EXPECT_FALSE(StartsSlot(two.readSlots[0], ts::Packet(plain.data(), 188)));
   EXPECT_FALSE(StartsSlot(two.readSlots[0], ts::Packet(emptyField.data(), 188)));
   EXPECT_TRUE(StartsSlot(two.readSlots[1], ts::Packet(plain.data(), 188)));
@@ -165,7 +173,7 @@ TEST(RecorderPlanTest, SlotsFollowTheCurrentService) {
   EXPECT_FALSE(StartsSlot(three.readSlots[0], ts::Packet(pcrNoStart.data(), 188)));
 }
 
-TEST(RecordCommandTest, Ac3PidText) {
+TEST(Ac3PidTextTest, HexadecimalOrDecimalPidsOnly) {
   EXPECT_EQ(ParseAc3PidText("0x0105"), 0x105);
   EXPECT_EQ(ParseAc3PidText("261"), 261);
   EXPECT_EQ(ParseAc3PidText("0x1fff"), 0x1FFF);

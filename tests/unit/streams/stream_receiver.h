@@ -90,6 +90,11 @@ class StreamReceiver : public ScsiTransport {
                                                 .counter = static_cast<uint8_t>(n & 15),
                                                 .adaptation = start,
                                                 .pcr = start});
+      if (start) {
+        // Every entry point begins a picture sequence.
+        const uint8_t sequence[] = {0x00, 0x00, 0x01, 0xB3};
+        std::copy(std::begin(sequence), std::end(sequence), packet.begin() + 20);
+      }
       if (badSyncEvery > 0 && ++total_ % badSyncEvery == 0) packet[0] = 0x00;
       ++n;
       std::copy(packet.begin(), packet.end(),

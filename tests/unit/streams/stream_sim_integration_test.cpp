@@ -57,7 +57,7 @@ class StreamSimTest : public ::testing::Test {
 TEST_F(StreamSimTest, RecordingPlaysWithVideoAndAudioAndNoContinuityErrors) {
   Start();
   const std::string file = dir.File("service.m2t");
-  const auto run = Run({"record", file, "--seconds", "10"});
+  const auto run = Run({"record", file, "--seconds", "10", "--wait-pcr"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Counter(run.out, "continuity errors"), 0u) << run.out;
   EXPECT_EQ(Counter(run.out, "packets without sync"), 0u) << run.out;
