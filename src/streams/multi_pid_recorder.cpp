@@ -19,6 +19,8 @@ constexpr std::chrono::milliseconds kWriterPoll{50};
 constexpr std::chrono::milliseconds kIdleRest{2};
 // The writer hands the file this many packets per call at most.
 constexpr size_t kWriteBatchPackets = 512;
+// How long a stop waits at most for the video's next picture.
+constexpr std::chrono::milliseconds kFinishTime{400};
 
 }  // namespace
 
@@ -84,10 +86,31 @@ void MultiPidRecorder::Capture(const std::stop_token& stop) {
     ++polls_;
     if (!delivered) std::this_thread::sleep_for(kIdleRest);
   }
+  if (started[0] && !writeFailed_) FinishVideo(buffer);
   captureEnded_ = true;
   ring_.Wake();
   if (writer_.joinable()) writer_.join();
   StopPidStream(transport_, true);
+}
+
+void MultiPidRecorder::FinishVideo(std::span<uint8_t> buffer) {
+  // A stop lets the video run on to the start of its next picture, so that the file's last
+  // picture is whole; a receiver that does not get there in time leaves it cut.
+  const RecorderSlot& video = plan_.readSlots[0];
+  const ScsiBlock read = ReadSlotBlock(0, video.readSize);
+  const std::span<uint8_t> data = buffer.first(video.readSize);
+  const auto deadline = std::chrono::steady_clock::now() + kFinishTime;
+  while (std::chrono::steady_clock::now() < deadline) {
+    size_t received = 0;
+    if (ExecScsiCommand(transport_, read, ScsiDirection::kIn, data, &received) != kScsiSuccess) {
+      return;
+    }
+    const size_t packets = std::min(received, data.size()) / ts::kPacketSize;
+    size_t end = 0;
+    while (end < packets && !ts::UnitStart(ts::PacketAt(data, end))) ++end;
+    bytesCaptured_ += ring_.Push(data.first(end * ts::kPacketSize)) * ts::kPacketSize;
+    if (end < packets) return;
+  }
 }
 
 void MultiPidRecorder::Write() {

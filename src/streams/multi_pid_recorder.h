@@ -74,6 +74,7 @@ class MultiPidRecorder {
 
  private:
   void Capture(const std::stop_token& stop);
+  void FinishVideo(std::span<uint8_t> buffer);
   void Write();
   bool WriteBytes(std::span<const uint8_t> bytes);
 

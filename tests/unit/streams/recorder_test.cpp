@@ -69,6 +69,8 @@ TEST(MultiPidRecorderTest, RecordsEverySlotWithPsiAndStopsTheStream) {
   EXPECT_EQ(summary.continuityErrors, 0);
   EXPECT_EQ(stats.continuityErrors, 0u);
   EXPECT_GT(summary.packets.at(0x100), 32);
+  // The stop let the video run on to its next unit start (every fourth packet here).
+  EXPECT_EQ(summary.packets.at(0x100) % 4, 0);
   EXPECT_GT(summary.packets.at(0x101), 1);
   EXPECT_GT(summary.packets.at(0x102), 1);
   EXPECT_GE(summary.packets.at(0x0000), 2);  // at start and after ticks
