@@ -46,6 +46,14 @@ inline constexpr char kCaptureDialogTitle[] = "SCSI : Lettura Dati";
 inline constexpr char kRecorderDialogTitle[] = "Lettura Registrazione Dati";
 inline constexpr char kRecorderPipingCaption[] = "SCSI Stream Piping";
 inline constexpr char kStopButton[] = "Stop";
+inline constexpr char kCountLabel[] = "Bytes:";
+inline constexpr char kPipedLabel[] = "Pipe:";
+inline constexpr char kPollsLabel[] = "Poll:";
+inline constexpr char kRateLabel[] = "Velocità:";
+inline constexpr char kRunningTimeLabel[] = "Tempo:";
+inline constexpr char kSyncErrorsLabel[] = "Errori sync:";
+inline constexpr char kContinuityErrorsLabel[] = "Errori continuità:";
+inline constexpr char kDroppedLabel[] = "Pacchetti persi:";
 
 // Our own: values the receiver's 16-bit parameters or the 13-bit PID field cannot carry are
 // refused before anything is sent.

@@ -40,9 +40,9 @@ CaptureProgressDialog::CaptureProgressDialog(QWidget* owner, CaptureWorker& work
   setWindowTitle(Text(msg::streams::kCaptureDialogTitle));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
-  count_ = AddRow(form, "count", "Bytes:");
-  polls_ = AddRow(form, "polls", "Poll:");
-  rate_ = AddRow(form, "rate", "Velocità:");
+  count_ = AddRow(form, "count", msg::streams::kCountLabel);
+  polls_ = AddRow(form, "polls", msg::streams::kPollsLabel);
+  rate_ = AddRow(form, "rate", msg::streams::kRateLabel);
   layout->addLayout(form);
   AddStopButton(this, layout);
 }
@@ -76,14 +76,14 @@ RecorderProgressDialog::RecorderProgressDialog(QWidget* owner, MultiPidRecorder&
   setWindowTitle(Text(msg::streams::kRecorderDialogTitle));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
-  count_ = AddRow(form, "count", "Bytes:");
-  piped_ = AddRow(form, "piped", "Pipe:");
-  polls_ = AddRow(form, "polls", "Poll:");
-  rate_ = AddRow(form, "rate", "Velocità:");
-  runningTime_ = AddRow(form, "runningTime", "Tempo:");
-  syncErrors_ = AddRow(form, "syncErrors", "Errori sync:");
-  continuityErrors_ = AddRow(form, "continuityErrors", "Errori continuità:");
-  dropped_ = AddRow(form, "dropped", "Pacchetti persi:");
+  count_ = AddRow(form, "count", msg::streams::kCountLabel);
+  piped_ = AddRow(form, "piped", msg::streams::kPipedLabel);
+  polls_ = AddRow(form, "polls", msg::streams::kPollsLabel);
+  rate_ = AddRow(form, "rate", msg::streams::kRateLabel);
+  runningTime_ = AddRow(form, "runningTime", msg::streams::kRunningTimeLabel);
+  syncErrors_ = AddRow(form, "syncErrors", msg::streams::kSyncErrorsLabel);
+  continuityErrors_ = AddRow(form, "continuityErrors", msg::streams::kContinuityErrorsLabel);
+  dropped_ = AddRow(form, "dropped", msg::streams::kDroppedLabel);
   layout->addLayout(form);
   fill_ = new QProgressBar(this);
   fill_->setObjectName(QStringLiteral("ringFill"));
