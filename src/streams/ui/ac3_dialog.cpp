@@ -31,8 +31,8 @@ Ac3Dialog::Ac3Dialog(Ac3Playback& playback, QWidget* parent)
   polls_ = Field(this, "polls");
   rate_ = Field(this, "rate");
   form->addRow(QString::fromUtf8(msg::streams::kBytesReadLabel), bytes_);
-  form->addRow(QString::fromUtf8(msg::streams::kPollsLabel), polls_);
-  form->addRow(QString::fromUtf8(msg::streams::kRateLabel), rate_);
+  form->addRow(QString::fromUtf8(msg::streams::kAc3PollsLabel), polls_);
+  form->addRow(QString::fromUtf8(msg::streams::kAc3RateLabel), rate_);
   layout->addLayout(form);
   auto* stop = new QPushButton(QString::fromUtf8(msg::streams::kStop), this);
   stop->setObjectName(QStringLiteral("stop"));

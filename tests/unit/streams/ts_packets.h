@@ -1,0 +1,40 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace pelorus::testing {
+
+// A 188-byte packet of `pid` built field by field. The adaptation field, when asked for, has
+// `adaptationLength` bytes after its length byte; `pcr` sets its PCR flag.
+struct PacketSpec {
+  uint16_t pid = 0x100;
+  bool unitStart = false;
+  uint8_t counter = 0;
+  bool payload = true;
+  bool adaptation = false;
+  uint8_t adaptationLength = 1;
+  bool pcr = false;
+  uint8_t fill = 0xAB;
+};
+
+inline std::vector<uint8_t> MakePacket(const PacketSpec& spec) {
+  std::vector<uint8_t> packet(188, spec.fill);
+  packet[0] = 0x47;
+  packet[1] = static_cast<uint8_t>((spec.unitStart ? 0x40 : 0) | (spec.pid >> 8));
+  packet[2] = static_cast<uint8_t>(spec.pid);
+  packet[3] = static_cast<uint8_t>((spec.adaptation ? 0x20 : 0) | (spec.payload ? 0x10 : 0) |
+                                   (spec.counter & 0x0F));
+  if (spec.adaptation) {
+    packet[4] = spec.adaptationLength;
+    if (spec.adaptationLength > 0) packet[5] = spec.pcr ? 0x10 : 0x00;
+  }
+  return packet;
+}
+
+inline void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
+}  // namespace pelorus::testing
