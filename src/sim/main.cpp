@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "frame_store.h"
 #include "scsi_side.h"
 #include "serial_side.h"
 #include "sim_state.h"
@@ -24,7 +25,7 @@ int Usage() {
                "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
                "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
                "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
-               "         [--decoy-id N]\n");
+               "         [--decoy-id N] [--picture-width N]\n");
   return 2;
 }
 
@@ -57,6 +58,9 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
     } else if (arg == "--decoy-id") {
       if (!value(number)) return false;
       options.decoyId = std::atoi(number.c_str());
+    } else if (arg == "--picture-width") {
+      if (!value(number)) return false;
+      options.pictureWidth = std::atoi(number.c_str());
     } else if (arg == "--throttle") {
       options.throttle = true;
     } else {
@@ -83,6 +87,7 @@ int main(int argc, char** argv) {
     state.channelTable.resize(state.channelTable.size() / 64 * 64);
   }
 
+  sim::PrepareFrames(state.options.pictureWidth, state.options.log);
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   std::signal(SIGPIPE, SIG_IGN);

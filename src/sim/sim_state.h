@@ -20,6 +20,7 @@ struct SimOptions {
   int scsiId = 3;                   // --scsi-id N
   int decoyId = -1;                 // --decoy-id N: another target, one that is not a receiver
   bool throttle = false;            // --throttle: pace serial output to the line speed
+  int pictureWidth = 720;           // --picture-width N: the broadcast picture's width
 };
 
 // The receiver's state, shared by its serial and SCSI sides.
