@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "grabber/frame_convert.h"
 #include "grabber/picture_size.h"
@@ -14,8 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       pelorus::GrabDisplayMode::kColour, pelorus::GrabDisplayMode::kLuminance,
       pelorus::GrabDisplayMode::kCr, pelorus::GrabDisplayMode::kCb};
   const auto mode = kModes[input[0] % 4];
-  const auto bitmap = pelorus::ConvertFrame(input.subspan(1), mode);
-  if (bitmap.size() != pelorus::kBitmapBytes) __builtin_trap();
+  // Kept between runs, as a grab's buffers would be, so that a run costs the conversion only.
+  static pelorus::FrameConverter converter;
+  static std::vector<uint8_t> bitmap(pelorus::kBitmapBytes);
+  converter.LoadChroma(input.subspan(1));
+  converter.LoadLuma(input.subspan(1));
+  converter.ConvertRows(mode, 0, pelorus::kFrameHeight, bitmap);
   // Column 0 is never written.
   for (int row = 0; row < pelorus::kFrameHeight; ++row) {
     if (bitmap[size_t(row) * pelorus::kBitmapStride] != 0) __builtin_trap();

@@ -119,7 +119,10 @@ bool ConvertGrabbedFrame(Ui& ui, GrabSession& session, const std::string& memPat
   }
   ui.SetProgress(0, false);
 
-  const PictureSize size = session.pictureSize;
+  // A size outside the buffers never reaches the imaging: the whole frame is used instead.
+  const PictureSize size = DecidePictureSize(session.pictureSize).verdict == SizeVerdict::kUsable
+                               ? session.pictureSize
+                               : PictureSize{kFrameWidth, kFrameHeight};
   if (session.options.interpolate && size.width < kInterpolateBelowWidth) {
     ui.SetStatusText(msg::grab::kInterpolating);
     tools.Stretch(bitmap, size.width, size.height);

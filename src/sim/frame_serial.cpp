@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t kChunk = 64 * 1024;
 constexpr size_t kSizeAnswer = 9;
+constexpr size_t kShortChunk = 40000;
 
 void SendMemory(SerialContext& context) {
   const auto address = ReadNumber(context, 8, 16);
@@ -21,7 +22,12 @@ void SendMemory(SerialContext& context) {
   context.state.Log(std::string("read-memory ") + text);
   std::vector<uint8_t> bytes(kChunk);
   for (uint32_t i = 0; i < kChunk; ++i) bytes[i] = ScsiMemory::FillByte(*address + i);
-  Frames().Overlay(*address, bytes.data(), kChunk);
+  Frames().Overlay(*address, bytes.data(), kChunk, false);
+  // "short-record": each chunk stops part-way, and the rest never comes.
+  if (context.fault.kind == SerialFault::Kind::kShortRecord) {
+    bytes.resize(kShortChunk);
+    context.state.Log("read-memory cut short");
+  }
   context.line.Send(bytes, context.stop);
 }
 

@@ -90,17 +90,16 @@ FrameStore::FrameStore(int pictureWidth) : pictureWidth_(std::clamp(pictureWidth
   frames_[2] = Render(CheckerPicture, pictureWidth_);
 }
 
-void FrameStore::Overlay(uint32_t address, uint8_t* out, uint32_t length) const {
+void FrameStore::Overlay(uint32_t address, uint8_t* out, uint32_t length, bool scsi) const {
   const uint64_t begin = address;
   const uint64_t end = begin + length;
   for (size_t i = 0; i < frames_.size(); ++i) {
-    for (const uint64_t base : {uint64_t{kAddresses[i]}, uint64_t{kAddresses[i] | kScsiBit}}) {
-      const uint64_t from = std::max(begin, base);
-      const uint64_t to = std::min(end, base + kFrameBytes);
-      if (from >= to) continue;
-      std::copy(frames_[i].begin() + static_cast<long>(from - base),
-                frames_[i].begin() + static_cast<long>(to - base), out + (from - begin));
-    }
+    const uint64_t base = scsi ? (kAddresses[i] | kScsiBit) : kAddresses[i];
+    const uint64_t from = std::max(begin, base);
+    const uint64_t to = std::min(end, base + kFrameBytes);
+    if (from >= to) continue;
+    std::copy(frames_[i].begin() + static_cast<long>(from - base),
+              frames_[i].begin() + static_cast<long>(to - base), out + (from - begin));
   }
 }
 

@@ -27,8 +27,9 @@ class FrameStore {
   const std::vector<uint8_t>& Frame(int index) const { return frames_[index]; }
 
   // Puts the frame bytes that lie in [address, address + length) over `out`; the rest of
-  // `out` is left alone.
-  void Overlay(uint32_t address, uint8_t* out, uint32_t length) const;
+  // `out` is left alone. Over the serial link the frames lie at their plain addresses, over
+  // SCSI only in the decoder's memory (kScsiBit), so the flash and the table stay visible.
+  void Overlay(uint32_t address, uint8_t* out, uint32_t length, bool scsi) const;
 
   // Writes each frame to PATH.frame1 .. PATH.frame3, for the tests to check grabs against.
   void Save(const std::string& path) const;

@@ -131,7 +131,7 @@ ScsiReply ScsiCommands::Carry(const ScsiRequest& request) {
       if (length > kMaxPiece || length > request.length) return Answer(kError);
       std::vector<uint8_t> data(length);
       memory_.Read(Big(cdb, 2, 4), data.data(), length);
-      Frames().Overlay(Big(cdb, 2, 4), data.data(), length);
+      Frames().Overlay(Big(cdb, 2, 4), data.data(), length, true);
       return Answer(kOk, std::move(data));
     }
     return Answer(kError);

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "grabber/messages.h"
 
