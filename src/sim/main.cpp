@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "es_assets.h"
+#include "frame_store.h"
 #include "multiplex.h"
 #include "multiplex_layout.h"
 #include "scsi_side.h"
@@ -24,16 +25,18 @@ namespace {
 volatile std::sig_atomic_t stopRequested = 0;
 void OnSignal(int) { stopRequested = 1; }
 
-int Usage() {
-  std::fprintf(stderr,
+int Usage(std::FILE* out = stderr) {
+  std::fprintf(out,
                "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
                "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
                "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
                "         [--decoy-id N] [--covered-feed] [--rate BITS_PER_S] [--ts-fault NAME]\n"
                "         [--assets FOLDER] [--transponder N] [--audio mp2|ac3]\n"
+               "         [--picture-width N]\n"
                "       pelorus-receiver-sim --write-ts FILE --seconds S [--transponder N]\n"
-               "         [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n");
-  return 2;
+               "         [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n"
+               "       pelorus-receiver-sim --version\n");
+  return out == stderr ? 2 : 0;
 }
 
 bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
@@ -91,6 +94,9 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
     } else if (arg == "--audio") {
       if (!value(number) || (number != "mp2" && number != "ac3")) return false;
       options.ac3Audio = number == "ac3";
+    } else if (arg == "--picture-width") {
+      if (!value(number)) return false;
+      options.pictureWidth = std::atoi(number.c_str());
     } else if (arg == "--throttle") {
       options.throttle = true;
     } else if (arg == "--covered-feed") {
@@ -105,6 +111,13 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--version") {
+      std::printf("pelorus-receiver-sim %s\n", PELORUS_VERSION);
+      return 0;
+    }
+    if (std::string(argv[i]) == "--help") return Usage(stdout);
+  }
   sim::SimState state;
   if (!ParseOptions(argc, argv, state.options)) return Usage();
 
@@ -137,6 +150,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  sim::PrepareFrames(state.options.pictureWidth, state.options.log);
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   std::signal(SIGPIPE, SIG_IGN);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "frame_store.h"
 #include "receiver/receiver_memory.h"
 #include "receiver/scsi_opcodes.h"
 #include "scsi_stream_commands.h"
@@ -133,12 +134,13 @@ ScsiReply ScsiCommands::Carry(const ScsiRequest& request) {
       return Answer(kOk, {static_cast<uint8_t>(count >> 24), static_cast<uint8_t>(count >> 16),
                           static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count)});
     }
-    if (sub == pelorus::kScsiReadPictureGeometry) return Answer(kOk, {0x02, 0xD0, 0x02, 0x40});
+    if (sub == pelorus::kScsiReadPictureGeometry) return Answer(kOk, PictureGeometryAnswer());
     if (sub == pelorus::kScsiReadMemory) {
       if (length > kMaxPiece || length > request.length) return Answer(kError);
       std::vector<uint8_t> data(length);
       memory_.Read(Big(cdb, 2, 4), data.data(), length);
       if (streams_) streams_->OverlayRead(Big(cdb, 2, 4), data);
+      Frames().Overlay(Big(cdb, 2, 4), data.data(), length, true);
       return Answer(kOk, std::move(data));
     }
     return Answer(kError);

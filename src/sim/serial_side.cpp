@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "frame_serial.h"
 #include "serial_context.h"
 
 namespace sim {
@@ -201,6 +202,7 @@ void RunCommands(SerialContext& context) {
         return;
       }
       default:
+        if (HandleFrameCommand(context, *command)) return;
         context.state.Log("unknown command " + std::to_string(*command));
         return;
     }

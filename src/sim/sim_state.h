@@ -32,6 +32,7 @@ struct SimOptions {
   double seconds = 0;               // --seconds S: how much of it
   bool coveredFeed = false;         // --covered-feed: the dish sees no carriers (calibration)
   bool ac3Audio = false;            // --audio ac3: the current service plays its AC-3 track
+  int pictureWidth = 720;           // --picture-width N: the broadcast picture's width
 };
 
 // The receiver's state, shared by its serial and SCSI sides.

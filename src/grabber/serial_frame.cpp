@@ -1,0 +1,160 @@
+#include "grabber/serial_frame.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "common/strfmt.h"
+#include "grabber/messages.h"
+#include "scsi/dump_file.h"
+#include "serial/serial_timing.h"
+
+namespace pelorus {
+namespace {
+
+constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kReadBytes = 1024;
+constexpr int kReadTicks = 20;
+constexpr int kResumeTicks = 10;
+constexpr int kSizeAttempts = 5;
+constexpr size_t kSizeAnswerBytes = 9;
+
+int Percent(int64_t done, int64_t total) {
+  return static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
+}
+
+// Reads one chunk into `chunk`. False when the user chose to abort.
+bool ReadChunk(SerialLink& link, std::span<uint8_t> chunk, int64_t& received, int64_t length) {
+  Ui& ui = link.ui();
+  for (size_t at = 0; at < chunk.size(); at += kReadBytes) {
+    ui.SetStatusText(
+        received < length
+            ? Format(msg::grab::kReadingBytes, static_cast<int>(received), static_cast<int>(length))
+            : std::string(msg::grab::kDiscardingExtra));
+    const std::span<uint8_t> piece = chunk.subspan(at, kReadBytes);
+    const size_t got = link.Read(piece);
+    if (got < piece.size()) {
+      // What did not come must not show the previous chunk's bytes in its place.
+      std::fill(chunk.begin() + static_cast<long>(at + got), chunk.end(), uint8_t{0});
+      return ui.Ask(Format(msg::grab::kNoResponseAbort, static_cast<int>(got)), Buttons::kYesNo,
+                    Icon::kWarning, Answer::kNo) != Answer::kYes;
+    }
+    received += static_cast<int64_t>(kReadBytes);
+    ui.SetProgress(Percent(received, length), true);
+  }
+  return true;
+}
+
+// Asks for the frame chunk by chunk. A chunk cut short is kept with zeros for what did not
+// come, so each chunk still lands at its own place in the dump and the read ends after the
+// chunks that cover the frame.
+bool ReadChunks(SerialLink& link, BusyCursor& busy, const Options& options, DumpFile& file) {
+  Ui& ui = link.ui();
+  const auto length = static_cast<int64_t>(static_cast<int32_t>(options.readLength));
+  uint32_t address = options.readStartAddress;
+  const int64_t chunks = (length + int64_t{kChunkBytes} - 1) / int64_t{kChunkBytes};
+  int64_t received = 0;
+  std::vector<uint8_t> chunk(kChunkBytes, 0);
+  for (int64_t index = 0; index < chunks; ++index) {
+    link.timeoutTicks = 8;
+    link.slowSend = true;
+    link.Drain();
+    if (!GetAttention(link, busy)) return false;
+    link.Write(Format("Q%08X", address));
+    link.timeoutTicks = kReadTicks;
+    const bool goOn = ReadChunk(link, chunk, received, length);
+    if (!file.Append(chunk)) {
+      ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
+      return false;
+    }
+    if (!goOn) return false;
+    address += kChunkBytes;
+    link.Pause(SerialPause(100));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadFrameSerial(EditorState& state, SerialLink& link, const std::string& memPath) {
+  Ui& ui = link.ui();
+  DumpFile file;
+  if (!file.Create(memPath)) {
+    ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
+    return false;
+  }
+  if (!OpenSerialPort(link, state)) return false;
+  BusyCursor busy(ui);
+  busy.Begin();
+  link.slowSend = true;
+  if (!GetAttention(link, busy)) return false;
+  ui.SetStatusText(msg::grab::kPausingVideo);
+  link.Write("1");
+
+  ui.SetStatusText(msg::grab::kReadingMemory);
+  ui.SetProgress(0, true);
+  bool done = ReadChunks(link, busy, state.options, file);
+  ui.SetStatusText("");
+  ui.SetProgress(0, false);
+  busy.End();
+  if (done && !file.Commit()) {
+    ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
+    done = false;
+  }
+
+  // The video was paused, so it is resumed whatever happened since, as long as the port is
+  // still open: a failed handshake has closed it and told the user already.
+  link.slowSend = true;
+  link.timeoutTicks = kResumeTicks;
+  if (link.IsOpen()) {
+    BusyCursor resumeBusy(ui);
+    if (GetAttention(link, resumeBusy)) link.Write("2");
+  }
+  return done;
+}
+
+void TakePictureSize(Ui& ui, GrabSession& session, std::optional<PictureSize> reported) {
+  const SizeDecision decision = DecidePictureSize(reported);
+  session.pictureSize = decision.size;
+  if (decision.verdict == SizeVerdict::kUnknown) {
+    session.options.interpolate = false;
+    ui.ShowMessage(msg::grab::kSizeUnknown, Icon::kWarning);
+  } else if (decision.verdict == SizeVerdict::kClamped) {
+    ui.ShowMessage(Format(msg::grab::kSizeClamped, reported->width, reported->height,
+                          decision.size.width, decision.size.height),
+                   Icon::kWarning);
+  }
+}
+
+void QueryPictureSizeSerial(SerialLink& link, GrabSession& session) {
+  Ui& ui = link.ui();
+  BusyCursor busy(ui);
+  busy.Begin();
+  // Without any size from the receiver the picture is taken whole.
+  if (session.pictureSize.width <= 0 || session.pictureSize.height <= 0) {
+    session.pictureSize = {kFrameWidth, kFrameHeight};
+  }
+  // A port closed by a failed handshake has already had its message.
+  if (!link.IsOpen()) return;
+  link.slowSend = true;
+  if (!GetAttention(link, busy)) return;
+  std::array<uint8_t, kSizeAnswerBytes> answer{};
+  for (int attempt = 1;; ++attempt) {
+    ui.SetStatusText(msg::grab::kGettingResolution);
+    link.Drain();
+    link.Write("K");
+    if (link.Read(answer) == answer.size()) break;
+    link.Pause(SerialPause(250));
+    if (attempt == kSizeAttempts) {
+      link.Close();
+      busy.End();
+      ui.ShowMessage(msg::grab::kNoResolutionAnswer, Icon::kStop);
+      return;
+    }
+    if (!GetAttention(link, busy)) return;
+  }
+  busy.End();
+  TakePictureSize(ui, session, ParsePictureSizeAnswer(answer));
+}
+
+}  // namespace pelorus

@@ -1,0 +1,105 @@
+// The frame grabber from the main window against the stand-in receiver: the options panel of
+// the save dialog, the picture written, and the picture window.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/commands.h"
+#include "app/ui/main_window.h"
+#include "grabber/messages.h"
+#include "grabber/ui/picture_window.h"
+#include "support/gui_window.h"
+#include "support/sim_process.h"
+#include "support/temp_dir.h"
+
+using namespace pelorus;
+
+class GrabberTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void panelClicksLastAndThePictureIsShown() {
+    testing::TempDir dir;
+    testing::ScsiSimProcess receiver(dir, {"--picture-width", "480"});
+    QVERIFY(receiver.Running());
+    MemoryOptionsStore store;
+    store.SetExists(true);
+    EditorState state;
+    state.links.scsi = receiver.Link();
+    MainWindow window(state, store);
+    window.show();
+    window.Start();
+    QVERIFY(window.menuAction(cmd::kScsiGrab)->isEnabled());
+    QVERIFY(window.menuAction(cmd::kSerialGrab)->isEnabled());
+    QVERIFY(window.menuAction(cmd::kGrab)->isEnabled());
+    const QString shots = qEnvironmentVariable("PELORUS_SCREENSHOTS");
+    // Whatever goes wrong, no dialog is left waiting for ever.
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, [] {
+      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    watchdog.start(30000);
+
+    // Clicks on the panel count even though the dialog is then cancelled.
+    bool firstSeen = false;
+    testing::WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      firstSeen = true;
+      QVERIFY(dialog->findChild<QRadioButton*>("frame1")->isChecked());
+      QVERIFY(dialog->findChild<QRadioButton*>("colour")->isChecked());
+      QVERIFY(dialog->findChild<QCheckBox*>("interpolate")->isChecked());
+      dialog->findChild<QRadioButton*>("frame2")->click();
+      dialog->findChild<QRadioButton*>("luminance")->click();
+      dialog->findChild<QCheckBox*>("interpolate")->click();
+      QVERIFY(dialog->width() <= 1366 && dialog->height() <= 768);
+      if (!shots.isEmpty()) dialog->grab().save(shots + "/grab_dialog.png");
+      dialog->reject();
+    });
+    window.RunCommand(cmd::kScsiGrab);
+    QVERIFY(firstSeen);
+
+    const QString picturePath = QString::fromStdString(dir.File("shot.jpg"));
+    bool secondSeen = false;
+    QString caption;
+    QSize shownSize;
+    testing::WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      secondSeen = true;
+      QCOMPARE(dialog->windowTitle(), QString::fromUtf8(msg::grab::kScsiTitle));
+      QVERIFY(dialog->findChild<QRadioButton*>("frame2")->isChecked());
+      QVERIFY(dialog->findChild<QRadioButton*>("luminance")->isChecked());
+      QVERIFY(!dialog->findChild<QCheckBox*>("interpolate")->isChecked());
+      dialog->findChild<QLineEdit*>("fileNameEdit")->setText(picturePath);
+      // The picture window follows once the grab is done; Escape ends it.
+      testing::WhenModalShown<PictureWindow>([&](PictureWindow* picture) {
+        caption = picture->windowTitle();
+        shownSize = picture->size();
+        if (!shots.isEmpty()) picture->grab().save(shots + "/grab_picture.png");
+        QTest::keyClick(picture, Qt::Key_Escape);
+      });
+      for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text().contains("Save")) button->click();
+      }
+    });
+    window.RunCommand(cmd::kScsiGrab);
+    QVERIFY(secondSeen);
+    QCOMPARE(caption, QString::fromUtf8(msg::grab::kPictureCaption));
+    QCOMPARE(shownSize, QSize(720, 576));
+    const QImage written(picturePath, "jpeg");
+    QCOMPARE(written.size(), QSize(720, 576));
+    // Frame 2's gradient as luminance, not stretched: 480 columns of picture growing lighter
+    // downwards, then the black border.
+    QVERIFY(qGray(written.pixel(30, 500)) > qGray(written.pixel(30, 20)) + 80);
+    QVERIFY(qGray(written.pixel(600, 100)) < 40);
+    QVERIFY(!QFile::exists(QString::fromStdString(dir.File("shot.mem"))));
+  }
+};
+
+QTEST_MAIN(GrabberTest)
+#include "grabber_test.moc"
