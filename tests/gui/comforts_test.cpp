@@ -3,8 +3,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QFile>
-#include <QLabel>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTableView>
