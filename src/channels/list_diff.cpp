@@ -34,20 +34,29 @@ template <typename KeyOf>
 void PairBy(std::span<const ChannelRecord> older, std::span<const ChannelRecord> newer,
             std::vector<int>& partnerOfOld, std::vector<int>& partnerOfNew, KeyOf keyOf) {
   using Key = decltype(keyOf(older[0]));
-  // Filled backwards, so that the back of each list is its earliest row.
-  std::unordered_map<Key, std::vector<int>> waiting;
+  // Each key's unpaired old rows as a chain through `next`, earliest first, so that a list of
+  // tens of thousands of rows costs one map entry per key and no list per key.
+  std::unordered_map<Key, int> head;
+  head.reserve(older.size());
+  std::vector<int> next(older.size(), -1);
   for (size_t i = older.size(); i-- > 0;) {
     if (partnerOfOld[i] >= 0) continue;
     Key key = keyOf(older[i]);
-    if (!key.empty()) waiting[std::move(key)].push_back(static_cast<int>(i));
+    if (key.empty()) continue;
+    auto [place, added] = head.try_emplace(std::move(key), static_cast<int>(i));
+    if (!added) {
+      next[i] = place->second;
+      place->second = static_cast<int>(i);
+    }
   }
   for (size_t j = 0; j < newer.size(); ++j) {
     if (partnerOfNew[j] >= 0) continue;
     const Key key = keyOf(newer[j]);
-    const auto found = key.empty() ? waiting.end() : waiting.find(key);
-    if (found == waiting.end() || found->second.empty()) continue;
-    const int i = found->second.back();
-    found->second.pop_back();
+    if (key.empty()) continue;
+    const auto found = head.find(key);
+    if (found == head.end() || found->second < 0) continue;
+    const int i = found->second;
+    found->second = next[static_cast<size_t>(i)];
     partnerOfOld[static_cast<size_t>(i)] = static_cast<int>(j);
     partnerOfNew[j] = i;
   }
