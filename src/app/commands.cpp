@@ -10,6 +10,16 @@ constexpr MenuEntry Item(int command, const char* label, const char* shortcut = 
 }
 constexpr MenuEntry kSeparator{0, "", "", {}};
 
+// The entries of "File recenti", named by the front end from the list it keeps; those without a
+// file stay hidden.
+constexpr std::array kRecentFilesMenu = {
+    Item(cmd::kRecentFileFirst + 0, ""), Item(cmd::kRecentFileFirst + 1, ""),
+    Item(cmd::kRecentFileFirst + 2, ""), Item(cmd::kRecentFileFirst + 3, ""),
+    Item(cmd::kRecentFileFirst + 4, ""), Item(cmd::kRecentFileFirst + 5, ""),
+    Item(cmd::kRecentFileFirst + 6, ""), Item(cmd::kRecentFileFirst + 7, ""),
+};
+static_assert(kRecentFilesMenu.size() == cmd::kRecentFileCount);
+
 // New has no entry of its own in the program's key table; Ctrl+N is what its label promises
 // and what users press, so it is bound here.
 constexpr std::array kFileMenu = {
@@ -21,13 +31,22 @@ constexpr std::array kFileMenu = {
     kSeparator,
     Item(cmd::kImport, "Importa...", "Ctrl+I"),
     Item(cmd::kExport, "&Esporta...", "Ctrl+E"),
+    Item(cmd::kCompareWithFile, "Confronta con File..."),
     kSeparator,
     Item(cmd::kPreferences, "P&referenze..."),
+    kSeparator,
+    MenuEntry{0, "File recenti", "", kRecentFilesMenu},
     kSeparator,
     Item(cmd::kExit, "E&sci"),
 };
 
+// Ctrl+Z belongs to "Controllo Canali", so undo takes Alt+Backspace.
 constexpr std::array kEditMenu = {
+    Item(cmd::kUndo, "Annulla", "Alt+Backspace"),
+    Item(cmd::kRedo, "Ripeti", "Ctrl+Y"),
+    Item(cmd::kMoveRowsUp, "Sposta Su", "Alt+Up"),
+    Item(cmd::kMoveRowsDown, "Sposta Giù", "Alt+Down"),
+    kSeparator,
     Item(cmd::kCut, "Ta&glia", "Ctrl+X"),
     Item(cmd::kCopy, "&Copia", "Ctrl+C"),
     Item(cmd::kPaste, "&Incolla", "Ctrl+V"),
@@ -46,6 +65,7 @@ constexpr std::array kEditMenu = {
 constexpr std::array kSearchMenu = {
     Item(cmd::kFind, "&Cerca...", "Ctrl+F"),
     Item(cmd::kFindNext, "Cerca &Nuovo", "F3"),
+    Item(cmd::kFindDuplicates, "Trova Duplicati"),
 };
 
 constexpr std::array kSerialMenu = {

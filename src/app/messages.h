@@ -8,4 +8,7 @@ namespace pelorus::msg {
 inline constexpr char kInitInstanceFailed[] = "InitInstance failed";
 inline constexpr char kAboutVersionFormat[] = "Versione %s";
 
+// A help link when no web browser can be started.
+inline constexpr char kNoBrowser[] = "No web browser could be started. Please open %s yourself.";
+
 }  // namespace pelorus::msg

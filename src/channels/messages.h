@@ -56,4 +56,10 @@ inline constexpr char kImportUnableToOpen[] = "Unable to open file";
 // Printing.
 inline constexpr char kPrintDocumentName[] = "Tessera Settings Editor";
 
+// The editing comforts.
+inline constexpr char kDuplicatesSelected[] = "%d duplicate channels selected";
+inline constexpr char kCompareTitle[] = "Confronta con File";
+// Qt's %1 placeholder: the captions of the fields, in the dialog's order.
+inline constexpr char kFieldsNotNumbers[] = "Not a number that can be read: %1";
+
 }  // namespace pelorus::msg

@@ -92,6 +92,16 @@ inline constexpr int kAutoPmtOff = 40096;
 inline constexpr int kAutoPidOn = 40097;
 inline constexpr int kAutoPidOff = 40098;
 
+// The editing comforts added beside the program's own commands, numbered apart from them.
+inline constexpr int kUndo = 40301;
+inline constexpr int kRedo = 40302;
+inline constexpr int kFindDuplicates = 40303;
+inline constexpr int kCompareWithFile = 40304;
+inline constexpr int kMoveRowsUp = 40305;
+inline constexpr int kMoveRowsDown = 40306;
+inline constexpr int kRecentFileFirst = 40310;  // the entries of "File recenti", newest first
+inline constexpr int kRecentFileCount = 8;
+
 // Not a menu command: double-click or Enter on the list, which edits the first selected row.
 inline constexpr int kEditSelectedChannel = 1;
 }  // namespace cmd

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/options.h"
+#include "common/undo_history.h"
 #include "receiver/channel_record.h"
 
 namespace pelorus {
@@ -42,6 +43,8 @@ struct EditorState {
   // The transport to the receiver on SCSI: non-null exactly when the scan found the receiver,
   // which is what "SCSI is available" means everywhere.
   std::shared_ptr<ScsiTransport> aspiModule;
+  // The changes to the list that can be undone; see RecordEdit in channels/undo_edits.h.
+  UndoHistory history;
 
   bool HasSettings() const { return settingsImage.has_value(); }
   int ChannelCount() const { return settingsImage ? static_cast<int>(settingsImage->size()) : 0; }

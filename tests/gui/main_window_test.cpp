@@ -103,7 +103,8 @@ class MainWindowTest : public QObject {
                                   "&Aiuto"}));
     QCOMPARE(Labels(popups[0]->menu()),
              (QStringList{"Nuovo", "&Apri...", "&Salva", "Salva &con nome...", "&Stampa...", "-",
-                          "Importa...", "&Esporta...", "-", "P&referenze...", "-", "E&sci"}));
+                          "Importa...", "&Esporta...", "Confronta con File...", "-",
+                          "P&referenze...", "-", "File recenti", "-", "E&sci"}));
     QCOMPARE(Labels(popups[4]->menu()),
              (QStringList{"&Carica Settings", "&Leggi Settings", "-", "Aggiorna &Firmware...",
                           "Misura Velocità", "Leggi Memoria...", "Cattura Immagine...", "-",

@@ -22,7 +22,9 @@
 #include "app/ui/gui_command.h"
 #include "app/ui/pictures.h"
 #include "channel_list_model.h"
+#include "channel_list_view.h"
 #include "channels/settings_file.h"
+#include "channels/undo_edits.h"
 #include "common/program.h"
 
 namespace pelorus {
@@ -94,7 +96,9 @@ MainWindow::MainWindow(EditorState& state, OptionsStore& optionsStore, QWidget* 
     move(area.width() / 2 - 310, area.height() / 2 - 200);
   }
 
-  list_ = new QTableView(this);
+  auto* view = new ChannelListView(this);
+  view->onDrop = [this](int destination) { MoveSelectedRows(destination); };
+  list_ = view;
   model_ = new ChannelListModel(this);
   list_->setModel(model_);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -140,6 +144,8 @@ void MainWindow::Start() {
   BuildToolbar();
   pidMode_ = PidModeFromOption(state_.options.decimal);
   RefillChannelList();
+  RestoreWindowState();
+  AfterCommand();
   show();
   list_->setFocus();
 }
@@ -271,7 +277,10 @@ void MainWindow::RunCommand(int command) {
       [this] { return SelectedRows(); },
       [this](const std::vector<int>& rows, int focusRow) { SelectRows(rows, focusRow); },
       [this] { RefillWithNewPidMode(); }};
+  RecordCommand recording(state_, command, CurrentSelection());
   handler(context);
+  recording.Finish(CurrentSelection());
+  AfterCommand();
   if (ClearsStatusAfter(command)) SetStatusText("");
   if (isVisible()) list_->setFocus();
 }
@@ -313,6 +322,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SaveWindowState();
   SaveOptions(state_.options, optionsStore_);
   optionsSaved_ = true;
   event->accept();

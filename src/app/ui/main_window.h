@@ -39,6 +39,9 @@ class MainWindow : public QMainWindow, public Ui {
   // Runs a menu command as the menus, keys, toolbar and command line do.
   void RunCommand(int command);
 
+  // Moves the selected rows before `destination` as one undo step: a drop on the list.
+  void MoveSelectedRows(int destination);
+
   // Ui
   void ShowMessage(std::string_view text, Icon icon) override;
   Answer Ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) override;
@@ -78,6 +81,12 @@ class MainWindow : public QMainWindow, public Ui {
   std::vector<int> SelectedRows() const;
   void SelectRows(const std::vector<int>& rows, int focusRow);
   void RefillWithNewPidMode();
+  // The editing comforts (main_window_comforts.cpp): the undo menu items, the recent files and
+  // the window's remembered place.
+  UndoSelection CurrentSelection() const;
+  void AfterCommand();
+  void RestoreWindowState();
+  void SaveWindowState();
 
   EditorState& state_;
   OptionsStore& optionsStore_;
@@ -91,6 +100,7 @@ class MainWindow : public QMainWindow, public Ui {
   std::vector<QAction*> toolbarActions_;
   int busyDepth_ = 0;
   bool optionsSaved_ = false;
+  std::string notedFile_;  // the file last put on the recent list
 };
 
 }  // namespace pelorus

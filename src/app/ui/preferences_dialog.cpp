@@ -1,13 +1,17 @@
 #include "preferences_dialog.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include "serial/serial_ports.h"
 
 namespace pelorus {
 namespace {
@@ -62,6 +66,26 @@ QWidget* PreferencesDialog::BuildSerialPage(const PreferencesChoice& choice) {
   connect(otherPort_, &QRadioButton::toggled, devicePath_, &QLineEdit::setEnabled);
   portLayout->addWidget(otherPort_, 4, 0);
   portLayout->addWidget(devicePath_, 4, 1);
+  // The devices present now; picking one fills in the path.
+  devices_ = new QComboBox(portBox);
+  devices_->setObjectName(QStringLiteral("serialDevices"));
+  devices_->addItem(QStringLiteral("Dispositivi trovati..."), QString());
+  for (const SerialPortChoice& item : SerialPortChoices(FindSerialPorts(), choice.serialDevice)) {
+    devices_->addItem(QString::fromStdString(item.label), QString::fromStdString(item.path));
+  }
+  devices_->setMaximumWidth(420);
+  connect(devices_, &QComboBox::activated, this, [this](int index) {
+    const QString path = devices_->itemData(index).toString();
+    if (path.isEmpty()) return;
+    otherPort_->setChecked(true);
+    devicePath_->setText(path);
+  });
+  portLayout->addWidget(devices_, 5, 0, 1, 2);
+  inUse_ = new QLabel(portBox);
+  inUse_->setObjectName(QStringLiteral("deviceInUse"));
+  inUse_->setWordWrap(true);
+  inUse_->hide();
+  portLayout->addWidget(inUse_, 6, 0, 1, 2);
 
   auto* speedBox = new QGroupBox(QStringLiteral("Velocità"), page);
   auto* speedGroup = new QButtonGroup(page);
@@ -111,6 +135,12 @@ QWidget* PreferencesDialog::BuildGeneralPage(const PreferencesChoice& choice) {
   (choice.scsiDisabled ? scsiDisabled_ : scsiEnabled_)->setChecked(true);
   (choice.pasteBefore ? pasteBefore_ : pasteAfter_)->setChecked(true);
   return page;
+}
+
+void PreferencesDialog::ShowDeviceInUse(const std::string& device, const char* source) {
+  inUse_->setText(QStringLiteral("In uso: %1 (%2)")
+                      .arg(QString::fromStdString(device), QString::fromUtf8(source)));
+  inUse_->setVisible(!device.empty());
 }
 
 PreferencesChoice PreferencesDialog::Choice() const {

@@ -5,6 +5,8 @@
 
 #include "app/preferences.h"
 
+class QComboBox;
+class QLabel;
 class QRadioButton;
 class QLineEdit;
 
@@ -18,6 +20,8 @@ class PreferencesDialog : public QDialog {
   PreferencesDialog(const PreferencesChoice& choice, QWidget* parent = nullptr);
   // The state of the buttons, for ApplyPreferences after OK.
   PreferencesChoice Choice() const;
+  // Says which device is used instead of the choice, when `--port` or PELORUS_SERIAL names one.
+  void ShowDeviceInUse(const std::string& device, const char* source);
 
  private:
   QWidget* BuildSerialPage(const PreferencesChoice& choice);
@@ -26,6 +30,8 @@ class PreferencesDialog : public QDialog {
   std::array<QRadioButton*, 8> ports_{};
   QRadioButton* otherPort_ = nullptr;
   QLineEdit* devicePath_ = nullptr;
+  QComboBox* devices_ = nullptr;  // the serial devices that exist now
+  QLabel* inUse_ = nullptr;
   std::array<QRadioButton*, 3> speeds_{};
   QRadioButton* hexadecimal_ = nullptr;
   QRadioButton* decimal_ = nullptr;

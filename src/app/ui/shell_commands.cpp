@@ -14,12 +14,16 @@
 #include "app/ui/preferences_dialog.h"
 #include "app/version.h"
 #include "app/web_links.h"
+#include "common/strfmt.h"
 
 namespace pelorus {
 namespace {
 
 void RunPreferences(GuiContext& context) {
   PreferencesDialog dialog(PreferencesFromOptions(context.state.options), context.window);
+  if (!context.state.links.serialPort.empty()) {
+    dialog.ShowDeviceInUse(context.state.links.serialPort, "--port / PELORUS_SERIAL");
+  }
   if (dialog.exec() == QDialog::Accepted &&
       ApplyPreferences(context.state.options, dialog.Choice())) {
     context.refillWithNewPidMode();
@@ -46,9 +50,11 @@ void RunAbout(GuiContext& context) {
 void OpenWebLink(GuiContext& context, int command) {
   const VersionInfo version = BuildVersionString(ProgramFileVersion());
   if (const auto link = WebLinkForCommand(command, version.build)) {
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(*link)));
+    // Without a browser the desktop only logs the failure; tell the user where to go instead.
+    if (!QDesktopServices::openUrl(QUrl(QString::fromStdString(*link)))) {
+      context.ui.ShowMessage(Format(msg::kNoBrowser, link->c_str()), Icon::kWarning);
+    }
   }
-  (void)context;
 }
 
 template <int kCommand>

@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "channels/field_check.h"
 #include "channels/messages.h"
 #include "common/strfmt.h"
 
@@ -53,7 +56,8 @@ QRadioButton* ChannelDialog::AddRadio(const char* caption, const char* name, QBu
   return button;
 }
 
-ChannelDialog::ChannelDialog(const ChannelDialogFields& fields, QWidget* parent) : QDialog(parent) {
+ChannelDialog::ChannelDialog(const ChannelDialogFields& fields, QWidget* parent, PidMode mode)
+    : QDialog(parent), mode_(mode) {
   setWindowTitle(Text(msg::kChannelDialogTitle));
 
   // The left column: the numbers and PIDs, each a labelled line.
@@ -76,11 +80,13 @@ ChannelDialog::ChannelDialog(const ChannelDialogFields& fields, QWidget* parent)
   networkId_ = AddEdit("ID Canali:", "networkId", fields.networkId);
   scrambling_ = AddEdit("Scrambling:", "scrambling", fields.scrambling);
 
-  // The right column: the choices.
+  // The choices, in two columns beside the numbers, so that the dialog fits a small screen.
   auto* choices = new QWidget(this);
   auto* choiceLayout = new QVBoxLayout(choices);
+  auto* moreChoices = new QWidget(this);
+  auto* moreLayout = new QVBoxLayout(moreChoices);
 
-  QGroupBox* videoBox = RadioBox("", choices);
+  QGroupBox* videoBox = RadioBox("Video:", choices);
   video_ = new QButtonGroup(this);
   videoBox->layout()->addWidget(AddRadio("&NTSC", "ntsc", video_, 1));
   videoBox->layout()->addWidget(AddRadio("&PAL", "pal", video_, 0));
@@ -107,16 +113,16 @@ ChannelDialog::ChannelDialog(const ChannelDialogFields& fields, QWidget* parent)
   choiceLayout->addWidget(voltBox);
 
   // A code without a button of its own ticks none; OK then keeps the code.
-  QGroupBox* fecBox = RadioBox("", choices);
+  QGroupBox* fecBox = RadioBox("FEC:", moreChoices);
   fec_ = new QButtonGroup(this);
   for (const FecButton& button : kFecButtons) {
     const std::string name = "fec" + std::to_string(button.code);
     fecBox->layout()->addWidget(AddRadio(button.caption, name.c_str(), fec_, button.code));
   }
   if (fields.fecCode) fec_->button(*fields.fecCode)->setChecked(true);
-  choiceLayout->addWidget(fecBox);
+  moreLayout->addWidget(fecBox);
 
-  QGroupBox* polarityBox = RadioBox("", choices);
+  QGroupBox* polarityBox = RadioBox("Polarità:", choices);
   polarity_ = new QButtonGroup(this);
   polarityBox->layout()->addWidget(AddRadio("&Orizzontale", "horizontal", polarity_, 0));
   polarityBox->layout()->addWidget(AddRadio("&Verticale", "vertical", polarity_, 1));
@@ -124,30 +130,31 @@ ChannelDialog::ChannelDialog(const ChannelDialogFields& fields, QWidget* parent)
   choiceLayout->addWidget(polarityBox);
 
   auto* lists = new QFormLayout;
-  diseqc_ = Combo("diseqc", choices);
+  diseqc_ = Combo("diseqc", moreChoices);
   for (int port = 1; port <= kDiseqcPortCount; ++port) {
     diseqc_->addItem(Latin1(Format(msg::kLnbPortItem, port)));
   }
   diseqc_->setCurrentIndex(fields.diseqcIndex);
   lists->addRow(QStringLiteral("DiSEqC:"), diseqc_);
-  inversion_ = Combo("inversion", choices);
+  inversion_ = Combo("inversion", moreChoices);
   for (const char* item : kInversionItems) inversion_->addItem(Text(item));
   inversion_->setCurrentIndex(fields.inversionIndex);
   lists->addRow(QStringLiteral("Inv. Spec.:"), inversion_);
-  serviceType_ = Combo("serviceType", choices);
+  serviceType_ = Combo("serviceType", moreChoices);
   for (const char* item : kServiceTypeItems) serviceType_->addItem(Text(item));
   serviceType_->setCurrentIndex(fields.serviceTypeIndex);
   lists->addRow(QStringLiteral("Tipo di Servizio:"), serviceType_);
-  choiceLayout->addLayout(lists);
+  moreLayout->addLayout(lists);
 
-  autoPmt_ = new QCheckBox(QStringLiteral("Auto PMT"), choices);
+  autoPmt_ = new QCheckBox(QStringLiteral("Auto PMT"), moreChoices);
   autoPmt_->setObjectName(QStringLiteral("autoPmt"));
   autoPmt_->setChecked(fields.autoPmt);
-  autoPid_ = new QCheckBox(QStringLiteral("Auto PID"), choices);
+  autoPid_ = new QCheckBox(QStringLiteral("Auto PID"), moreChoices);
   autoPid_->setObjectName(QStringLiteral("autoPid"));
   autoPid_->setChecked(fields.autoPid);
-  choiceLayout->addWidget(autoPmt_);
-  choiceLayout->addWidget(autoPid_);
+  moreLayout->addWidget(autoPmt_);
+  moreLayout->addWidget(autoPid_);
+  moreLayout->addStretch();
   choiceLayout->addStretch();
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -162,11 +169,35 @@ ChannelDialog::ChannelDialog(const ChannelDialogFields& fields, QWidget* parent)
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
 
-  auto* columns = new QHBoxLayout;
+  auto* body = new QWidget(this);
+  auto* columns = new QHBoxLayout(body);
+  columns->setContentsMargins(0, 0, 0, 0);
   columns->addWidget(page_);
   columns->addWidget(choices);
+  columns->addWidget(moreChoices);
+  // The body scrolls when the screen is smaller than it (large text, high scaling), so OK and
+  // Cancel always stay on the screen.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("body"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(body);
+  QSize room = body->sizeHint();
+  if (const QScreen* screen = parent != nullptr ? parent->screen() : this->screen()) {
+    // Left for the title bar, the buttons, the warning and the margins.
+    room = room.boundedTo(screen->availableGeometry().size() - QSize(48, 160));
+  }
+  scroll->setMinimumSize(room);
+
+  warning_ = new QLabel(this);
+  warning_->setObjectName(QStringLiteral("warning"));
+  warning_->setWordWrap(true);
+  warning_->setStyleSheet(QStringLiteral("color: #b00000"));
+  warning_->hide();
+
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(columns);
+  layout->addWidget(scroll, 1);
+  layout->addWidget(warning_);
   layout->addLayout(buttons);
 
   name_->selectAll();
@@ -203,8 +234,35 @@ ChannelDialogFields ChannelDialog::Fields() const {
   return fields;
 }
 
+void ChannelDialog::accept() {
+  const std::vector<std::string> unreadable = UnreadableChannelFields(Fields(), mode_);
+  QString names;
+  QLineEdit* first = nullptr;
+  for (QLineEdit* edit : page_->findChildren<QLineEdit*>()) {
+    const bool bad = std::find(unreadable.begin(), unreadable.end(),
+                               edit->objectName().toStdString()) != unreadable.end();
+    edit->setStyleSheet(bad ? QStringLiteral("background: #ffd8d8") : QString());
+    if (!bad) continue;
+    if (first == nullptr) first = edit;
+    auto* form = static_cast<QFormLayout*>(page_->layout());
+    if (auto* label = qobject_cast<QLabel*>(form->labelForField(edit))) {
+      if (!names.isEmpty()) names += QStringLiteral(", ");
+      names += label->text().remove(QLatin1Char(':'));
+    }
+  }
+  if (first == nullptr) {
+    warning_->hide();
+    QDialog::accept();
+    return;
+  }
+  warning_->setText(QString::fromUtf8(msg::kFieldsNotNumbers).arg(names));
+  warning_->show();
+  first->setFocus();
+  first->selectAll();
+}
+
 bool ExecChannelDialog(ChannelRecord& record, PidMode mode, QWidget* parent) {
-  ChannelDialog dialog(ShowChannelFields(record, mode), parent);
+  ChannelDialog dialog(ShowChannelFields(record, mode), parent, mode);
   if (dialog.exec() != QDialog::Accepted) return false;
   ReadChannelFields(dialog.Fields(), mode, record);
   return true;

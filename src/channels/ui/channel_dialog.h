@@ -8,6 +8,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -19,8 +20,14 @@ class ChannelDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit ChannelDialog(const ChannelDialogFields& fields, QWidget* parent = nullptr);
+  // `mode` is how the PID fields are read, so that OK can refuse text they cannot read.
+  explicit ChannelDialog(const ChannelDialogFields& fields, QWidget* parent = nullptr,
+                         PidMode mode = PidMode::kHexadecimal);
   ChannelDialogFields Fields() const;
+
+  // OK: refused, with the fields marked and named, while a number field holds text its reading
+  // would take only in part or not at all.
+  void accept() override;
 
  private:
   QLineEdit* AddEdit(const char* label, const char* name, const std::string& text);
@@ -52,6 +59,8 @@ class ChannelDialog : public QDialog {
   QCheckBox* autoPmt_ = nullptr;
   QCheckBox* autoPid_ = nullptr;
   QWidget* page_ = nullptr;
+  QLabel* warning_ = nullptr;
+  PidMode mode_;
 };
 
 // Runs the dialog over a record in the given PID mode; true when OK wrote the record.
