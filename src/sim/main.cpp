@@ -10,9 +10,14 @@
 #include <thread>
 #include <vector>
 
+#include "es_assets.h"
+#include "multiplex.h"
+#include "multiplex_layout.h"
 #include "scsi_side.h"
 #include "serial_side.h"
 #include "sim_state.h"
+#include "stream_server.h"
+#include "ts_file_writer.h"
 
 namespace {
 
@@ -24,7 +29,10 @@ int Usage() {
                "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
                "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
                "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
-               "         [--decoy-id N]\n");
+               "         [--decoy-id N] [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n"
+               "         [--transponder N]\n"
+               "       pelorus-receiver-sim --write-ts FILE --seconds S [--transponder N]\n"
+               "         [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n");
   return 2;
 }
 
@@ -57,6 +65,29 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
     } else if (arg == "--decoy-id") {
       if (!value(number)) return false;
       options.decoyId = std::atoi(number.c_str());
+    } else if (arg == "--rate") {
+      if (!value(number)) return false;
+      options.rate = std::strtoull(number.c_str(), nullptr, 10);
+      if (options.rate < sim::kMinimumRate || options.rate > sim::kMaximumRate) return false;
+    } else if (arg == "--ts-fault") {
+      if (!value(options.tsFault)) return false;
+      sim::TsFault fault;
+      if (!sim::ParseTsFault(options.tsFault, fault)) return false;
+    } else if (arg == "--assets") {
+      if (!value(options.assets)) return false;
+    } else if (arg == "--transponder") {
+      if (!value(number)) return false;
+      options.transponder = std::atoi(number.c_str());
+      if (options.transponder < 0 ||
+          options.transponder >= static_cast<int>(sim::kTransponders.size())) {
+        return false;
+      }
+    } else if (arg == "--write-ts") {
+      if (!value(options.writeTs)) return false;
+    } else if (arg == "--seconds") {
+      if (!value(number)) return false;
+      options.seconds = std::strtod(number.c_str(), nullptr);
+      if (!(options.seconds > 0 && options.seconds <= 3600)) return false;
     } else if (arg == "--throttle") {
       options.throttle = true;
     } else {
@@ -83,6 +114,24 @@ int main(int argc, char** argv) {
     state.channelTable.resize(state.channelTable.size() / 64 * 64);
   }
 
+  const sim::StreamAssets assets = sim::LoadAssets(sim::AssetFolder(state.options.assets));
+  if (!state.options.writeTs.empty()) {
+    if (!assets.error.empty()) {
+      std::fprintf(stderr, "pelorus-receiver-sim: %s\n", assets.error.c_str());
+      return 1;
+    }
+    if (state.options.seconds <= 0) return Usage();
+    return sim::WriteTransportStreamFile(state.options, assets) ? 0 : 1;
+  }
+  if (!state.options.scsiSocket.empty()) {
+    // Without its streams the receiver still answers everything else; stream commands fail.
+    if (assets.error.empty()) {
+      state.streams = std::make_shared<sim::StreamServer>(state, assets);
+    } else {
+      std::fprintf(stderr, "pelorus-receiver-sim: no live multiplex: %s\n", assets.error.c_str());
+    }
+  }
+
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   std::signal(SIGPIPE, SIG_IGN);
@@ -105,7 +154,8 @@ int main(int argc, char** argv) {
 
   while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   for (std::jthread& side : sides) side.request_stop();
-  sides.clear();  // joins
+  sides.clear();          // joins
+  state.streams.reset();  // it logs its last losses on the way out
 
   if (!state.options.dumpFlash.empty()) {
     std::lock_guard lock(state.mutex);

@@ -7,6 +7,7 @@
 
 #include "receiver/receiver_memory.h"
 #include "receiver/scsi_opcodes.h"
+#include "scsi_stream_commands.h"
 
 namespace sim {
 namespace {
@@ -60,7 +61,11 @@ ScsiReply Answer(uint8_t status, std::vector<uint8_t> data = {}) {
 }  // namespace
 
 ScsiCommands::ScsiCommands(SimState& state, ScsiMemory& memory, FaultCounter& faults)
-    : state_(state), memory_(memory), faults_(faults) {}
+    : state_(state), memory_(memory), faults_(faults) {
+  if (state.streams) streams_ = std::make_unique<ScsiStreamCommands>(state, memory, *state.streams);
+}
+
+ScsiCommands::~ScsiCommands() = default;
 
 ScsiReply ScsiCommands::Handle(const ScsiRequest& request) {
   if (request.cdb.empty()) return Answer(kOk, {1, kAdapterOwnId});
@@ -113,6 +118,9 @@ ScsiReply ScsiCommands::Carry(const ScsiRequest& request) {
     return Answer(kOk);
   }
   if (cdb.size() != 10) return Answer(kError);
+  if (streams_) {
+    if (auto reply = streams_->Handle(request)) return std::move(*reply);
+  }
   const uint8_t op = cdb[0];
   const uint8_t sub = cdb[1];
   const uint32_t length = Big(cdb, 6, 3);
@@ -130,6 +138,7 @@ ScsiReply ScsiCommands::Carry(const ScsiRequest& request) {
       if (length > kMaxPiece || length > request.length) return Answer(kError);
       std::vector<uint8_t> data(length);
       memory_.Read(Big(cdb, 2, 4), data.data(), length);
+      if (streams_) streams_->OverlayRead(Big(cdb, 2, 4), data);
       return Answer(kOk, std::move(data));
     }
     return Answer(kError);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "scsi_faults.h"
@@ -8,6 +9,8 @@
 #include "sim_state.h"
 
 namespace sim {
+
+class ScsiStreamCommands;
 
 // One request as it came off the socket.
 struct ScsiRequest {
@@ -31,6 +34,7 @@ struct ScsiReply {
 class ScsiCommands {
  public:
   ScsiCommands(SimState& state, ScsiMemory& memory, FaultCounter& faults);
+  ~ScsiCommands();
   ScsiReply Handle(const ScsiRequest& request);
 
  private:
@@ -40,6 +44,7 @@ class ScsiCommands {
   SimState& state_;
   ScsiMemory& memory_;
   FaultCounter& faults_;
+  std::unique_ptr<ScsiStreamCommands> streams_;  // none when the multiplex could not start
 };
 
 }  // namespace sim

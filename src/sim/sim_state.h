@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace sim {
+
+class StreamServer;
 
 // How the simulator was started.
 struct SimOptions {
@@ -20,14 +23,21 @@ struct SimOptions {
   int scsiId = 3;                   // --scsi-id N
   int decoyId = -1;                 // --decoy-id N: another target, one that is not a receiver
   bool throttle = false;            // --throttle: pace serial output to the line speed
+  uint64_t rate = 5000000;          // --rate BITS_PER_S: the multiplex's bit rate
+  std::string tsFault;              // --ts-fault NAME: one misbehaviour of the multiplex
+  std::string assets;               // --assets FOLDER: the elementary streams, if not the usual
+  int transponder = 0;              // --transponder N: tuned at start (index of the layout)
+  std::string writeTs;              // --write-ts FILE: write the multiplex to a file and exit
+  double seconds = 0;               // --seconds S: how much of it
 };
 
 // The receiver's state, shared by its serial and SCSI sides.
 struct SimState {
   SimOptions options;
-  std::mutex mutex;                   // guards everything below
-  std::vector<uint8_t> channelTable;  // the records in the receiver's (big-endian) order
-  std::vector<uint8_t> flash;         // the emulated flash
+  std::mutex mutex;                       // guards everything below
+  std::vector<uint8_t> channelTable;      // the records in the receiver's (big-endian) order
+  std::vector<uint8_t> flash;             // the emulated flash
+  std::shared_ptr<StreamServer> streams;  // the live multiplex, set before the sides start
 
   // Appends a line to the --log file, if any.
   void Log(const std::string& line);

@@ -1,0 +1,339 @@
+#include "multiplex.h"
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+namespace sim {
+namespace {
+
+using Wide = unsigned __int128;
+
+constexpr uint64_t kPacketBits = kPacketSize * 8;
+constexpr int64_t kTicksPerSecond = 90000;
+// The receiver's clock does not start at zero, and decoding starts this long after a unit was
+// sent: enough for the largest picture at the lowest rate the simulator accepts.
+constexpr int64_t kTimeBase = 10 * kTicksPerSecond;
+constexpr int64_t kDecodeDelay = 700 * kTicksPerSecond / 1000;
+constexpr int64_t kPcrInterval = 20 * kTicksPerSecond / 1000;
+constexpr int64_t kPidStopAfter = 2 * kTicksPerSecond;
+constexpr uint64_t kPtsMask = (uint64_t{1} << 33) - 1;
+
+enum Priority { kTables = 0, kClock = 1, kAudio = 2, kVideo = 3 };
+
+void PutTimestamp(std::vector<uint8_t>& out, uint8_t prefix, uint64_t value) {
+  value &= kPtsMask;
+  out.push_back(static_cast<uint8_t>(prefix << 4 | ((value >> 30) & 7) << 1 | 1));
+  out.push_back(static_cast<uint8_t>(value >> 22));
+  out.push_back(static_cast<uint8_t>(((value >> 15) & 0x7F) << 1 | 1));
+  out.push_back(static_cast<uint8_t>(value >> 7));
+  out.push_back(static_cast<uint8_t>((value & 0x7F) << 1 | 1));
+}
+
+// Scrambled payload: unreadable without the (imaginary) key, but the header stays clear.
+void Scramble(uint8_t* payload, size_t count) {
+  for (size_t i = 0; i < count; ++i) payload[i] ^= static_cast<uint8_t>(0x5A + i * 37);
+}
+
+}  // namespace
+
+bool ParseTsFault(const std::string& name, TsFault& fault) {
+  if (name.empty())
+    fault = TsFault::kNone;
+  else if (name == "cc-jump")
+    fault = TsFault::kCcJump;
+  else if (name == "tei")
+    fault = TsFault::kTei;
+  else if (name == "bad-sync")
+    fault = TsFault::kBadSync;
+  else if (name == "pid-stop")
+    fault = TsFault::kPidStop;
+  else
+    return false;
+  return true;
+}
+
+const Packet& NullPacket() {
+  static const Packet packet = [] {
+    Packet bytes;
+    bytes.fill(0xFF);
+    bytes[0] = 0x47;
+    bytes[1] = 0x1F;
+    bytes[2] = 0xFF;
+    bytes[3] = 0x10;
+    return bytes;
+  }();
+  return packet;
+}
+
+Multiplex::Multiplex(const StreamAssets& assets, int transponder, uint64_t rate, int64_t clockStart,
+                     uint64_t startIndex, TsFault fault)
+    : assets_(assets),
+      transponder_(transponder),
+      rate_(rate),
+      clockStart_(clockStart),
+      startIndex_(startIndex),
+      fault_(fault),
+      position_(startIndex) {
+  const int64_t ms = kTicksPerSecond / 1000;
+  AddSectionSource(kPatPid, 100 * ms,
+                   [this] { return std::vector<Section>{BuildPat(transponder_)}; });
+  for (int s = 0; s < kServicesPerTransport; ++s) {
+    const ServiceLayout service = ServiceAt(transponder, s);
+    AddSectionSource(service.pids.pmt, 100 * ms,
+                     [this, s] { return std::vector<Section>{BuildPmt(transponder_, s)}; });
+  }
+  AddSectionSource(kNitPid, 200 * ms, [] { return BuildNit(); });
+  AddSectionSource(kSdtPid, 200 * ms,
+                   [this] { return std::vector<Section>{BuildSdt(transponder_)}; });
+  auto schedules = std::make_shared<std::vector<std::vector<Section>>>();
+  for (int s = 0; s < kServicesPerTransport; ++s) {
+    schedules->push_back(BuildEitSchedule(transponder, s, clockStart));
+  }
+  auto round = std::make_shared<int>(0);
+  AddSectionSource(kEitPid, 500 * ms, [this, schedules, round] {
+    const int64_t now = clockStart_ + Ticks90(position_) / kTicksPerSecond;
+    std::vector<Section> sections;
+    for (int s = 0; s < kServicesPerTransport; ++s) {
+      for (Section& section : BuildEitPresentFollowing(transponder_, s, clockStart_, now)) {
+        sections.push_back(std::move(section));
+      }
+    }
+    // The schedules are long: one service's per round.
+    const auto& schedule = (*schedules)[static_cast<size_t>((*round)++ % kServicesPerTransport)];
+    sections.insert(sections.end(), schedule.begin(), schedule.end());
+    return sections;
+  });
+  AddSectionSource(kTdtPid, 1000 * ms, [this] {
+    return std::vector<Section>{BuildTdt(clockStart_ + Ticks90(position_) / kTicksPerSecond)};
+  });
+
+  for (int s = 0; s < kServicesPerTransport; ++s) {
+    const ServiceLayout service = ServiceAt(transponder, s);
+    const size_t tone = static_cast<size_t>(transponder + s) % assets.tones.size();
+    const bool pcrOnVideo = service.pids.pcr == service.pids.video;
+    AddPesSource(service.pids.video, 0xE0, &assets.video, true, pcrOnVideo, service.scrambled);
+    AddPesSource(service.pids.audio, 0xC0, &assets.tones[tone], false, false, service.scrambled);
+    if (service.pids.ac3 != 0) {
+      AddPesSource(service.pids.ac3, 0xBD, &assets.ac3, false, false, service.scrambled);
+    }
+    if (!pcrOnVideo) AddPcrSource(service.pids.pcr);
+  }
+}
+
+int64_t Multiplex::Ticks90(uint64_t n) const {
+  return static_cast<int64_t>(Wide{n} * kPacketBits * kTicksPerSecond / rate_);
+}
+
+uint64_t Multiplex::IndexAt(int64_t ticks90) const {
+  const Wide scaled = Wide{static_cast<uint64_t>(ticks90)} * rate_;
+  const Wide per = Wide{kPacketBits} * kTicksPerSecond;
+  return static_cast<uint64_t>((scaled + per - 1) / per);
+}
+
+uint8_t Multiplex::NextCounter(uint16_t pid) {
+  uint8_t& counter = counters_[pid];
+  const uint8_t value = counter;
+  counter = static_cast<uint8_t>((counter + 1) & 0x0F);
+  if (fault_ == TsFault::kCcJump && pid == kServicePids[0].video && ++videoPackets_ % 500 == 0) {
+    counter = static_cast<uint8_t>((counter + 1) & 0x0F);
+  }
+  return value;
+}
+
+void Multiplex::AddSectionSource(uint16_t pid, int64_t intervalTicks,
+                                 std::function<std::vector<Section>()> sections) {
+  Source source;
+  source.pid = pid;
+  source.priority = kTables;
+  source.due = startIndex_;
+  const int64_t start = Ticks90(startIndex_);
+  source.produce = [this, intervalTicks, start, sections = std::move(sections)](Source& self) {
+    for (const Section& section : sections()) QueueSection(self, section);
+    ++self.unit;
+    self.due = IndexAt(start + self.unit * intervalTicks);
+  };
+  sources_.push_back(std::move(source));
+}
+
+void Multiplex::QueueSection(Source& source, const Section& section) {
+  size_t at = 0;
+  bool first = true;
+  while (at < section.size() || first) {
+    Queued packet;
+    packet.bytes.fill(0xFF);
+    uint8_t* p = packet.bytes.data();
+    p[0] = 0x47;
+    p[1] = static_cast<uint8_t>((first ? 0x40 : 0) | source.pid >> 8);
+    p[2] = static_cast<uint8_t>(source.pid);
+    p[3] = static_cast<uint8_t>(0x10 | NextCounter(source.pid));
+    size_t offset = 4;
+    if (first) p[offset++] = 0;  // pointer_field: the section starts right away
+    const size_t count = std::min(kPacketSize - offset, section.size() - at);
+    std::copy_n(section.begin() + static_cast<long>(at), count, p + offset);
+    at += count;
+    first = false;
+    source.queue.push_back(packet);
+  }
+}
+
+void Multiplex::AddPesSource(uint16_t pid, uint8_t streamId, const ElementaryStream* stream,
+                             bool withDts, bool carriesPcr, bool scrambled) {
+  if (stream->Empty()) return;
+  Source source;
+  source.pid = pid;
+  source.priority = streamId == 0xE0 ? kVideo : kAudio;
+  source.due = startIndex_;
+  const int64_t start = Ticks90(startIndex_);
+  const bool stops = fault_ == TsFault::kPidStop && pid == kServicePids[0].audio;
+  source.produce = [=, this](Source& self) {
+    const int64_t sendAt = start + self.unit * stream->unitTicks;
+    const AccessUnit& unit = stream->units[static_cast<size_t>(self.unit) % stream->units.size()];
+    ++self.unit;
+    self.due = IndexAt(start + self.unit * stream->unitTicks);
+    if (stops && sendAt - start >= kPidStopAfter) return;
+    const uint64_t dts = static_cast<uint64_t>(kTimeBase + sendAt + kDecodeDelay);
+    std::vector<uint8_t> pes = {0x00,
+                                0x00,
+                                0x01,
+                                streamId,
+                                0,
+                                0,
+                                0x80,
+                                static_cast<uint8_t>(withDts ? 0xC0 : 0x80),
+                                static_cast<uint8_t>(withDts ? 10 : 5)};
+    // Pictures are shown one frame after they are decoded; audio frames when decoded.
+    PutTimestamp(pes, withDts ? 3 : 2,
+                 withDts ? dts + static_cast<uint64_t>(stream->unitTicks) : dts);
+    if (withDts) PutTimestamp(pes, 1, dts);
+    pes.insert(pes.end(), stream->bytes.begin() + static_cast<long>(unit.offset),
+               stream->bytes.begin() + static_cast<long>(unit.offset + unit.size));
+    const size_t length = pes.size() - 6;
+    if (length <= 0xFFFF) {  // a longer video packet says 0: unbounded
+      pes[4] = static_cast<uint8_t>(length >> 8);
+      pes[5] = static_cast<uint8_t>(length);
+    }
+    QueuePes(self, pes, carriesPcr, scrambled);
+  };
+  sources_.push_back(std::move(source));
+}
+
+void Multiplex::QueuePes(Source& source, const std::vector<uint8_t>& pes, bool pcr,
+                         bool scrambled) {
+  size_t at = 0;
+  bool first = true;
+  while (at < pes.size()) {
+    Queued packet;
+    uint8_t* p = packet.bytes.data();
+    const bool withPcr = first && pcr;
+    const size_t room = withPcr ? 176 : 184;
+    const size_t count = std::min(room, pes.size() - at);
+    p[0] = 0x47;
+    p[1] = static_cast<uint8_t>((first ? 0x40 : 0) | source.pid >> 8);
+    p[2] = static_cast<uint8_t>(source.pid);
+    const bool adaptation = withPcr || count < 184;
+    p[3] = static_cast<uint8_t>((scrambled ? 0x80 : 0) | (adaptation ? 0x30 : 0x10) |
+                                NextCounter(source.pid));
+    size_t offset = 4;
+    if (adaptation) {
+      // The adaptation field carries the PCR, and stuffing so the payload fills the packet.
+      const size_t fieldLength = 183 - count;
+      p[4] = static_cast<uint8_t>(fieldLength);
+      if (fieldLength > 0) {
+        p[5] = withPcr ? 0x10 : 0x00;
+        std::fill(p + 6, p + 5 + fieldLength, uint8_t{0xFF});
+      }
+      packet.pcr = withPcr;
+      offset = 5 + fieldLength;
+    }
+    std::copy_n(pes.begin() + static_cast<long>(at), count, p + offset);
+    if (scrambled) Scramble(p + offset, count);
+    at += count;
+    first = false;
+    source.queue.push_back(packet);
+  }
+}
+
+void Multiplex::AddPcrSource(uint16_t pid) {
+  Source source;
+  source.pid = pid;
+  source.priority = kClock;
+  source.due = startIndex_;
+  const int64_t start = Ticks90(startIndex_);
+  source.produce = [this, start](Source& self) {
+    Queued packet;
+    packet.bytes.fill(0xFF);
+    uint8_t* p = packet.bytes.data();
+    p[0] = 0x47;
+    p[1] = static_cast<uint8_t>(self.pid >> 8);
+    p[2] = static_cast<uint8_t>(self.pid);
+    // Adaptation only: the continuity counter stays where it is.
+    p[3] = static_cast<uint8_t>(0x20 | counters_[self.pid]);
+    p[4] = 183;
+    p[5] = 0x10;
+    packet.pcr = true;
+    self.queue.push_back(packet);
+    ++self.unit;
+    self.due = IndexAt(start + self.unit * kPcrInterval);
+  };
+  sources_.push_back(std::move(source));
+}
+
+void Multiplex::Emit(Queued& queued, uint64_t index, const Sink& sink) {
+  uint8_t* p = queued.bytes.data();
+  if (queued.pcr) {
+    const Wide clock27 = Wide{index} * kPacketBits * 27000000 / rate_ + Wide{kTimeBase} * 300;
+    const uint64_t base = static_cast<uint64_t>(clock27 / 300) & kPtsMask;
+    const uint32_t extension = static_cast<uint32_t>(clock27 % 300);
+    p[6] = static_cast<uint8_t>(base >> 25);
+    p[7] = static_cast<uint8_t>(base >> 17);
+    p[8] = static_cast<uint8_t>(base >> 9);
+    p[9] = static_cast<uint8_t>(base >> 1);
+    p[10] = static_cast<uint8_t>((base & 1) << 7 | 0x7E | extension >> 8);
+    p[11] = static_cast<uint8_t>(extension);
+  }
+  const uint16_t pid = static_cast<uint16_t>((p[1] & 0x1F) << 8 | p[2]);
+  if (pid == kServicePids[0].video && fault_ != TsFault::kNone) {
+    const uint64_t count = ++emittedVideo_;
+    if (fault_ == TsFault::kTei && count % 400 == 0) p[1] |= 0x80;
+    if (fault_ == TsFault::kBadSync && count % 300 == 0) p[0] = 0x46;
+  }
+  sink(queued.bytes);
+}
+
+void Multiplex::Flush(const Sink& sink) {
+  for (Source& source : sources_) {
+    while (!source.queue.empty()) {
+      Emit(source.queue.front(), position_++, sink);
+      source.queue.pop_front();
+    }
+  }
+}
+
+void Multiplex::Generate(uint64_t end, const Sink& sink, bool withNulls) {
+  while (position_ < end) {
+    uint64_t nextDue = std::numeric_limits<uint64_t>::max();
+    Source* pick = nullptr;
+    for (Source& source : sources_) {
+      while (source.due <= position_) source.produce(source);
+      nextDue = std::min(nextDue, source.due);
+      if (!source.queue.empty() && (pick == nullptr || source.priority < pick->priority)) {
+        pick = &source;
+      }
+    }
+    if (pick != nullptr) {
+      Emit(pick->queue.front(), position_, sink);
+      pick->queue.pop_front();
+      ++position_;
+      continue;
+    }
+    // Nothing to send until the next source is due: null packets, formatted only if wanted.
+    const uint64_t until = std::min(nextDue, end);
+    if (withNulls) {
+      for (uint64_t n = position_; n < until; ++n) sink(NullPacket());
+    }
+    position_ = until;
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,138 @@
+#include "scsi_stream_commands.h"
+
+#include <algorithm>
+#include <span>
+
+#include "receiver/receiver_memory.h"
+#include "receiver/scsi_opcodes.h"
+
+namespace sim {
+namespace {
+
+constexpr uint8_t kOk = 1;
+constexpr uint8_t kError = 4;
+constexpr uint8_t kIn = 1;
+constexpr uint8_t kOut = 2;
+constexpr uint8_t kNone = 0;
+constexpr uint32_t kBusyWordAddress = 0x0100FFEA;
+constexpr uint16_t kNoPid = 0x1FFF;
+
+uint32_t Big(const std::vector<uint8_t>& bytes, size_t at, size_t count) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < count; ++i) value = (value << 8) | bytes[at + i];
+  return value;
+}
+
+ScsiReply Answer(uint8_t status, std::vector<uint8_t> data = {}) {
+  ScsiReply reply;
+  reply.status = status;
+  reply.data = std::move(data);
+  return reply;
+}
+
+ScsiReply Answer(const std::optional<std::vector<uint8_t>>& data) {
+  return data ? Answer(kOk, *data) : Answer(kError);
+}
+
+void PutWord(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
+  bytes[at] = static_cast<uint8_t>(value >> 8);
+  bytes[at + 1] = static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+ScsiStreamCommands::ScsiStreamCommands(SimState& state, ScsiMemory& memory, StreamServer& streams)
+    : state_(state), memory_(memory), streams_(streams) {
+  WriteCurrentService();
+}
+
+void ScsiStreamCommands::WriteCurrentService() {
+  std::vector<uint8_t> block(pelorus::kCurrentServiceSize);
+  memory_.Read(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
+  const std::optional<ServicePids> service = streams_.CurrentService();
+  PutWord(block, 32, service ? service->video : kNoPid);
+  PutWord(block, 34, service ? service->audio : kNoPid);
+  PutWord(block, 148, service ? service->pcr : kNoPid);
+  memory_.Write(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
+}
+
+std::optional<ScsiReply> ScsiStreamCommands::Handle(const ScsiRequest& request) {
+  const std::vector<uint8_t>& cdb = request.cdb;
+  if (cdb.size() != 10) return std::nullopt;
+  const uint8_t op = cdb[0];
+  const uint8_t sub = cdb[1];
+  const uint32_t address = Big(cdb, 2, 4);
+  const uint32_t length = Big(cdb, 6, 3);
+
+  if (op == pelorus::kScsiOpSetupStream || op == pelorus::kScsiOpSetupSlottedStream) {
+    const bool slotted = op == pelorus::kScsiOpSetupSlottedStream;
+    if (request.direction == kNone || length == 0) {
+      slotted ? streams_.StopSlots() : streams_.StopSingle();
+      return Answer(kOk);
+    }
+    if (request.direction != kOut || length != request.data.size()) return Answer(kError);
+    const auto filters = DecodeStreamSetup(request.data, slotted);
+    if (!filters) return Answer(kError);
+    const bool done =
+        slotted ? streams_.SetupSlots(*filters) : streams_.SetupSingle(filters->front());
+    return Answer(done ? kOk : kError);
+  }
+
+  if (op == pelorus::kScsiOpRead && request.direction == kIn) {
+    if (length > pelorus::kScsiMaxPiece || length > request.length) return std::nullopt;
+    if (sub == pelorus::kScsiReadStream) return Answer(streams_.ReadSingle(length));
+    // Slot reads share their sub-codes with memory and channel-count reads: they are slot
+    // reads exactly while that slot is set up and whole packets are asked for.
+    const bool wholePackets = length > 0 && length % kPacketSize == 0;
+    const bool slotRead = sub < kMaxSlots && streams_.SlotCount() > sub && wholePackets &&
+                          (sub != pelorus::kScsiReadMemory || address == 0);
+    if (slotRead) return Answer(streams_.ReadSlot(sub, length));
+    return std::nullopt;
+  }
+
+  if (op == pelorus::kScsiOpWrite && request.direction == kOut && length == request.data.size()) {
+    if (sub == pelorus::kScsiWriteBusyWord) {
+      if (address != kBusyWordAddress || length != 2) return Answer(kError);
+      memory_.Write(address, request.data.data(), 2);
+      streams_.SetBusyWord(static_cast<uint16_t>(request.data[0] << 8 | request.data[1]));
+      return Answer(kOk);
+    }
+    if (sub == pelorus::kScsiWriteReceiverCommand && !request.data.empty()) {
+      const std::span<const uint8_t> data(request.data);
+      if (data[0] == pelorus::kReceiverCommandTune) {
+        const auto tune = DecodeTune(data);
+        if (!tune) {
+          state_.Log("tune refused: the digits are not a tune request");
+          return Answer(kError);
+        }
+        streams_.Tune(FindTransponder(tune->frequencyMhz, tune->symbolRateDigits, tune->vertical));
+        WriteCurrentService();
+        return Answer(kOk);
+      }
+      if (data[0] == pelorus::kReceiverCommandProbePids) {
+        const auto pids = DecodeProbe(data);
+        if (!pids) return Answer(kError);
+        streams_.Probe(*pids);
+        return Answer(kOk);
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+void ScsiStreamCommands::OverlayRead(uint32_t address, std::vector<uint8_t>& data) {
+  const uint64_t start = address;
+  const uint64_t end = start + data.size();
+  const uint64_t probeStart = pelorus::kPidProbeAddress;
+  const uint64_t probeEnd = probeStart + pelorus::kPidProbeSize;
+  if (end <= probeStart || start >= probeEnd) return;
+  const auto result = streams_.ProbeResult();
+  if (!result) return;
+  const uint64_t from = std::max(start, probeStart);
+  const uint64_t to = std::min(end, probeEnd);
+  std::copy(result->begin() + static_cast<long>(from - probeStart),
+            result->begin() + static_cast<long>(to - probeStart),
+            data.begin() + static_cast<long>(from - start));
+}
+
+}  // namespace sim

@@ -1,0 +1,236 @@
+#include "stream_server.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+namespace sim {
+namespace {
+
+constexpr auto kTick = std::chrono::milliseconds(5);
+// How long a read waits for its threshold to fill before it fails.
+constexpr auto kReadWait = std::chrono::milliseconds(500);
+constexpr size_t kQueueDepth = 2048;          // packets, about 0.4 MiB
+constexpr size_t kBlockedQueueDepth = 16384;  // with the busy word set to 0x0000
+constexpr int kLossLogTicks = 200;            // once a second
+
+std::string Hex4(uint16_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04x", value);
+  return text;
+}
+
+}  // namespace
+
+StreamServer::StreamServer(SimState& state, StreamAssets assets)
+    : state_(state),
+      assets_(std::move(assets)),
+      rate_(state.options.rate),
+      clockStart_(static_cast<int64_t>(std::time(nullptr))) {
+  ParseTsFault(state.options.tsFault, fault_);
+  probeArea_.fill(-1);
+  transponder_ = state.options.transponder;
+  multiplex_ = std::make_unique<Multiplex>(assets_, transponder_, rate_, clockStart_, 0, fault_);
+  thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+}
+
+StreamServer::~StreamServer() {
+  thread_.request_stop();
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(mutex_);
+  LogLossesLocked(true);
+}
+
+void StreamServer::Run(std::stop_token stop) {
+  const auto start = std::chrono::steady_clock::now();
+  const Multiplex::Sink sink = [this](const Packet& packet) { Deliver(packet); };
+  int ticks = 0;
+  while (!stop.stop_requested()) {
+    std::this_thread::sleep_for(kTick);
+    const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now() - start);
+    const auto target = static_cast<uint64_t>(static_cast<unsigned __int128>(elapsed.count()) *
+                                              rate_ / (uint64_t{kPacketSize} * 8 * 1000000000));
+    {
+      std::lock_guard lock(mutex_);
+      if (multiplex_) multiplex_->Generate(target, sink, subscribers_[kNullPid] > 0);
+      position_ = target;
+      if (++ticks % kLossLogTicks == 0) LogLossesLocked(false);
+    }
+    arrived_.notify_all();
+  }
+}
+
+void StreamServer::Deliver(const Packet& packet) {
+  const uint16_t pid = static_cast<uint16_t>((packet[1] & 0x1F) << 8 | packet[2]);
+  if (subscribers_[pid] > 0) {
+    if (single_ && single_->Filter().pid == pid) single_->Push(packet);
+    for (auto& slot : slots_) {
+      if (slot && slot->Filter().pid == pid) slot->Push(packet);
+    }
+  }
+  const int8_t area = probeArea_[pid];
+  if (area >= 0 && !probeFilled_[static_cast<size_t>(area)]) {
+    std::copy(packet.begin(), packet.end(), probe_.begin() + area * kProbeAreaSize);
+    probeFilled_[static_cast<size_t>(area)] = true;
+  }
+}
+
+size_t StreamServer::QueueCapacity() const {
+  return busyWord_ == 0 ? kBlockedQueueDepth : kQueueDepth;
+}
+
+void StreamServer::LogLossesLocked(bool always) {
+  uint64_t total = 0;
+  std::string line;
+  auto add = [&](const std::unique_ptr<PidQueue>& queue, const std::string& name) {
+    if (!queue) return;
+    total += queue->Lost();
+    line +=
+        " " + name + " pid " + Hex4(queue->Filter().pid) + " lost " + std::to_string(queue->Lost());
+  };
+  add(single_, "stream");
+  for (size_t s = 0; s < slots_.size(); ++s) add(slots_[s], "slot " + std::to_string(s));
+  if (total != loggedLosses_ || (always && total > 0)) {
+    state_.Log("stream loss" + line);
+    loggedLosses_ = total;
+  }
+}
+
+void StreamServer::RecountLocked() {
+  subscribers_.fill(0);
+  if (single_) ++subscribers_[single_->Filter().pid];
+  for (auto& slot : slots_) {
+    if (slot) ++subscribers_[slot->Filter().pid];
+  }
+}
+
+bool StreamServer::SetupSingle(const StreamFilter& filter) {
+  std::lock_guard lock(mutex_);
+  LogLossesLocked(false);
+  single_ = std::make_unique<PidQueue>(filter, QueueCapacity());
+  RecountLocked();
+  state_.Log("stream set up pid " + Hex4(filter.pid) + " threshold " +
+             std::to_string(filter.threshold) + " mode " + std::to_string(filter.mode));
+  return true;
+}
+
+void StreamServer::StopSingle() {
+  std::lock_guard lock(mutex_);
+  LogLossesLocked(false);
+  single_.reset();
+  loggedLosses_ = 0;
+  RecountLocked();
+  state_.Log("stream stopped");
+}
+
+bool StreamServer::SetupSlots(const std::vector<StreamFilter>& filters) {
+  std::lock_guard lock(mutex_);
+  LogLossesLocked(false);
+  for (size_t s = 0; s < slots_.size(); ++s) {
+    slots_[s] =
+        s < filters.size() ? std::make_unique<PidQueue>(filters[s], QueueCapacity()) : nullptr;
+    if (slots_[s]) {
+      state_.Log("slot " + std::to_string(s) + " set up pid " + Hex4(filters[s].pid) +
+                 " threshold " + std::to_string(filters[s].threshold) + " mode " +
+                 std::to_string(filters[s].mode));
+    }
+  }
+  RecountLocked();
+  return true;
+}
+
+void StreamServer::StopSlots() {
+  std::lock_guard lock(mutex_);
+  LogLossesLocked(false);
+  for (auto& slot : slots_) slot.reset();
+  loggedLosses_ = 0;
+  RecountLocked();
+  state_.Log("slots stopped");
+}
+
+size_t StreamServer::SlotCount() {
+  std::lock_guard lock(mutex_);
+  size_t count = 0;
+  for (auto& slot : slots_) count += slot ? 1 : 0;
+  return count;
+}
+
+std::optional<std::vector<uint8_t>> StreamServer::Read(std::unique_ptr<PidQueue>* queue,
+                                                       uint32_t length) {
+  std::unique_lock lock(mutex_);
+  const auto deadline = std::chrono::steady_clock::now() + kReadWait;
+  std::vector<uint8_t> data;
+  while (true) {
+    // The queue may be replaced or stopped while the read waits.
+    if (!*queue) return std::nullopt;
+    if ((*queue)->Take(length, data)) return data;
+    if (arrived_.wait_until(lock, deadline) == std::cv_status::timeout) return std::nullopt;
+  }
+}
+
+std::optional<std::vector<uint8_t>> StreamServer::ReadSingle(uint32_t length) {
+  return Read(&single_, length);
+}
+
+std::optional<std::vector<uint8_t>> StreamServer::ReadSlot(size_t slot, uint32_t length) {
+  if (slot >= slots_.size()) return std::nullopt;
+  return Read(&slots_[slot], length);
+}
+
+void StreamServer::Tune(int transponder) {
+  std::lock_guard lock(mutex_);
+  transponder_ = transponder;
+  multiplex_.reset();
+  if (transponder >= 0) {
+    multiplex_ =
+        std::make_unique<Multiplex>(assets_, transponder, rate_, clockStart_, position_, fault_);
+  }
+  // What was queued came from the old transponder.
+  if (single_) single_->Clear();
+  for (auto& slot : slots_) {
+    if (slot) slot->Clear();
+  }
+  state_.Log("tuned " +
+             (transponder >= 0
+                  ? "transport stream " +
+                        Hex4(kTransponders[static_cast<size_t>(transponder)].transportStreamId)
+                  : std::string("nothing (no lock)")));
+}
+
+int StreamServer::Transponder() {
+  std::lock_guard lock(mutex_);
+  return transponder_;
+}
+
+std::optional<ServicePids> StreamServer::CurrentService() {
+  std::lock_guard lock(mutex_);
+  if (transponder_ < 0) return std::nullopt;
+  return ServiceAt(transponder_, 0).pids;
+}
+
+void StreamServer::Probe(const std::vector<uint16_t>& pids) {
+  std::lock_guard lock(mutex_);
+  probeArea_.fill(-1);
+  probe_.assign(kProbeAreas * kProbeAreaSize, 0);
+  probeFilled_.assign(kProbeAreas, false);
+  for (size_t k = 0; k < pids.size() && k < kProbeAreas; ++k) {
+    probeArea_[pids[k]] = static_cast<int8_t>(k);
+  }
+  state_.Log("probe " + std::to_string(pids.size()) + " pids" +
+             (pids.empty() ? std::string() : " from " + Hex4(pids.front())));
+}
+
+std::optional<std::vector<uint8_t>> StreamServer::ProbeResult() {
+  std::lock_guard lock(mutex_);
+  if (probe_.empty()) return std::nullopt;
+  return probe_;
+}
+
+void StreamServer::SetBusyWord(uint16_t word) {
+  std::lock_guard lock(mutex_);
+  busyWord_ = word;
+  state_.Log("busy word " + Hex4(word));
+}
+
+}  // namespace sim
