@@ -20,8 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     assembler.FeedRead(packets.subspan(at, std::min(readLength, packets.size() - at)),
                        [&](std::span<const uint8_t> buffer) {
                          pelorus::WalkSections(
-                             buffer, [&](std::span<const uint8_t> section) {
-                               if (section.size() < 3 || section.size() > buffer.size()) std::abort();
+                             buffer,
+                             [&](std::span<const uint8_t> section) {
+                               if (section.size() < 3 || section.size() > buffer.size())
+                                 std::abort();
                                ++sections;
                              },
                              crcErrors);

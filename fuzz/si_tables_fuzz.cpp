@@ -19,12 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       break;
     case 1:
-      if (const auto pat = pelorus::ParsePat(section); pat && pat->programs.size() > section.size() / 4) {
+      if (const auto pat = pelorus::ParsePat(section);
+          pat && pat->programs.size() > section.size() / 4) {
         std::abort();
       }
       break;
     default:
-      if (const auto pmt = pelorus::ParsePmt(section); pmt && pmt->streams.size() > section.size() / 5) {
+      if (const auto pmt = pelorus::ParsePmt(section);
+          pmt && pmt->streams.size() > section.size() / 5) {
         std::abort();
       }
   }

@@ -141,8 +141,7 @@ int RunEit(const std::vector<std::string>& args, EditorState& state, CliContext&
   std::fprintf(context.err, "%s %d, %s %d, %s %d\n", msg::si::kServicesLabel, counters.services,
                msg::si::kEventsLabel, counters.events, msg::si::kCrcLabel, counters.crcErrors);
   if (!WriteGuideFile(guide, GuideFormat::kText, textPath, context.ui)) return kExitFailed;
-  if (!xmltvPath.empty() &&
-      !WriteGuideFile(guide, GuideFormat::kXmltv, xmltvPath, context.ui)) {
+  if (!xmltvPath.empty() && !WriteGuideFile(guide, GuideFormat::kXmltv, xmltvPath, context.ui)) {
     return kExitFailed;
   }
   return kExitDone;
@@ -213,8 +212,7 @@ int RunPidMonitor(const std::vector<std::string>& args, EditorState& state, CliC
   if (!ConnectScsi(state, context)) return kExitFailed;
   std::atomic<bool> done{false};
   PidMonitor monitor(
-      Transport(state),
-      [&context](std::string rows) { std::fputs(rows.c_str(), context.out); },
+      Transport(state), [&context](std::string rows) { std::fputs(rows.c_str(), context.out); },
       [&done] { done = true; });
   monitor.Start(static_cast<uint16_t>(pid), state.options.scsiBusy != 0,
                 static_cast<int>(std::min(packets, 0x7FFFFFFFL)));

@@ -54,6 +54,7 @@ std::span<const uint8_t> CaptureSection(ScsiTransport& transport, uint16_t pid, 
                                         std::span<uint8_t> buffer, CaptureLimits limits = {});
 std::span<const uint8_t> CaptureSectionWithExtension(ScsiTransport& transport, uint16_t pid,
                                                      uint8_t tableId, uint16_t extension,
-                                                     std::span<uint8_t> buffer, CaptureLimits limits = {});
+                                                     std::span<uint8_t> buffer,
+                                                     CaptureLimits limits = {});
 
 }  // namespace pelorus

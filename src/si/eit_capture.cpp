@@ -101,8 +101,9 @@ void EitCapture::Run(bool scsiBusy) {
         wake_.wait_for(guard, kRetryDelay, [this] { return stop_.load(); });
         continue;
       }
-      assemblers_[slot].FeedRead(read.first(std::min(received, length)),
-                                 [&](std::span<const uint8_t> sections) { Deliver(slot, sections); });
+      assemblers_[slot].FeedRead(
+          read.first(std::min(received, length)),
+          [&](std::span<const uint8_t> sections) { Deliver(slot, sections); });
     }
   }
   StopPidStream(transport_, true);

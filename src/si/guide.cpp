@@ -199,8 +199,9 @@ void Guide::AddEvent(uint16_t serviceId, EventEntry event, std::time_t nowUtc) {
   if (service == services_.end()) return;
   std::vector<EventEntry>& events = service->second.events;
   // One ended event at most goes per arrival, the first one first.
-  const auto ended = std::find_if(events.begin(), events.end(),
-                                  [nowUtc](const EventEntry& known) { return known.End() < nowUtc; });
+  const auto ended = std::find_if(events.begin(), events.end(), [nowUtc](const EventEntry& known) {
+    return known.End() < nowUtc;
+  });
   if (ended != events.end()) {
     events.erase(ended);
     --counters_.events;

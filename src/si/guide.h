@@ -88,8 +88,8 @@ class Guide {
   Counters Peek() const;
 
   // Runs `read` with the guide's lock held: the window builds its texts and files inside it.
-  void Read(const std::function<void(const std::map<uint16_t, ServiceEntry>& services)>& read)
-      const;
+  void Read(
+      const std::function<void(const std::map<uint16_t, ServiceEntry>& services)>& read) const;
   void Clear();
 
  private:

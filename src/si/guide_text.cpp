@@ -77,8 +77,8 @@ std::string ServiceEventsText(const ServiceEntry& service) {
 std::string GuideFileText(const std::map<uint16_t, ServiceEntry>& services) {
   std::string text;
   for (const auto& [serviceId, service] : services) {
-    text += Format("Ch: %5d %s (%s)\r\n", serviceId, service.name.c_str(),
-                   service.provider.c_str());
+    text +=
+        Format("Ch: %5d %s (%s)\r\n", serviceId, service.name.c_str(), service.provider.c_str());
     for (const EventEntry& event : service.events) {
       text += ' ';
       AppendEventHead(text, event, " ");

@@ -114,9 +114,8 @@ void PidFinder::Run(int startPid, int dwellMs, PidMode mode) {
     std::fill(result.begin(), result.end(), 0);
     if (ExecScsiCommand(transport_, ReadMemoryBlock(kProbeResultAddress, kProbeResultSize),
                         ScsiDirection::kIn, result, &received) == kScsiSuccess) {
-      for (const std::string& line :
-           ScanProbeResult(std::span(result).first(std::min(received, result.size())), next,
-                           mode)) {
+      for (const std::string& line : ScanProbeResult(
+               std::span(result).first(std::min(received, result.size())), next, mode)) {
         if (callbacks_.active) callbacks_.active(line);
       }
     }

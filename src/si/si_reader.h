@@ -34,8 +34,7 @@ int TypedNumber(std::string_view text);
 
 // The 16 data bytes of the tune command (0x17): the first five digits of the frequency in MHz
 // and of ten times the symbol-rate number, the FEC index and the polarisation as digits.
-std::vector<uint8_t> TuneCommandData(int frequencyMhz, int symbolRate, int fecIndex,
-                                     bool vertical);
+std::vector<uint8_t> TuneCommandData(int frequencyMhz, int symbolRate, int fecIndex, bool vertical);
 // Sends it and gives the receiver half a second to lock; the status is not examined.
 void SendTuneCommand(ScsiTransport& transport, int frequencyMhz, int symbolRate, int fecIndex,
                      bool vertical);

@@ -146,13 +146,20 @@ std::optional<PmtInfo> ParsePmt(std::span<const uint8_t> captured) {
 
 const char* FecText(int fec) {
   switch (fec) {
-    case 1: return "1/2";
-    case 2: return "2/3";
-    case 3: return "3/4";
-    case 4: return "5/6";
-    case 5: return "7/8";
-    case 15: return "None";
-    default: return "Unknown";
+    case 1:
+      return "1/2";
+    case 2:
+      return "2/3";
+    case 3:
+      return "3/4";
+    case 4:
+      return "5/6";
+    case 5:
+      return "7/8";
+    case 15:
+      return "None";
+    default:
+      return "Unknown";
   }
 }
 

@@ -26,8 +26,8 @@ bool RealSystemClock::SetUtc(std::time_t utc, std::string& error) {
   return true;
 }
 
-TdtClockSync::Result TdtClockSync::OnSection(std::span<const uint8_t> section,
-                                             SystemClock& clock, std::string& error) {
+TdtClockSync::Result TdtClockSync::OnSection(std::span<const uint8_t> section, SystemClock& clock,
+                                             std::string& error) {
   --countdown_;
   if (countdown_ >= 1) return Result::kWaiting;
   countdown_ = kEvery;

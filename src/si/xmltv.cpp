@@ -21,10 +21,9 @@ std::string TableOf(std::span<const uint8_t> text, size_t& skip) {
   if (text.empty() || text[0] >= 0x20) return "ISO_6937";
   const uint8_t selector = text[0];
   skip = 1;
-  static constexpr const char* kSingle[] = {nullptr,       "ISO-8859-5",  "ISO-8859-6",
-                                            "ISO-8859-7",  "ISO-8859-8",  "ISO-8859-9",
-                                            "ISO-8859-10", "ISO-8859-11", nullptr,
-                                            "ISO-8859-13", "ISO-8859-14", "ISO-8859-15"};
+  static constexpr const char* kSingle[] = {
+      nullptr,       "ISO-8859-5",  "ISO-8859-6", "ISO-8859-7",  "ISO-8859-8",  "ISO-8859-9",
+      "ISO-8859-10", "ISO-8859-11", nullptr,      "ISO-8859-13", "ISO-8859-14", "ISO-8859-15"};
   if (selector < std::size(kSingle) && kSingle[selector] != nullptr) return kSingle[selector];
   switch (selector) {
     case 0x10: {
@@ -32,11 +31,16 @@ std::string TableOf(std::span<const uint8_t> text, size_t& skip) {
       if (text.size() < 3 || text[1] != 0x00 || text[2] < 1 || text[2] > 15) return "";
       return Format("ISO-8859-%d", text[2]);
     }
-    case 0x11: return "UCS-2BE";
-    case 0x13: return "GB2312";
-    case 0x14: return "BIG5";
-    case 0x15: return "UTF-8";
-    default: return "";  // a table we cannot decode: every byte becomes a replacement
+    case 0x11:
+      return "UCS-2BE";
+    case 0x13:
+      return "GB2312";
+    case 0x14:
+      return "BIG5";
+    case 0x15:
+      return "UTF-8";
+    default:
+      return "";  // a table we cannot decode: every byte becomes a replacement
   }
 }
 
@@ -171,11 +175,21 @@ std::string XmlEscape(std::string_view utf8) {
       continue;
     }
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
       default:
         if (AllowedInXml(c)) out.append(utf8.substr(at, length));
     }
@@ -215,8 +229,8 @@ std::string GuideXmltv(const std::map<uint16_t, ServiceEntry>& services) {
     const std::string channel = XmltvChannelId(service);
     for (const EventEntry& event : service.events) {
       const std::time_t start = ToEpoch(event.start);
-      xml += "  <programme start=\"" + XmltvTime(start) + "\" stop=\"" +
-             XmltvTime(event.End()) + "\" channel=\"" + channel + "\">\n";
+      xml += "  <programme start=\"" + XmltvTime(start) + "\" stop=\"" + XmltvTime(event.End()) +
+             "\" channel=\"" + channel + "\">\n";
       xml += "    <title>" + XmlEscape(DecodeDvbText(bytes(event.name))) + "</title>\n";
       const std::string description = XmlEscape(DecodeDvbText(bytes(event.rawExtended)));
       if (!description.empty()) xml += "    <desc>" + description + "</desc>\n";

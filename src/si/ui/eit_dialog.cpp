@@ -85,12 +85,12 @@ EitDialog::EitDialog(EditorState& state, Ui& ui, OptionsStore& store, SystemCloc
   EitCapture::Callbacks callbacks;
   callbacks.clockSync = [this](TdtClockSync::Result result, const std::string& detail) {
     const QString text = QString::fromStdString(detail);
-    QMetaObject::invokeMethod(this, [this, result, text] { ClockResult(result, text); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, result, text] { ClockResult(result, text); }, Qt::QueuedConnection);
   };
   guide_.serviceAdded = [this](uint16_t serviceId) {
-    QMetaObject::invokeMethod(this, [this, serviceId] { AddService(serviceId); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, serviceId] { AddService(serviceId); }, Qt::QueuedConnection);
   };
   capture_ = std::make_unique<EitCapture>(*state_.aspiModule, guide_, clock, callbacks);
 
@@ -102,12 +102,10 @@ EitDialog::EitDialog(EditorState& state, Ui& ui, OptionsStore& store, SystemCloc
     SaveOptions(state_.options, store_);
     capture_->SetSyncTdt(checked);
   });
-  connect(writeText, &QPushButton::clicked, this, [this] {
-    SaveGuide(guide_, GuideFormat::kText, ui_, state_.options.txtInitialDir);
-  });
-  connect(writeXmltv, &QPushButton::clicked, this, [this] {
-    SaveGuide(guide_, GuideFormat::kXmltv, ui_, state_.options.txtInitialDir);
-  });
+  connect(writeText, &QPushButton::clicked, this,
+          [this] { SaveGuide(guide_, GuideFormat::kText, ui_, state_.options.txtInitialDir); });
+  connect(writeXmltv, &QPushButton::clicked, this,
+          [this] { SaveGuide(guide_, GuideFormat::kXmltv, ui_, state_.options.txtInitialDir); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   QTimer::singleShot(0, this, &EitDialog::StartCapture);
 }

@@ -48,7 +48,10 @@ int& PidFinderDialog::DwellTime() {
 }
 
 PidFinderDialog::PidFinderDialog(EditorState& state, OptionsStore& store, QWidget* parent)
-    : QDialog(parent), state_(state), store_(store), mode_(PidModeFromOption(state.options.decimal)) {
+    : QDialog(parent),
+      state_(state),
+      store_(store),
+      mode_(PidModeFromOption(state.options.decimal)) {
   setWindowTitle(QString::fromUtf8(msg::si::kPidFinderTitle));
   StartPid() = OpeningStartPid(StartPid());
   startPid_ = new QLineEdit(PidText(StartPid(), mode_), this);
@@ -89,20 +92,27 @@ PidFinderDialog::PidFinderDialog(EditorState& state, OptionsStore& store, QWidge
   PidFinder::Callbacks callbacks;
   callbacks.block = [this](int startPid, const std::string& range) {
     const QString text = QString::fromStdString(range);
-    QMetaObject::invokeMethod(this, [this, startPid, text] {
-      progress_->setValue(std::min(startPid, kPidCount));
-      range_->setText(text);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, startPid, text] {
+          progress_->setValue(std::min(startPid, kPidCount));
+          range_->setText(text);
+        },
+        Qt::QueuedConnection);
   };
   callbacks.active = [this](const std::string& line) {
     const QString text = QString::fromStdString(line);
-    QMetaObject::invokeMethod(this, [this, text] {
-      active_->addItem(text);
-      active_->setCurrentRow(active_->count() - 1);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+          active_->addItem(text);
+          active_->setCurrentRow(active_->count() - 1);
+        },
+        Qt::QueuedConnection);
   };
   callbacks.finished = [this](int next) {
-    QMetaObject::invokeMethod(this, [this, next] { Finished(next); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, next] { Finished(next); }, Qt::QueuedConnection);
   };
   finder_ = std::make_unique<PidFinder>(*state_.aspiModule, callbacks);
 
@@ -189,12 +199,13 @@ PidMonitorDialog::PidMonitorDialog(EditorState& state, uint16_t pid, QWidget* pa
       *state.aspiModule,
       [this](std::string rows) {
         const QString text = QString::fromLatin1(rows.data(), static_cast<qsizetype>(rows.size()));
-        QMetaObject::invokeMethod(this, [this, text] { Append(text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, text] { Append(text); }, Qt::QueuedConnection);
       },
       [this] {
-        QMetaObject::invokeMethod(this, [this] {
-          button_->setText(QString::fromUtf8(msg::si::kCloseEnglish));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { button_->setText(QString::fromUtf8(msg::si::kCloseEnglish)); },
+            Qt::QueuedConnection);
       });
   connect(button_, &QPushButton::clicked, this, &PidMonitorDialog::Button);
   const bool scsiBusy = state.options.scsiBusy != 0;

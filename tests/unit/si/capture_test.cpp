@@ -36,8 +36,8 @@ TEST(SectionCaptureTest, GivesUpAfterItsTimeOutOrWhenStopped) {
   transport.handler = Silence();
   std::vector<uint8_t> buffer(1024);
   auto started = Clock::now();
-  EXPECT_TRUE(CaptureSection(transport, 0x10, 0x40, buffer, {std::chrono::milliseconds(300)})
-                  .empty());
+  EXPECT_TRUE(
+      CaptureSection(transport, 0x10, 0x40, buffer, {std::chrono::milliseconds(300)}).empty());
   EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
   EXPECT_EQ(BlockHex(transport.commands.back().cdb), "3e000000000000000000");
 
@@ -109,8 +109,12 @@ TEST(EitCaptureTest, ListensToTheThreeSlotsAndStopsWithinASecond) {
   ASSERT_GE(transport.commands.size(), 3u);
   EXPECT_EQ(BlockHex(transport.commands[0].data), "ffff");
   EXPECT_EQ(BlockHex(transport.commands[1].cdb), "3e000000000000001200");
-  EXPECT_EQ(BlockHex(transport.commands[1].data), "00120bc0000600110" "5e00006001400bc0006");
-  EXPECT_EQ(BlockHex(transport.commands[2].cdb), "3c000000000000" "0bc000");
+  EXPECT_EQ(BlockHex(transport.commands[1].data),
+            "00120bc0000600110"
+            "5e00006001400bc0006");
+  EXPECT_EQ(BlockHex(transport.commands[2].cdb),
+            "3c000000000000"
+            "0bc000");
   EXPECT_EQ(BlockHex(transport.commands.back().cdb), "3e000000000000000000");
 }
 

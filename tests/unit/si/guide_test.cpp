@@ -66,7 +66,9 @@ TEST(GuideTest, MjdAndBcdTime) {
 TEST(GuideTest, AssemblerFollowsThePointerFieldAndDropsOverlongUnits) {
   SectionAssembler assembler;
   std::vector<Bytes> delivered;
-  auto sink = [&](std::span<const uint8_t> bytes) { delivered.emplace_back(bytes.begin(), bytes.end()); };
+  auto sink = [&](std::span<const uint8_t> bytes) {
+    delivered.emplace_back(bytes.begin(), bytes.end());
+  };
 
   const Bytes first = Sdt(1, 2, {{10, "P", "One"}});
   const Bytes second = Sdt(1, 2, {{11, "P", "Two"}});
@@ -154,8 +156,9 @@ TEST(GuideTest, SdtCreatesEachServiceOnceAndEitWaitsForIt) {
   guide.ParseEitSections(eit, kNoon);
   EXPECT_EQ(guide.Peek().events, 0);
 
-  guide.ParseSdtSections(Sdt(7, 9, {{10, "Prov\x01ider", "Ch\xC3\xA9 One is a long name of a service"},
-                                     {0xFFFF, "X", "Y"}}));
+  guide.ParseSdtSections(Sdt(
+      7, 9,
+      {{10, "Prov\x01ider", "Ch\xC3\xA9 One is a long name of a service"}, {0xFFFF, "X", "Y"}}));
   guide.ParseSdtSections(Sdt(7, 9, {{10, "Other", "Renamed"}, {11, "P", "Two"}}));
   EXPECT_EQ(added, (std::vector<uint16_t>{10, 11}));
   guide.ParseEitSections(eit, kNoon);

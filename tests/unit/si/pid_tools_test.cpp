@@ -69,8 +69,7 @@ TEST(PidToolsTest, DumpOfOnePacketIsTwelveRows) {
   for (size_t i = 0; i < packet.size(); ++i) packet[i] = static_cast<uint8_t>(i + 0x1E);
   const std::vector<std::string> rows = PacketDumpRows(packet);
   ASSERT_EQ(rows.size(), 12u);
-  EXPECT_EQ(rows[0],
-            "00: 1e 1f 20 21 22 23 24 25 26 27 28 29 2a 2b 2c 2d .. !\"#$%&'()*+,-\r\n");
+  EXPECT_EQ(rows[0], "00: 1e 1f 20 21 22 23 24 25 26 27 28 29 2a 2b 2c 2d .. !\"#$%&'()*+,-\r\n");
   EXPECT_EQ(rows[6].substr(0, 4), "60: ");
   EXPECT_EQ(rows[6].substr(4 + 2 * 3, 6), "80 81 ");  // 0x60 + 0x1E + 2 = 0x80
   EXPECT_EQ(rows[6].substr(4 + 48, 16), "~\x7f..............");
@@ -157,13 +156,12 @@ TEST(PidToolsTest, MonitorDumpsPacketsUntilStopped) {
   transport.handler = receiver.Handler();
   std::mutex lock;
   std::vector<std::string> dumps;
-  PidMonitor monitor(
-      transport,
-      [&](std::string rows) {
-        std::lock_guard guard(lock);
-        dumps.push_back(std::move(rows));
-      },
-      {});
+  PidMonitor monitor(transport,
+                     [&](std::string rows) {
+                       std::lock_guard guard(lock);
+                       dumps.push_back(std::move(rows));
+                     },
+                     {});
   monitor.Start(0x100, false, 3);
   monitor.Join();
   ASSERT_EQ(dumps.size(), 3u);

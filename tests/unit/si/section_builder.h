@@ -37,7 +37,8 @@ inline Bytes LongSection(uint8_t tableId, uint16_t extension, const Bytes& paylo
   section.push_back(0x00);
   Append(section, payload);
   const uint32_t value = crc ? Crc32Mpeg(section) : 0;
-  for (int shift = 24; shift >= 0; shift -= 8) section.push_back(static_cast<uint8_t>(value >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    section.push_back(static_cast<uint8_t>(value >> shift));
   return section;
 }
 

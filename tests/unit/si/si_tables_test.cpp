@@ -14,8 +14,7 @@ using testing::Descriptor;
 using testing::LongSection;
 using testing::U16;
 
-const Bytes kExampleDelivery = {0x01, 0x17, 0x50, 0x00, 0x01, 0x92, 0xC0,
-                                0x02, 0x75, 0x00, 0x03};
+const Bytes kExampleDelivery = {0x01, 0x17, 0x50, 0x00, 0x01, 0x92, 0xC0, 0x02, 0x75, 0x00, 0x03};
 
 // A NIT with the given network descriptors and one transport stream per descriptor list.
 Bytes Nit(uint16_t networkId, const Bytes& networkDescriptors,
@@ -138,7 +137,9 @@ TEST(SiTablesTest, PatLeavesOutProgrammeZeroAndPmtListsItsStreams) {
 }
 
 TEST(SiTablesTest, TuneCommandDigits) {
-  auto text = [](const std::vector<uint8_t>& data) { return std::string(data.begin(), data.end()); };
+  auto text = [](const std::vector<uint8_t>& data) {
+    return std::string(data.begin(), data.end());
+  };
   std::vector<uint8_t> data = TuneCommandData(TypedNumber("123456"), TypedNumber("27500"), 3, true);
   ASSERT_EQ(data.size(), 16u);
   EXPECT_EQ(data[0], 0x17);

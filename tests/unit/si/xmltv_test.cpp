@@ -15,25 +15,37 @@ TEST(XmltvTest, EscapesMarkupAndLeavesOutWhatXmlForbids) {
   EXPECT_EQ(XmlEscape("Tom & Jerry <\"live\"> 'now'"),
             "Tom &amp; Jerry &lt;&quot;live&quot;&gt; &apos;now&apos;");
   // Control characters and broken UTF-8 are left out; newlines and tabs stay.
-  EXPECT_EQ(XmlEscape(std::string("a\x01" "b\x1F\tc\n\xC3\xA9\xFF\xC3", 11)), "ab\tc\n\xC3\xA9");
+  EXPECT_EQ(XmlEscape(std::string("a\x01"
+                                  "b\x1F\tc\n\xC3\xA9\xFF\xC3",
+                                  11)),
+            "ab\tc\n\xC3\xA9");
   EXPECT_EQ(XmlEscape("\xEF\xBF\xBE"), "");  // U+FFFE is no XML character
   EXPECT_EQ(XmlEscape("\xED\xA0\x80"), "");  // a surrogate is no character at all
 }
 
 TEST(XmltvTest, DecodesByTheCharacterTableSelector) {
   // The default table: ASCII stays, its control codes go, the line break becomes a newline.
-  EXPECT_EQ(Decode("Film \x86" "Title\x87\x8Anext"), "Film Title\nnext");
+  EXPECT_EQ(Decode("Film \x86"
+                   "Title\x87\x8Anext"),
+            "Film Title\nnext");
   // 0x05: ISO 8859-9; 0x10 0x00 0x01: ISO 8859-1; 0x0B: ISO 8859-15 (the euro sign at 0xA4).
   EXPECT_EQ(Decode("\x05\xFE"), "\xC5\x9F");
   EXPECT_EQ(Decode(std::string("\x10\x00\x01\xE9t\xE9", 6)), "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(Decode("\x0B\xA4"), "\xE2\x82\xAC");
   // 0x15: UTF-8 as it is; 0x11: two-byte UCS-2.
-  EXPECT_EQ(Decode("\x15" "Caf\xC3\xA9"), "Caf\xC3\xA9");
+  EXPECT_EQ(Decode("\x15"
+                   "Caf\xC3\xA9"),
+            "Caf\xC3\xA9");
   EXPECT_EQ(Decode(std::string("\x11\x00\x41\x04\x10", 5)), "A\xD0\x90");
   // The default table's accents come before their letter.
-  EXPECT_EQ(Decode("\xC2" "e"), "\xC3\xA9");
+  EXPECT_EQ(Decode("\xC2"
+                   "e"),
+            "\xC3\xA9");
   // Bytes no table knows, and unknown selectors, become replacement characters.
-  EXPECT_EQ(Decode("\x15\xFF" "a"), "\xEF\xBF\xBD" "a");
+  EXPECT_EQ(Decode("\x15\xFF"
+                   "a"),
+            "\xEF\xBF\xBD"
+            "a");
   EXPECT_EQ(Decode("\x1F\x01x"), "\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(Decode(std::string("\x10\x00", 2)), "");
   EXPECT_EQ(Decode(""), "");
@@ -50,7 +62,9 @@ TEST(XmltvTest, DocumentHoldsChannelsThenProgrammes) {
   event.start = GuideTime{1993, 10, 13, 12, 45, 0};
   event.duration = Duration{1, 30, 0};
   event.name = "\x05News <\xFE>";
-  event.rawExtended = "Talk\x8A" "more";
+  event.rawExtended =
+      "Talk\x8A"
+      "more";
   service.events.push_back(event);
   services[7].serviceId = 7;  // no name: its number is shown
 
