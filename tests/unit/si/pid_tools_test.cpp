@@ -19,7 +19,7 @@ TEST(PidToolsTest, ProbeBlocksAndRangeTexts) {
   EXPECT_EQ(full[0], 0x3F);
   EXPECT_EQ(full[1], 0x01);
   EXPECT_EQ(full[2], 0x00);
-  EXPECT_EQ(full[63], 0x1F);
+  EXPECT_EQ(full[64], 0x1F);
   EXPECT_EQ(BlockHex(std::span(full).last(4)), "1fffff00");
 
   const std::vector<uint8_t> end = ProbeBlock(8176);
