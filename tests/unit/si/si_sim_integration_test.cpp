@@ -186,7 +186,9 @@ void CheckGuide(SiSimTest& test, const CliRun& run, const std::string& text, con
   }
   EXPECT_NE(xml.find("<display-name>Pelorus Uno</display-name>"), std::string::npos);
   EXPECT_NE(xml.find("Caff\xC3\xA8 e cornetto"), std::string::npos);
-  const std::string command = "tv_validate_file " + test.XmlPath() + " >/dev/null 2>&1";
+  // The DTD that ships with the tools, not one fetched from the network.
+  const std::string command =
+      "XMLTV_SUPPLEMENT=/usr/share/xmltv tv_validate_file " + test.XmlPath() + " >/dev/null 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
