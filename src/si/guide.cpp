@@ -15,6 +15,11 @@ constexpr uint16_t kNoService = 0xFFFF;
 constexpr size_t kCrcSize = 4;
 constexpr size_t kSdtLoopStart = 11;
 constexpr size_t kEitLoopStart = 14;
+constexpr std::time_t kUnixEpochMjd = 40587;
+
+std::time_t Seconds(const Duration& time) {
+  return time.hours * 3600 + time.minutes * 60 + time.seconds;
+}
 
 // Appends `bytes` to `text` until it holds `field` bytes, keeping only those `keep` accepts and
 // turning the rest into what `replace` gives (0: dropped).
@@ -160,12 +165,16 @@ void Guide::ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc
   while (loop.Remaining() >= 12) {
     EventEntry event;
     event.eventId = loop.U16();
-    MjdToDate(loop.U16(), event.start.year, event.start.month, event.start.day);
+    const uint16_t mjd = loop.U16();
+    MjdToDate(mjd, event.start.year, event.start.month, event.start.day);
     const Duration time = BcdTime(loop.U24());
     event.start.hour = time.hours;
     event.start.minute = time.minutes;
     event.start.second = time.seconds;
     event.duration = BcdTime(loop.U24());
+    // Straight from the day number (the Unix epoch is MJD 40587): no calendar conversion.
+    event.endUtc =
+        (std::time_t{mjd} - kUnixEpochMjd) * 86400 + Seconds(time) + Seconds(event.duration);
     const size_t descriptorsLength = loop.U16() & 0x0FFF;
     const auto descriptors = loop.Bytes(std::min(descriptorsLength, loop.Remaining()));
     bool described = false;
@@ -197,25 +206,38 @@ void Guide::AddEvent(uint16_t serviceId, EventEntry event, std::time_t nowUtc) {
   std::lock_guard guard(lock_);
   const auto service = services_.find(serviceId);
   if (service == services_.end()) return;
-  std::vector<EventEntry>& events = service->second.events;
+  ServiceEntry& entry = service->second;
+  std::vector<EventEntry>& events = entry.events;
   // One ended event at most goes per arrival, the first one first.
-  const auto ended = std::find_if(events.begin(), events.end(), [nowUtc](const EventEntry& known) {
-    return known.End() < nowUtc;
-  });
-  if (ended != events.end()) {
-    events.erase(ended);
-    --counters_.events;
+  if (entry.earliestEnd < nowUtc) {
+    const auto ended =
+        std::find_if(events.begin(), events.end(),
+                     [nowUtc](const EventEntry& known) { return known.endUtc < nowUtc; });
+    if (ended != events.end()) {
+      entry.knownHasText.erase(ended->eventId);
+      events.erase(ended);
+      --counters_.events;
+    }
+    entry.earliestEnd = std::numeric_limits<std::time_t>::max();
+    for (const EventEntry& known : events)
+      entry.earliestEnd = std::min(entry.earliestEnd, known.endUtc);
   }
-  const auto known = std::find_if(events.begin(), events.end(), [&](const EventEntry& entry) {
-    return entry.eventId == event.eventId;
-  });
-  if (known != events.end()) {
-    if (known->extendedText.empty() && !event.extendedText.empty()) {
-      known->extendedText = std::move(event.extendedText);
-      known->rawExtended = std::move(event.rawExtended);
+  const auto known = entry.knownHasText.find(event.eventId);
+  if (known != entry.knownHasText.end()) {
+    if (!known->second && !event.extendedText.empty()) {
+      const auto found = std::find_if(events.begin(), events.end(), [&](const EventEntry& listed) {
+        return listed.eventId == event.eventId;
+      });
+      if (found != events.end()) {
+        found->extendedText = std::move(event.extendedText);
+        found->rawExtended = std::move(event.rawExtended);
+        known->second = true;
+      }
     }
     return;
   }
+  entry.knownHasText.emplace(event.eventId, !event.extendedText.empty());
+  entry.earliestEnd = std::min(entry.earliestEnd, event.endUtc);
   events.push_back(std::move(event));
   ++counters_.events;
 }

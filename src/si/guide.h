@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pelorus {
@@ -45,6 +47,9 @@ struct EventEntry {
   std::string name;          // the short event name's bytes as they came, cut to the field
   std::string extendedText;  // control and upper bytes blanked, cut to the field
   std::string rawExtended;   // the extended text's bytes as they came, for the XMLTV file
+  // The end, worked out once when the event is parsed: every arrival looks at the ends of the
+  // service's events, and converting dates each time would dominate the parsing.
+  std::time_t endUtc = 0;
   std::time_t End() const;
 };
 
@@ -56,6 +61,10 @@ struct ServiceEntry {
   uint16_t transportStreamId = 0;
   uint16_t originalNetworkId = 0;
   std::vector<EventEntry> events;  // in order of arrival
+  // The carousel repeats every event again and again: these answer "known?" and "anything
+  // ended?" without walking the list on every arrival.
+  std::unordered_map<uint16_t, bool> knownHasText;  // event_id -> its extended text is filled
+  std::time_t earliestEnd = std::numeric_limits<std::time_t>::max();
 };
 
 // The programme guide the EIT browser builds while it listens, and its counters. Every member

@@ -61,8 +61,9 @@ class SiDialogsTest : public QObject {
   MemoryOptionsStore store;
 
  private slots:
-  void init() { Connect(); }
-  void cleanup() { sim.reset(); }
+  // One receiver for every dialog: starting one per test only adds waiting on a busy machine.
+  void initTestCase() { Connect(); }
+  void cleanupTestCase() { sim.reset(); }
 
   void siBrowserWalksFromTheNetworkToTheStreams() {
     SiBrowserDialog dialog(*state.aspiModule, ui, nullptr);
@@ -93,9 +94,15 @@ class SiDialogsTest : public QObject {
     auto* services = dialog->findChild<QListWidget*>("serviceList");
     QTRY_COMPARE_WITH_TIMEOUT(services->count(), 3, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(dialog->findChild<QLabel*>("events")->text().toInt() > 0, 15000);
-    services->setCurrentRow(0);
+    // The text is built when a service is selected: select again until its events are in.
+    auto* eventText = dialog->findChild<QPlainTextEdit*>("eventText");
     QTRY_VERIFY_WITH_TIMEOUT(
-        !dialog->findChild<QPlainTextEdit*>("eventText")->toPlainText().isEmpty(), 15000);
+        [&] {
+          services->setCurrentRow(-1);
+          services->setCurrentRow(0);
+          return eventText->toPlainText().contains("Il grande film");
+        }(),
+        15000);
     // The clock refused: the dialog says why instead of failing silently.
     QTRY_VERIFY_WITH_TIMEOUT(clock.calls > 0, 5000);
     QTRY_VERIFY(

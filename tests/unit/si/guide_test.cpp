@@ -212,6 +212,8 @@ TEST(GuideTest, KnownEventsKeepTheirNameGainTextAndExpireOnePerArrival) {
     const EventEntry& event = services.at(10).events[0];
     EXPECT_EQ(event.name, "Next");
     EXPECT_EQ(event.extendedText, "Text with ");
+    EXPECT_EQ(event.endUtc, kNoon + 3 * 3600);
+    EXPECT_EQ(event.endUtc, event.End());
   });
 }
 
