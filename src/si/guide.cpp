@@ -177,6 +177,21 @@ void Guide::ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc
         (std::time_t{mjd} - kUnixEpochMjd) * 86400 + Seconds(time) + Seconds(event.duration);
     const size_t descriptorsLength = loop.U16() & 0x0FFF;
     const auto descriptors = loop.Bytes(std::min(descriptorsLength, loop.Remaining()));
+    // A first look decides whether the event is needed at all: the carousel repeats known
+    // events far more often than it brings new ones, and building their texts is the cost.
+    bool hasName = false;
+    bool hasText = false;
+    ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
+      if (tag == kShortEventTag) hasName = true;
+      if (tag == kExtendedEventTag) {
+        ByteReader reader(body);
+        reader.Skip(4);
+        reader.Skip(reader.U8());
+        hasText = hasText || (reader.U8() > 0 && reader.Ok());
+        hasName = true;
+      }
+    });
+    if (!hasName || !ExpireAndCheck(serviceId, event.eventId, hasText, nowUtc)) continue;
     bool described = false;
     ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
       ByteReader reader(body);
@@ -198,14 +213,14 @@ void Guide::ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc
         described = true;
       }
     });
-    if (described) AddEvent(serviceId, std::move(event), nowUtc);
+    if (described) AddEvent(serviceId, std::move(event));
   }
 }
 
-void Guide::AddEvent(uint16_t serviceId, EventEntry event, std::time_t nowUtc) {
+bool Guide::ExpireAndCheck(uint16_t serviceId, uint16_t eventId, bool hasText, std::time_t nowUtc) {
   std::lock_guard guard(lock_);
   const auto service = services_.find(serviceId);
-  if (service == services_.end()) return;
+  if (service == services_.end()) return false;
   ServiceEntry& entry = service->second;
   std::vector<EventEntry>& events = entry.events;
   // One ended event at most goes per arrival, the first one first.
@@ -222,6 +237,16 @@ void Guide::AddEvent(uint16_t serviceId, EventEntry event, std::time_t nowUtc) {
     for (const EventEntry& known : events)
       entry.earliestEnd = std::min(entry.earliestEnd, known.endUtc);
   }
+  const auto known = entry.knownHasText.find(eventId);
+  return known == entry.knownHasText.end() || (!known->second && hasText);
+}
+
+void Guide::AddEvent(uint16_t serviceId, EventEntry event) {
+  std::lock_guard guard(lock_);
+  const auto service = services_.find(serviceId);
+  if (service == services_.end()) return;
+  ServiceEntry& entry = service->second;
+  std::vector<EventEntry>& events = entry.events;
   const auto known = entry.knownHasText.find(event.eventId);
   if (known != entry.knownHasText.end()) {
     if (!known->second && !event.extendedText.empty()) {

@@ -102,7 +102,10 @@ class Guide {
   void Clear();
 
  private:
-  void AddEvent(uint16_t serviceId, EventEntry event, std::time_t nowUtc);
+  // Expires one ended event of the service; true when the arriving event is new to it, or known
+  // without the extended text it brings.
+  bool ExpireAndCheck(uint16_t serviceId, uint16_t eventId, bool hasText, std::time_t nowUtc);
+  void AddEvent(uint16_t serviceId, EventEntry event);
 
   mutable std::mutex lock_;
   std::map<uint16_t, ServiceEntry> services_;
