@@ -20,7 +20,8 @@ using Examiner = std::function<std::optional<size_t>(std::span<const uint8_t>)>;
 // Reads packets of slot 0 and hands every finished accumulation to `examine` until it accepts
 // one, `maxRejections` were refused, or the receiver stops delivering.
 std::span<const uint8_t> Capture(ScsiTransport& transport, uint16_t pid, std::span<uint8_t> buffer,
-                                 int maxRejections, const Examiner& examine) {
+                                 int maxRejections, const CaptureLimits& limits,
+                                 const Examiner& examine) {
   SetupPidStream(transport, pid, kCaptureThreshold, kModeEntirePackets, true);
   const ScsiBlock readPacket = ReadSlotBlock(0, kTsPacketSize);
   std::array<uint8_t, kTsPacketSize> packet{};
@@ -29,7 +30,10 @@ std::span<const uint8_t> Capture(ScsiTransport& transport, uint16_t pid, std::sp
   bool accumulating = false;
   int rejections = 0;
   int failedReads = 0;
+  const auto deadline = std::chrono::steady_clock::now() + limits.timeout;
   for (int reads = 0; reads < kMaxCapturePackets; ++reads) {
+    if (limits.stop != nullptr && limits.stop->load()) break;
+    if (std::chrono::steady_clock::now() >= deadline) break;
     if (!ExecScsiCommandFully(transport, readPacket, ScsiDirection::kIn, packet)) {
       if (++failedReads > kMaxFailedPacketReads) break;
       continue;
@@ -115,8 +119,8 @@ std::optional<size_t> FindSectionWithExtension(std::span<const uint8_t> accumula
 }
 
 std::span<const uint8_t> CaptureSection(ScsiTransport& transport, uint16_t pid, uint8_t tableId,
-                                        std::span<uint8_t> buffer) {
-  return Capture(transport, pid, buffer, kMaxSectionRejections,
+                                        std::span<uint8_t> buffer, CaptureLimits limits) {
+  return Capture(transport, pid, buffer, kMaxSectionRejections, limits,
                  [tableId](std::span<const uint8_t> accumulated) {
                    return FindSection(accumulated, tableId);
                  });
@@ -124,8 +128,9 @@ std::span<const uint8_t> CaptureSection(ScsiTransport& transport, uint16_t pid, 
 
 std::span<const uint8_t> CaptureSectionWithExtension(ScsiTransport& transport, uint16_t pid,
                                                      uint8_t tableId, uint16_t extension,
-                                                     std::span<uint8_t> buffer) {
-  return Capture(transport, pid, buffer, kMaxExtensionAccumulations,
+                                                     std::span<uint8_t> buffer,
+                                                     CaptureLimits limits) {
+  return Capture(transport, pid, buffer, kMaxExtensionAccumulations, limits,
                  [tableId, extension](std::span<const uint8_t> accumulated) {
                    return FindSectionWithExtension(accumulated, tableId, extension);
                  });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -32,6 +34,14 @@ inline constexpr int kMaxExtensionAccumulations = 100;
 inline constexpr int kMaxFailedPacketReads = 3;
 inline constexpr int kMaxCapturePackets = 50000;
 
+// A multiplex that never carries the table must not keep the caller busy: the capture gives up
+// after `timeout`, or as soon as `stop` (when given) is set by another thread.
+inline constexpr std::chrono::milliseconds kSectionCaptureTimeout{5000};
+struct CaptureLimits {
+  std::chrono::milliseconds timeout = kSectionCaptureTimeout;
+  const std::atomic<bool>* stop = nullptr;
+};
+
 // The table_id position of the accepted section inside one accumulation (pointer field first),
 // or no value. These two are what the captures test each accumulation with.
 std::optional<size_t> FindSection(std::span<const uint8_t> accumulated, uint8_t tableId);
@@ -41,9 +51,10 @@ std::optional<size_t> FindSectionWithExtension(std::span<const uint8_t> accumula
 // The captured section from its table_id to the end of what was accumulated, inside `buffer`;
 // empty when nothing was found.
 std::span<const uint8_t> CaptureSection(ScsiTransport& transport, uint16_t pid, uint8_t tableId,
-                                        std::span<uint8_t> buffer);
+                                        std::span<uint8_t> buffer, CaptureLimits limits = {});
 std::span<const uint8_t> CaptureSectionWithExtension(ScsiTransport& transport, uint16_t pid,
                                                      uint8_t tableId, uint16_t extension,
-                                                     std::span<uint8_t> buffer);
+                                                     std::span<uint8_t> buffer,
+                                                     CaptureLimits limits = {});
 
 }  // namespace pelorus

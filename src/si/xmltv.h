@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "si/guide.h"
+
+namespace pelorus {
+
+// A text of the broadcast tables in UTF-8: its first byte may select a character table (the
+// Latin tables, the two-byte form naming an ISO 8859 part, UCS-2, UTF-8); without one the
+// default Latin table applies. The tables' control codes are dropped (their line break becomes
+// a newline) and bytes no table knows become U+FFFD.
+std::string DecodeDvbText(std::span<const uint8_t> text);
+
+// The text with &, <, >, " and ' written as entities and every character XML forbids left out.
+std::string XmlEscape(std::string_view utf8);
+
+// "YYYYMMDDhhmmss +0000" of a UTC time.
+std::string XmltvTime(std::time_t utc);
+
+// The channel id of a service: original network, transport stream and service ids.
+std::string XmltvChannelId(const ServiceEntry& service);
+
+// The whole guide as an XMLTV document: one channel per service, then one programme per event.
+std::string GuideXmltv(const std::map<uint16_t, ServiceEntry>& services);
+
+}  // namespace pelorus
