@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 namespace pelorus {
 namespace {
@@ -64,7 +66,17 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   for (const CliCommand& command : CliCommands()) {
     if (words[0] == command.name) {
       const std::vector<std::string> args(words.begin() + 1, words.end());
-      return command.run(args, context);
+      // No command may end the process with an abort: running out of memory is a failure
+      // like any other, with its message.
+      try {
+        return command.run(args, context);
+      } catch (const std::bad_alloc&) {
+        std::fprintf(err, "%s\n", kNotEnoughMemory);
+        return kExitFailed;
+      } catch (const std::length_error&) {
+        std::fprintf(err, "%s\n", kNotEnoughMemory);
+        return kExitFailed;
+      }
     }
   }
   std::fprintf(err, "pelorus-cli: unknown command '%s' (see pelorus-cli --help)\n",
