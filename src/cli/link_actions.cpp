@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "scsi/scsi_guard.h"
+#include "common/messages.h"
 #include "scsi/scsi_scan.h"
 
 namespace pelorus {
@@ -45,8 +45,11 @@ std::string LinkUsage(std::string_view link, std::string_view builtInUsage) {
 }
 
 bool ConnectScsi(EditorState& state, CliContext& context) {
-  ScsiScan(state, context.ui);
-  return RequireScsi(state, context.ui);
+  std::string whyNotFound;
+  ScsiScan(state, context.ui, &whyNotFound);
+  if (state.aspiModule) return true;
+  context.ui.ShowDetailedMessage(msg::kNoScsiInterface, whyNotFound, Icon::kStop);
+  return false;
 }
 
 std::string ProgramFolder() {
