@@ -66,6 +66,14 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   for (const CliCommand& command : CliCommands()) {
     if (words[0] == command.name) {
       const std::vector<std::string> args(words.begin() + 1, words.end());
+      // An empty word names no file, port or value; taken further it would open a dialog the
+      // console does not have, or fall back to a default port.
+      for (const std::string& arg : args) {
+        if (arg.empty()) {
+          std::fprintf(err, "pelorus-cli: an empty argument is not a name\n");
+          return UsageError(context, command.usage);
+        }
+      }
       // No command may end the process with an abort: running out of memory is a failure
       // like any other, with its message.
       try {

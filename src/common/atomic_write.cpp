@@ -85,6 +85,10 @@ bool ResolveTarget(const std::string& path, std::string& target, struct stat& in
     if (!S_ISLNK(info.st_mode)) {
       exists = true;
       if (!S_ISREG(info.st_mode)) return Fail(failure, target, 0, "not a regular file");
+      // A file the user may not write is not replaced behind its back through the folder.
+      if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return Fail(failure, target, errno);
+      }
       return true;
     }
     char link[PATH_MAX];

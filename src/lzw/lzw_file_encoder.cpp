@@ -255,6 +255,17 @@ std::int32_t EncodeFileStretch(const char* outputPath, const char* inputPath,
     std::fclose(input);
     return Fail(failure, EncodeProblem::kOutputNotFile);
   }
+#ifndef _WIN32
+  // A name that cannot be followed (a loop of links), or a file the caller may not write, is
+  // not replaced through its folder.
+  const int statError = errno;
+  if ((!outputExists && statError != ENOENT) ||
+      (outputExists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+    const int reason = outputExists ? errno : statError;
+    std::fclose(input);
+    return Fail(failure, EncodeProblem::kOutputUnusable, reason);
+  }
+#endif
   // Replacing the input with its own compressed form would lose it.
   if (outputExists && outputInfo.st_dev == inputInfo.st_dev &&
       outputInfo.st_ino == inputInfo.st_ino) {
