@@ -76,4 +76,6 @@ void ScsiScan(EditorState& state, Ui& ui, std::string* whyNotFound) {
   ui.SetStatusText(Format(msg::scsi::kReceiverLocated, where.adapter, where.target));
 }
 
+void ScsiScan(EditorState& state, Ui& ui) { ScsiScan(state, ui, nullptr); }
+
 }  // namespace pelorus
