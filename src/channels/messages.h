@@ -9,6 +9,10 @@ inline constexpr char kUnableToReadFile[] = "Unable to read file %s";
 inline constexpr char kNoSettingsLoaded[] = "No settings are loaded";
 inline constexpr char kUnableToOpenForOutput[] = "Unable to open file for output";
 inline constexpr char kUnableToWriteFile[] = "Unable to write file %s";
+// Our own: a file of bytes without one channel record is not a settings file.
+inline constexpr char kNoChannelRecordFound[] = "No channel record was found in %s";
+inline constexpr char kNotASettingsFile[] =
+    "%s holds no channel record: it is not a settings file, and nothing was written";
 inline constexpr char kSaveChanges[] =
     "Settings may have been changed. Do you want to save this file?";
 

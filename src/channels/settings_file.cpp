@@ -22,6 +22,33 @@ FileRequest SettingsFileRequest(const char* title, const std::string& fileName) 
   return request;
 }
 
+// Shows why a file cannot be loaded; true when it can.
+bool ShowReadProblem(Ui& ui, const std::string& path, const FileContents& file) {
+  if (!file.opened) {
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenFile, path.c_str()),
+                           FileProblemText(path, file), Icon::kInformation);
+    return false;
+  }
+  // A file that cannot be read to its end would load as damaged records; refuse it instead.
+  if (file.readFailed) {
+    ui.ShowDetailedMessage(Format(msg::kUnableToReadFile, path.c_str()),
+                           FileProblemText(path, file), Icon::kStop);
+    return false;
+  }
+  return true;
+}
+
+void LoadDecodedImage(EditorState& state, Ui& ui, const FileContents& file) {
+  BusyScope busy(ui);
+  state.settingsImage = DecodeSettingsBytes(file.bytes);
+  ui.RefillChannelList();
+  ui.SetWindowTitle(FileWindowTitle(state.currentFileName));
+  // The list stays empty as the file says, but the user learns it was no settings file.
+  if (state.settingsImage->empty() && !file.bytes.empty()) {
+    ui.SetStatusText(Format(msg::kNoChannelRecordFound, state.currentFileName.c_str()));
+  }
+}
+
 }  // namespace
 
 std::vector<ChannelRecord> DecodeSettingsBytes(std::span<const uint8_t> bytes) {
@@ -77,21 +104,31 @@ bool OpenSettingsFile(EditorState& state, Ui& ui) {
   }
 
   const FileContents file = ReadWholeFile(state.currentFileName);
-  if (!file.opened) {
-    ui.ShowMessage(Format(msg::kUnableToOpenFile, state.currentFileName.c_str()),
-                   Icon::kInformation);
-    return false;
-  }
-  // A file that cannot be read to its end would load as damaged records; refuse it instead.
-  if (file.readFailed) {
-    ui.ShowMessage(Format(msg::kUnableToReadFile, state.currentFileName.c_str()), Icon::kStop);
-    return false;
-  }
+  if (!ShowReadProblem(ui, state.currentFileName, file)) return false;
+  LoadDecodedImage(state, ui, file);
+  return true;
+}
 
-  BusyScope busy(ui);
-  state.settingsImage = DecodeSettingsBytes(file.bytes);
+bool LoadSettingsToAddTo(EditorState& state, Ui& ui, const std::string& path) {
+  const FileContents file = ReadWholeFile(path);
+  if (!file.opened && file.problem == FileProblem::kMissing) {
+    // Only a file that is not there at all starts a new list.
+    state.settingsImage.emplace();
+    state.currentFileName = path;
+    return true;
+  }
+  if (!ShowReadProblem(ui, path, file)) return false;
+  std::vector<ChannelRecord> records = DecodeSettingsBytes(file.bytes);
+  // Bytes without a single channel are some other file named by mistake; saving the list into
+  // it would destroy it.
+  if (records.empty() && !file.bytes.empty()) {
+    ui.ShowMessage(Format(msg::kNotASettingsFile, path.c_str()), Icon::kStop);
+    return false;
+  }
+  state.currentFileName = path;
+  state.settingsImage = std::move(records);
   ui.RefillChannelList();
-  ui.SetWindowTitle(FileWindowTitle(state.currentFileName));
+  ui.SetWindowTitle(FileWindowTitle(path));
   return true;
 }
 
@@ -107,13 +144,17 @@ bool SaveSettingsFile(EditorState& state, Ui& ui, bool saveAs) {
     state.currentFileName = request.path;
   }
 
-  switch (WriteFileAtomically(state.currentFileName, EncodeSettingsBytes(*state.settingsImage))) {
+  WriteFailure failure;
+  switch (WriteFileAtomically(state.currentFileName, EncodeSettingsBytes(*state.settingsImage),
+                              &failure)) {
     case WriteResult::kCannotCreate:
-      ui.ShowMessage(msg::kUnableToOpenForOutput, Icon::kInformation);
+      ui.ShowDetailedMessage(msg::kUnableToOpenForOutput, WriteFailureText(failure),
+                             Icon::kInformation);
       return false;
     case WriteResult::kWriteFailed:
       // The old file is untouched and the list stays marked as modified.
-      ui.ShowMessage(Format(msg::kUnableToWriteFile, state.currentFileName.c_str()), Icon::kStop);
+      ui.ShowDetailedMessage(Format(msg::kUnableToWriteFile, state.currentFileName.c_str()),
+                             WriteFailureText(failure), Icon::kStop);
       return false;
     case WriteResult::kDone:
       break;

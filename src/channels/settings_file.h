@@ -23,6 +23,11 @@ void AppendRecord(const ChannelRecord& record, std::vector<ChannelRecord>& block
 // file was loaded.
 bool OpenSettingsFile(EditorState& state, Ui& ui);
 
+// For the commands that add channels to a list and save it back into the same file: a file
+// that does not exist starts an empty list; any other must open, and a file with bytes but not
+// one channel record is refused (it is not a settings file). True when the list is ready.
+bool LoadSettingsToAddTo(EditorState& state, Ui& ui, const std::string& path);
+
 // Save (saveAs false) and Save As. Returns true when the file was written.
 bool SaveSettingsFile(EditorState& state, Ui& ui, bool saveAs);
 

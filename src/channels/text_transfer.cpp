@@ -9,6 +9,7 @@
 #include "common/file_dialogs.h"
 #include "common/file_io.h"
 #include "common/strfmt.h"
+#include "common/text_lines.h"
 
 namespace pelorus {
 namespace {
@@ -69,30 +70,47 @@ bool WriteChannelTextFile(const EditorState& state, Ui& ui, const std::string& p
                           const std::vector<int>* rows) {
   const std::string text =
       state.settingsImage ? FormatChannelLines(*state.settingsImage, rows) : std::string();
+  WriteFailure failure;
   const WriteResult result = WriteFileAtomically(
-      path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+      path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), &failure);
   if (result == WriteResult::kCannotCreate) {
-    ui.ShowMessage(msg::kUnableToOpenForOutput, Icon::kInformation);
+    ui.ShowDetailedMessage(msg::kUnableToOpenForOutput, WriteFailureText(failure),
+                           Icon::kInformation);
     return false;
   }
   if (result == WriteResult::kWriteFailed) {
-    ui.ShowMessage(Format(msg::kUnableToWriteFile, path.c_str()), Icon::kInformation);
+    ui.ShowDetailedMessage(Format(msg::kUnableToWriteFile, path.c_str()), WriteFailureText(failure),
+                           Icon::kInformation);
     return false;
   }
   return true;
 }
 
 int ReadChannelTextFile(EditorState& state, Ui& ui, const std::string& path) {
-  const FileContents contents = ReadWholeFile(path);
-  if (!contents.opened) {
-    ui.ShowMessage(msg::kImportUnableToOpen, Icon::kInformation);
+  // Read in pieces and kept apart until the whole file was read, so that a file that fails
+  // part-way adds nothing.
+  std::vector<ChannelRecord> records;
+  const FileContents status = ReadTextLines(path, [&](std::string_view line) {
+    if (line.empty()) return false;  // an empty line ends the file's channels
+    ChannelRecord record{};
+    if (ParseChannelLine(std::span(line.data(), line.size()), record)) records.push_back(record);
+    return true;
+  });
+  if (!status.opened) {
+    ui.ShowDetailedMessage(msg::kImportUnableToOpen, FileProblemText(path, status),
+                           Icon::kInformation);
     return -1;
   }
-  if (contents.readFailed) {
-    ui.ShowMessage(Format(msg::kUnableToReadFile, path.c_str()), Icon::kInformation);
+  if (status.readFailed) {
+    ui.ShowDetailedMessage(Format(msg::kUnableToReadFile, path.c_str()),
+                           FileProblemText(path, status), Icon::kInformation);
     return -1;
   }
-  return AppendChannelLines(state, contents.bytes);
+  if (records.empty()) return 0;
+  if (!state.settingsImage) state.settingsImage.emplace();
+  state.settingsImage->insert(state.settingsImage->end(), records.begin(), records.end());
+  state.settingsModified = true;
+  return static_cast<int>(records.size());
 }
 
 bool ExportChannels(EditorState& state, Ui& ui, std::span<const int> selection,

@@ -8,7 +8,6 @@
 #include "channels/sorting.h"
 #include "channels/text_transfer.h"
 #include "cli.h"
-#include "common/file_io.h"
 
 namespace pelorus {
 namespace {
@@ -82,13 +81,9 @@ int RunImport(const std::vector<std::string>& args, CliContext& context) {
   }
   EditorState state;
   const std::string& output = parsed.files[0];
-  // A missing settings file is made; one that exists but cannot be read is an error, so that
-  // an unreadable list is never replaced by the imported lines alone.
-  if (ReadWholeFile(output).opened) {
-    if (!LoadSettings(state, context, output)) return kExitFailed;
-  } else {
-    state.settingsImage.emplace();
-  }
+  // Only a missing settings file is made; one that cannot be read, or that holds no channel
+  // record (the arguments swapped), is an error, so a list is never replaced by the lines alone.
+  if (!LoadSettingsToAddTo(state, context.ui, output)) return kExitFailed;
   for (size_t i = 1; i < parsed.files.size(); ++i) {
     const int added = ReadChannelTextFile(state, context.ui, parsed.files[i]);
     if (added < 0) return kExitFailed;

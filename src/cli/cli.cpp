@@ -4,8 +4,10 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string_view>
 
 #include "app/version.h"
@@ -135,7 +137,25 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   CliUi ui(err, in);
   ui.SetFixedAnswer(fixedAnswer);
   CliContext context{ui, out, err};
-  return command->run(args, context);
+  // An empty word names no file, port or value; taken further it would open a dialog the
+  // console does not have, or fall back to a default port.
+  for (const std::string& arg : args) {
+    if (arg.empty()) {
+      std::fprintf(err, "pelorus-cli: an empty argument is not a name\n");
+      return UsageError(*command, err);
+    }
+  }
+  // No command may end the process with an abort: running out of memory is a failure like any
+  // other, with its message.
+  try {
+    return command->run(args, context);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(err, "%s\n", kNotEnoughMemory);
+    return kExitFailed;
+  } catch (const std::length_error&) {
+    std::fprintf(err, "%s\n", kNotEnoughMemory);
+    return kExitFailed;
+  }
 }
 
 }  // namespace pelorus

@@ -13,6 +13,8 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+inline constexpr char kNotEnoughMemory[] = "Not enough memory";
+
 struct CliContext {
   CliUi& ui;
   std::FILE* out;

@@ -45,6 +45,13 @@ void CliUi::ShowMessage(std::string_view text, Icon) {
   std::fflush(errors_);
 }
 
+void CliUi::ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) {
+  ShowMessage(text, icon);
+  if (detail.empty()) return;
+  std::fprintf(errors_, "%.*s\n", static_cast<int>(detail.size()), detail.data());
+  std::fflush(errors_);
+}
+
 Answer CliUi::Ask(std::string_view text, Buttons buttons, Icon, Answer) {
   EndProgressLine();
   std::fprintf(errors_, "%.*s", static_cast<int>(text.size()), text.data());

@@ -18,6 +18,7 @@ class CliUi : public Ui {
   void SetFixedAnswer(std::optional<bool> yes) { fixedAnswer_ = yes; }
 
   void ShowMessage(std::string_view text, Icon icon) override;
+  void ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) override;
   Answer Ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) override;
   bool ShowOpenDialog(FileRequest& request) override;
   bool ShowSaveDialog(FileRequest& request) override;

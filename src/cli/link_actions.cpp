@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/options_io.h"
+#include "common/messages.h"
 #include "qsettings_options_store.h"
 #include "scsi/scsi_guard.h"
 #include "scsi/scsi_scan.h"
@@ -47,8 +48,11 @@ std::string LinkUsage(std::string_view link, std::string_view builtInUsage) {
 }
 
 bool ConnectScsi(EditorState& state, CliContext& context) {
-  ScsiScan(state, context.ui);
-  return RequireScsi(state, context.ui);
+  std::string whyNotFound;
+  ScsiScan(state, context.ui, &whyNotFound);
+  if (state.aspiModule) return true;
+  context.ui.ShowDetailedMessage(msg::kNoScsiInterface, whyNotFound, Icon::kStop);
+  return false;
 }
 
 void PrepareSerialState(EditorState& state, const std::string& optionsFile, const std::string& port,

@@ -1,16 +1,15 @@
 // pelorus-cli mpeg-paste: appends the channels of an MPEG Search Project list, saved as a text
 // file, to a settings file, as the editor's paste does into a list.
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "channels/editing.h"
 #include "channels/messages.h"
 #include "channels/mpeg_search.h"
 #include "channels/settings_file.h"
 #include "cli.h"
 #include "common/file_io.h"
 #include "common/strfmt.h"
+#include "common/text_lines.h"
 
 namespace pelorus {
 namespace {
@@ -78,23 +77,25 @@ int RunMpegPaste(const std::vector<std::string>& args, CliContext& context) {
   MpegPasteArguments parsed;
   if (!ParseArguments(args, parsed)) return UsageError(context, kUsage);
 
-  const FileContents text = ReadWholeFile(parsed.input);
+  EditorState state;
+  if (!LoadSettingsToAddTo(state, context.ui, parsed.output)) return kExitFailed;
+
+  // The list is read a line at a time, so a large file is never held whole (let alone twice).
+  MpegSearchPaste paste(MpegSearchOptionsFrom(parsed.options));
+  std::vector<ChannelRecord> pastedRecords;
+  const FileContents text = ReadTextLines(parsed.input, [&](std::string_view line) {
+    if (!IsMpegSearchHeaderLine(line)) paste.AddLine(line, pastedRecords);
+    return true;
+  });
   if (!text.opened || text.readFailed) {
-    context.ui.ShowMessage(Format(msg::kUnableToOpenFile, parsed.input.c_str()),
-                           Icon::kInformation);
+    context.ui.ShowDetailedMessage(Format(msg::kUnableToOpenFile, parsed.input.c_str()),
+                                   FileProblemText(parsed.input, text), Icon::kInformation);
     return kExitFailed;
   }
-
-  EditorState state;
-  std::error_code ignored;
-  if (std::filesystem::exists(parsed.output, ignored)) {
-    state.commandLineFile = parsed.output;
-    if (!OpenSettingsFile(state, context.ui)) return kExitFailed;
-  }
-  state.options = parsed.options;
-  const std::string lines = WithCrLfLineEnds(
-      std::string_view(reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size()));
-  const int pasted = AppendPastedChannels(state, lines, true);
+  const int pasted = static_cast<int>(pastedRecords.size());
+  state.settingsImage->insert(state.settingsImage->end(), pastedRecords.begin(),
+                              pastedRecords.end());
+  state.settingsModified = true;
 
   state.currentFileName = parsed.output;
   if (!SaveSettingsFile(state, context.ui, false)) return kExitFailed;

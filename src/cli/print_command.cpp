@@ -1,4 +1,5 @@
 // pelorus-cli print: the list's printout as a PDF file, laid out exactly as the desktop prints.
+#include <QBuffer>
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -16,6 +17,8 @@
 #include "channels/settings_file.h"
 #include "channels/ui/print_painter.h"
 #include "cli.h"
+#include "common/file_io.h"
+#include "common/strfmt.h"
 
 namespace pelorus {
 namespace {
@@ -67,7 +70,11 @@ int RunPrint(const std::vector<std::string>& args, CliContext& context) {
     return kExitFailed;
   }
 
-  QPdfWriter writer(QString::fromStdString(files[1]));
+  // Painted into memory and saved like any file, so that what stands at the path (a FIFO, a
+  // device, a link) is treated as a save treats it, and a failure leaves the old file.
+  QBuffer document;
+  document.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&document);
   writer.setTitle(QString::fromLatin1(msg::kPrintDocumentName));
   writer.setResolution(kPdfResolution);
   writer.setPageSize(QPageSize(QPageSize::A4));
@@ -87,6 +94,23 @@ int RunPrint(const std::vector<std::string>& args, CliContext& context) {
   if (!painter.end()) {
     context.ui.ShowMessage(msg::kUnableToOpenForOutput, Icon::kInformation);
     return kExitFailed;
+  }
+  const QByteArray& pdf = document.data();
+  WriteFailure failure;
+  switch (WriteFileAtomically(
+      files[1],
+      std::span(reinterpret_cast<const uint8_t*>(pdf.constData()), static_cast<size_t>(pdf.size())),
+      &failure)) {
+    case WriteResult::kCannotCreate:
+      context.ui.ShowDetailedMessage(msg::kUnableToOpenForOutput, WriteFailureText(failure),
+                                     Icon::kInformation);
+      return kExitFailed;
+    case WriteResult::kWriteFailed:
+      context.ui.ShowDetailedMessage(Format(msg::kUnableToWriteFile, files[1].c_str()),
+                                     WriteFailureText(failure), Icon::kStop);
+      return kExitFailed;
+    case WriteResult::kDone:
+      break;
   }
   return kExitDone;
 }

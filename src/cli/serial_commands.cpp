@@ -1,5 +1,6 @@
 // The console commands over the serial link: settings both ways, subroutine upload and the
 // firmware upgrade. They call the same core as the menu commands.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -10,9 +11,11 @@
 #include "app/options_io.h"
 #include "channels/settings_file.h"
 #include "cli.h"
+#include "common/strfmt.h"
 #include "link_actions.h"
 #include "qsettings_options_store.h"
 #include "serial/firmware_serial.h"
+#include "serial/messages.h"
 #include "serial/serial_link.h"
 #include "serial/settings_serial.h"
 #include "serial/subroutine_upload.h"
@@ -42,6 +45,8 @@ bool ParseArguments(const std::vector<std::string>& args, SerialArguments& parse
     if (isLinkOption && i + 1 >= args.size()) return false;
     if (arg == "--port") {
       parsed.port = args[++i];
+      // An empty name would fall back to the first numbered port and wait there for nothing.
+      if (parsed.port.empty()) return false;
     } else if (arg == "--options") {
       parsed.optionsFile = args[++i];
     } else if (arg == "--speed") {
@@ -53,6 +58,19 @@ bool ParseArguments(const std::vector<std::string>& args, SerialArguments& parse
     }
   }
   return true;
+}
+
+// A list whose checksum was wrong may hold damaged records: it replaces a file that is already
+// there only when the user says so (--yes, or a yes on the terminal).
+bool ConfirmUnverifiedSave(CliContext& context, const std::string& file) {
+  struct stat info {};
+  if (::lstat(file.c_str(), &info) != 0) return true;
+  if (context.ui.Ask(Format(msg::kReplaceWithUnverified, file.c_str()), Buttons::kYesNo,
+                     Icon::kWarning, Answer::kNo) == Answer::kYes) {
+    return true;
+  }
+  context.ui.ShowMessage(Format(msg::kUnverifiedNotWritten, file.c_str()), Icon::kStop);
+  return false;
 }
 
 int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) {
@@ -71,7 +89,9 @@ int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) 
 
   bool done = false;
   if (parsed.action == "read-settings") {
-    done = ReadSettingsSerial(state, link);
+    bool checksumOk = false;
+    done = ReadSettingsSerial(state, link, &checksumOk);
+    if (done && !checksumOk && !ConfirmUnverifiedSave(context, file)) return kExitFailed;
     if (done) {
       state.currentFileName = file;
       done = SaveSettingsFile(state, context.ui, false);

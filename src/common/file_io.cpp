@@ -5,49 +5,59 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "common/strfmt.h"
 
 namespace pelorus {
-namespace {
 
-bool WriteAll(int fd, std::span<const uint8_t> bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    done += static_cast<size_t>(n);
+int OpenRegularFileForReading(const std::string& path, uint64_t maxBytes, FileContents& status) {
+  // Without O_NONBLOCK a FIFO would wait for a writer for ever, before it could be refused.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    status.error = errno;
+    status.problem = errno == ENOENT ? FileProblem::kMissing : FileProblem::kCannotOpen;
+    return -1;
   }
-  return true;
-}
-
-mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-}  // namespace
-
-FileContents ReadWholeFile(const std::string& path) {
-  FileContents result;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return result;
-  result.opened = true;
+  status.opened = true;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    status.readFailed = true;
+    status.problem = FileProblem::kNotRegular;
+    ::close(fd);
+    return -1;
+  }
+  status.size = static_cast<uint64_t>(info.st_size);
+  status.limit = maxBytes;
+  if (status.size > maxBytes) {
+    status.readFailed = true;
+    status.problem = FileProblem::kTooLarge;
+    ::close(fd);
+    return -1;
+  }
+  // Regular files never block; reads go on in the ordinary way.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+FileContents ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+  FileContents result;
+  const int fd = OpenRegularFileForReading(path, maxBytes, result);
+  if (fd < 0) return result;
+  try {
+    result.bytes.resize(static_cast<size_t>(result.size));
+  } catch (const std::bad_alloc&) {
     result.readFailed = true;
+    result.problem = FileProblem::kNoMemory;
     ::close(fd);
     return result;
   }
-  result.bytes.resize(static_cast<size_t>(info.st_size));
   size_t done = 0;
   while (done < result.bytes.size()) {
     const ssize_t n = ::read(fd, result.bytes.data() + done, result.bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) result.error = errno;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
@@ -56,6 +66,7 @@ FileContents ReadWholeFile(const std::string& path) {
     struct stat after {};
     if (::fstat(fd, &after) != 0 || static_cast<size_t>(after.st_size) >= result.bytes.size()) {
       result.readFailed = true;
+      result.problem = FileProblem::kReadFailed;
     }
     result.bytes.resize(done);
   }
@@ -63,23 +74,34 @@ FileContents ReadWholeFile(const std::string& path) {
   return result;
 }
 
-WriteResult WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return WriteResult::kCannotCreate;
-
-  struct stat existing {};
-  const mode_t mode =
-      ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
-  ::fchmod(fd, mode);
-
-  const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return WriteResult::kWriteFailed;
+std::string FileProblemText(const std::string& path, const FileContents& status) {
+  switch (status.problem) {
+    case FileProblem::kNone:
+      return path;
+    case FileProblem::kMissing:
+    case FileProblem::kCannotOpen:
+      return Format("%s: %s", path.c_str(), std::strerror(status.error));
+    case FileProblem::kNotRegular:
+      return Format("%s: not a regular file", path.c_str());
+    case FileProblem::kTooLarge:
+      return Format("%s: %llu bytes, larger than the %llu bytes accepted", path.c_str(),
+                    static_cast<unsigned long long>(status.size),
+                    static_cast<unsigned long long>(status.limit));
+    case FileProblem::kReadFailed:
+      return Format("%s: %s", path.c_str(),
+                    status.error != 0 ? std::strerror(status.error) : "the file could not be read");
+    case FileProblem::kNoMemory:
+      return Format("%s: not enough memory", path.c_str());
   }
-  return WriteResult::kDone;
+  return path;
+}
+
+std::string WriteFailureText(const WriteFailure& failure) {
+  const char* reason = !failure.reason.empty() ? failure.reason.c_str()
+                       : failure.error != 0    ? std::strerror(failure.error)
+                                               : "the file could not be written";
+  return failure.path.empty() ? std::string(reason)
+                              : Format("%s: %s", failure.path.c_str(), reason);
 }
 
 std::string FolderOf(const std::string& path) {

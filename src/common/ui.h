@@ -28,6 +28,13 @@ class Ui {
   virtual ~Ui() = default;
   // The title is always the program's.
   virtual void ShowMessage(std::string_view text, Icon icon) = 0;
+  // The same message with what failed and why beside it ("PATH: reason"): the console prints it
+  // on a second line, the main window as the box's detailed text. The message itself is always
+  // the described text; a front end that has no place for the detail shows the message alone.
+  virtual void ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) {
+    (void)detail;
+    ShowMessage(text, icon);
+  }
   virtual Answer Ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) = 0;
   virtual bool ShowOpenDialog(FileRequest& request) = 0;
   virtual bool ShowSaveDialog(FileRequest& request) = 0;

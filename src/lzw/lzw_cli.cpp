@@ -4,10 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <optional>
 
-#include "pelorus_lzw.h"
+#include "lzw_file_encoder.h"
 
 namespace {
 
@@ -26,6 +27,46 @@ std::optional<std::int32_t> ParseInt32(const char* text) {
   return static_cast<std::int32_t>(value);
 }
 
+// Why the call failed, in one line naming the file concerned.
+void PrintFailure(const pelorus::lzw::EncodeFailure& failure, const char* output,
+                  const char* input) {
+  using pelorus::lzw::EncodeProblem;
+  const char* reason = failure.error != 0 ? std::strerror(failure.error) : "";
+  switch (failure.problem) {
+    case EncodeProblem::kNone:
+      return;
+    case EncodeProblem::kNoWorkspace:
+      std::fprintf(stderr, "lzw-encode: not enough memory\n");
+      return;
+    case EncodeProblem::kInputUnusable:
+      std::fprintf(stderr, "lzw-encode: cannot open %s: %s\n", input, reason);
+      return;
+    case EncodeProblem::kInputNotFile:
+      std::fprintf(stderr, "lzw-encode: %s: not a regular file\n", input);
+      return;
+    case EncodeProblem::kSameFile:
+      std::fprintf(stderr, "lzw-encode: %s is the input file itself\n", output);
+      return;
+    case EncodeProblem::kOutputNotFile:
+      std::fprintf(stderr, "lzw-encode: %s: not a regular file\n", output);
+      return;
+    case EncodeProblem::kOutputUnusable:
+      std::fprintf(stderr, "lzw-encode: cannot create %s: %s\n", output, reason);
+      return;
+    case EncodeProblem::kReadFailed:
+      std::fprintf(stderr, "lzw-encode: reading %s failed: %s\n", input, reason);
+      return;
+    case EncodeProblem::kWriteFailed:
+      std::fprintf(stderr, "lzw-encode: writing %s failed (it was left as it was): %s\n", output,
+                   reason);
+      return;
+    case EncodeProblem::kResultTooLarge:
+      std::fprintf(stderr, "lzw-encode: the compressed stream would exceed %lld bytes\n",
+                   static_cast<long long>(pelorus::lzw::kMaxEncodedSize));
+      return;
+  }
+}
+
 }  // namespace
 
 int RunLzwEncodeCommand(int argc, char** argv) {
@@ -39,8 +80,13 @@ int RunLzwEncodeCommand(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const std::int32_t result = LZWencode(argv[1], argv[2], *maxLength, *startOffset);
+  // The library's own call, with the reason for a 0 that the exported entry cannot return.
+  pelorus::lzw::EncodeFailure failure;
+  const std::int32_t result = pelorus::lzw::EncodeFileStretch(
+      argv[1], argv[2], *maxLength, *startOffset, pelorus::lzw::kMaxEncodedSize, &failure);
   std::printf("%d\n", static_cast<int>(result));
   std::fflush(stdout);
-  return 0;
+  if (failure.problem == pelorus::lzw::EncodeProblem::kNone) return 0;
+  PrintFailure(failure, argv[1], argv[2]);
+  return 1;
 }

@@ -19,6 +19,8 @@ inline constexpr char kTooManyChannelsToWrite[] =
     "The list has %d channels; the Mediamaster holds at most %u";
 // Our own: every list read from the receiver shows record i in row i.
 inline constexpr char kRecordsDropped[] = "%d records without the channel tag were dropped";
+// Our own: records of commands that failed never arrived; they are not counted as dropped.
+inline constexpr char kRecordsUnread[] = "%d records could not be read";
 
 inline constexpr char kSelectFirmwareTitle[] = "Select Firmware File";
 inline constexpr char kFirmwareFilterName[] = "Tessera Firmware (*.bin)";

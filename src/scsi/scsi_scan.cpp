@@ -53,13 +53,29 @@ bool FindReceiver(ScsiTransport& transport) {
   return false;
 }
 
-void ScsiScan(EditorState& state, Ui& ui) {
+void ScsiScan(EditorState& state, Ui& ui, std::string* whyNotFound) {
   state.aspiModule.reset();
   std::shared_ptr<ScsiTransport> transport = OpenScsiTransport(state.links.scsi);
-  if (!transport || !FindReceiver(*transport)) return;
+  if (!transport) {
+    if (whyNotFound != nullptr) {
+      *whyNotFound = Format("\"%s\" names no SCSI transport (sim:PATH is the stand-in receiver)",
+                            state.links.scsi.c_str());
+    }
+    return;
+  }
+  if (!FindReceiver(*transport)) {
+    if (whyNotFound != nullptr) {
+      *whyNotFound = !transport->LastFailure().empty()
+                         ? transport->LastFailure()
+                         : std::string("no receiver answered on the SCSI bus");
+    }
+    return;
+  }
   state.aspiModule = std::move(transport);
   const ScsiAddress where = state.aspiModule->receiverAddress;
   ui.SetStatusText(Format(msg::scsi::kReceiverLocated, where.adapter, where.target));
 }
+
+void ScsiScan(EditorState& state, Ui& ui) { ScsiScan(state, ui, nullptr); }
 
 }  // namespace pelorus

@@ -19,7 +19,9 @@ std::shared_ptr<ScsiTransport> OpenScsiTransport(const std::string& link);
 bool FindReceiver(ScsiTransport& transport);
 
 // The start-up scan: `state.aspiModule` becomes the transport when the receiver was found
-// (with the status text saying where), and null otherwise, without a message.
+// (with the status text saying where), and null otherwise, without a message; `whyNotFound`
+// (when given) then says what failed, for the detail beside a later message.
+void ScsiScan(EditorState& state, Ui& ui, std::string* whyNotFound);
 void ScsiScan(EditorState& state, Ui& ui);
 
 }  // namespace pelorus

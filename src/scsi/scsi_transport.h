@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace pelorus {
@@ -51,6 +52,10 @@ class ScsiTransport {
   // Where the scan found the receiver; written once by the scan.
   ScsiAddress receiverAddress;
 
+  // What went wrong with the last exchange that failed on the way (the socket, the device, a
+  // malformed answer), for the detail beside a message; empty when nothing is known.
+  const std::string& LastFailure() const { return lastFailure_; }
+
   void SetTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
   std::chrono::milliseconds Timeout() const { return timeout_; }
 
@@ -59,6 +64,8 @@ class ScsiTransport {
   virtual int Execute(ScsiAddress address, std::span<const uint8_t> cdb, ScsiDirection direction,
                       std::span<uint8_t> buffer, size_t& received) = 0;
   virtual bool ListAdapters(std::vector<ScsiAdapter>& adapters) = 0;
+
+  std::string lastFailure_;
 
  private:
   std::mutex mutex_;

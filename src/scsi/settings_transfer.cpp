@@ -28,7 +28,9 @@ std::optional<uint32_t> GetChannelCount(ScsiTransport& transport) {
 }
 
 // Runs one command per piece of `bytes` at the channel table; the number that failed.
-int TransferTable(ScsiTransport& transport, Ui& ui, std::span<uint8_t> bytes, bool write) {
+// `failedBytes` (when given) adds up their lengths.
+int TransferTable(ScsiTransport& transport, Ui& ui, std::span<uint8_t> bytes, bool write,
+                  uint64_t* failedBytes = nullptr) {
   int failed = 0;
   for (const TransferPiece& piece : SplitIntoPieces(kChannelTableAddress, bytes.size())) {
     const std::span<uint8_t> place = bytes.subspan(piece.offset, piece.length);
@@ -39,6 +41,7 @@ int TransferTable(ScsiTransport& transport, Ui& ui, std::span<uint8_t> bytes, bo
       // Whatever part of a failed piece came is not trusted: its records must read as empty.
       if (!write) std::fill(place.begin(), place.end(), uint8_t{0});
       ++failed;
+      if (failedBytes != nullptr) *failedBytes += piece.length;
     }
     ui.KeepAlive();
   }
@@ -49,7 +52,8 @@ struct TableRead {
   bool countRead = false;
   uint32_t count = 0;
   int failedPieces = 0;
-  int dropped = 0;
+  int unread = 0;   // records of pieces that failed: never arrived, not the data's fault
+  int dropped = 0;  // records that arrived without the channel tag
 };
 
 // Steps under the busy cursor; the messages come after it, so the user reads them with an arrow.
@@ -67,9 +71,12 @@ TableRead ReadTable(EditorState& state, Ui& ui, ScsiTransport& transport) {
   // Zeroed, so that the records of a failed piece carry no tag and are dropped below.
   std::vector<uint8_t> table(size_t{*count} * kChannelRecordSize);
   ui.SetStatusText(msg::scsi::kGettingChannels);
-  result.failedPieces = TransferTable(transport, ui, table, false);
+  uint64_t failedBytes = 0;
+  result.failedPieces = TransferTable(transport, ui, table, false, &failedBytes);
   state.settingsImage = DecodeSettingsBytes(table);
-  result.dropped = static_cast<int>(*count) - state.ChannelCount();
+  // Pieces hold whole records, so the failed bytes are whole records.
+  result.unread = static_cast<int>(failedBytes / kChannelRecordSize);
+  result.dropped = static_cast<int>(*count) - result.unread - state.ChannelCount();
   ui.RefillChannelList();
   return result;
 }
@@ -100,7 +107,10 @@ bool ReadSettingsScsi(EditorState& state, Ui& ui) {
     ui.ShowMessage(Format(msg::scsi::kTooManyChannels, read.count, kMaxChannelCount), Icon::kStop);
     return false;
   }
-  if (read.failedPieces > 0) ui.ShowMessage(msg::scsi::kReadChannelsFailed, Icon::kWarning);
+  if (read.failedPieces > 0) {
+    ui.ShowDetailedMessage(msg::scsi::kReadChannelsFailed,
+                           Format(msg::scsi::kRecordsUnread, read.unread), Icon::kWarning);
+  }
   if (read.dropped > 0) {
     ui.ShowMessage(Format(msg::scsi::kRecordsDropped, read.dropped), Icon::kInformation);
   }

@@ -91,6 +91,9 @@ bool SgIoTransport::ListAdapters(std::vector<ScsiAdapter>& adapters) {
     devices_.emplace(std::make_pair(id.host_no, id.scsi_id), entry.path().string());
   }
   for (int host : hosts) adapters.push_back({host, ReadOwnId(hostFolder_, host)});
+  if (adapters.empty()) {
+    lastFailure_ = deviceFolder_ + ": no SCSI generic device (sg*) could be opened";
+  }
   return !adapters.empty();
 }
 

@@ -69,15 +69,26 @@ SimTransport::SimTransport(std::string socketPath) : socketPath_(std::move(socke
 
 SimTransport::~SimTransport() { Disconnect(); }
 
+void SimTransport::Failed(const char* reason) { lastFailure_ = socketPath_ + ": " + reason; }
+
 bool SimTransport::Connect() {
   if (socket_ >= 0) return true;
   sockaddr_un address{};
-  if (socketPath_.size() >= sizeof address.sun_path) return false;
+  if (socketPath_.size() >= sizeof address.sun_path) {
+    Failed("the socket's path is too long");
+    return false;
+  }
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    Failed(std::strerror(errno));
+    return false;
+  }
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    // ENOENT: no socket; ECONNREFUSED: a socket nobody listens on; ENOTSOCK-like errors for
+    // a regular file.
+    Failed(std::strerror(errno));
     ::close(fd);
     return false;
   }
@@ -98,8 +109,12 @@ bool SimTransport::SendAll(std::span<const uint8_t> bytes, Deadline deadline) {
     } else if (sent < 0 && errno == EINTR) {
       continue;
     } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (!WaitFor(socket_, POLLOUT, deadline)) return false;
+      if (!WaitFor(socket_, POLLOUT, deadline)) {
+        Failed("the receiver took no request within the time-out");
+        return false;
+      }
     } else {
+      Failed(std::strerror(errno));
       return false;
     }
   }
@@ -114,9 +129,14 @@ bool SimTransport::ReceiveAll(std::span<uint8_t> bytes, Deadline deadline) {
     } else if (got < 0 && errno == EINTR) {
       continue;
     } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (!WaitFor(socket_, POLLIN, deadline)) return false;
+      if (!WaitFor(socket_, POLLIN, deadline)) {
+        Failed("the receiver did not answer within the time-out");
+        return false;
+      }
     } else {
-      return false;  // closed by the other side, or broken
+      // Closed by the other side, or broken.
+      Failed(got == 0 ? "the receiver closed the connection" : std::strerror(errno));
+      return false;
     }
   }
   return true;
@@ -124,6 +144,7 @@ bool SimTransport::ReceiveAll(std::span<uint8_t> bytes, Deadline deadline) {
 
 int SimTransport::Execute(ScsiAddress address, std::span<const uint8_t> cdb,
                           ScsiDirection direction, std::span<uint8_t> buffer, size_t& received) {
+  lastFailure_.clear();
   const Deadline deadline = std::chrono::steady_clock::now() + Timeout();
   if (!Connect()) return kScsiError;
   std::array<uint8_t, kSimResponseHeaderSize> headerBytes{};
@@ -137,6 +158,7 @@ int SimTransport::Execute(ScsiAddress address, std::span<const uint8_t> cdb,
   // More data than asked for, or data that was not asked for, means the two sides disagree on
   // where the exchange ends; nothing after it can be trusted.
   if (!header || header->length > asked) {
+    lastFailure_ = kMalformedAnswer;
     Disconnect();
     return kScsiError;
   }
@@ -151,9 +173,16 @@ int SimTransport::Execute(ScsiAddress address, std::span<const uint8_t> cdb,
 bool SimTransport::ListAdapters(std::vector<ScsiAdapter>& adapters) {
   std::array<uint8_t, kBusAnswerCapacity> answer{};
   size_t received = 0;
-  if (Execute({}, {}, ScsiDirection::kIn, answer, received) != kScsiSuccess) return false;
+  const int status = Execute({}, {}, ScsiDirection::kIn, answer, received);
+  if (status != kScsiSuccess) {
+    if (lastFailure_.empty()) Failed("the receiver refused the bus query");
+    return false;
+  }
   const auto parsed = ParseBusAnswer(std::span(answer).first(received));
-  if (!parsed) return false;
+  if (!parsed) {
+    lastFailure_ = kMalformedAnswer;
+    return false;
+  }
   adapters = *parsed;
   return true;
 }

@@ -32,6 +32,8 @@ class SimTransport : public ScsiTransport {
  private:
   using Deadline = std::chrono::steady_clock::time_point;
   bool Connect();
+  // Keeps "PATH: reason" as the last failure.
+  void Failed(const char* reason);
   void Disconnect();
   bool SendAll(std::span<const uint8_t> bytes, Deadline deadline);
   bool ReceiveAll(std::span<uint8_t> bytes, Deadline deadline);
@@ -39,6 +41,9 @@ class SimTransport : public ScsiTransport {
   std::string socketPath_;
   int socket_ = -1;
 };
+
+// The detail for an answer that breaks the exchange's rules.
+inline constexpr char kMalformedAnswer[] = "the receiver's answer was malformed";
 
 // The request as it goes on the socket (data included only for kOut).
 std::vector<uint8_t> EncodeSimRequest(ScsiAddress address, std::span<const uint8_t> cdb,

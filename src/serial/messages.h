@@ -26,6 +26,13 @@ inline constexpr char kSendingChannel[] = "Sending channel %d of %d";
 // editor holds.
 inline constexpr char kSettingsTooLarge[] =
     "Mediamaster reported %llu bytes of settings, more than the %llu bytes Pelorus can hold";
+// Our own: the receiver's table holds 65,536 records; a larger list is refused before sending.
+inline constexpr char kTooManyChannelsToWrite[] =
+    "The list has %d channels; the Mediamaster holds at most %u";
+// Our own: a list read with a wrong checksum replaces an existing file only when confirmed.
+inline constexpr char kReplaceWithUnverified[] =
+    "The settings read from the Mediamaster could not be verified. Replace %s with them?";
+inline constexpr char kUnverifiedNotWritten[] = "%s was not replaced with the unverified settings";
 inline constexpr char kUntaggedRecordsDropped[] =
     "%d records read from the Mediamaster were not channels and have been removed";
 // A device that refuses the data (an unplugged USB adapter) must not look like a done write.

@@ -29,7 +29,9 @@ bool SerialDevice::Open(const std::string& path, int baud) {
   if (fd < 0) return false;
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
+    const int error = errno;  // ENOTTY for a file that is no serial device
     ::close(fd);
+    errno = error;
     return false;
   }
   ::cfmakeraw(&tio);
@@ -45,7 +47,9 @@ bool SerialDevice::Open(const std::string& path, int baud) {
   ::cfsetispeed(&tio, SpeedOf(baud));
   ::cfsetospeed(&tio, SpeedOf(baud));
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return false;
   }
   // No sharing: a second opener is refused while we hold the port. Pseudo-terminals and some
@@ -83,6 +87,30 @@ size_t SerialDevice::Write(std::span<const uint8_t> bytes, std::chrono::millisec
     if (ready <= 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL))) break;
   }
   return written;
+}
+
+bool SerialDevice::DrainAndCheck(std::chrono::milliseconds limit,
+                                 std::chrono::milliseconds settle) {
+  if (fd_ < 0) return false;
+  // Polled rather than tcdrain, which could wait for ever on a line that stopped taking bytes.
+  const auto drainEnd = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
+    if (std::chrono::steady_clock::now() >= drainEnd) return false;
+    ::usleep(5000);
+  }
+  // A line whose other end went away reports it as a hang-up or an error.
+  const auto settleEnd = std::chrono::steady_clock::now() + settle;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        settleEnd - std::chrono::steady_clock::now());
+    pollfd pfd{fd_, 0, 0};
+    const int ready = ::poll(&pfd, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+    if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
+    if (ready < 0 && errno == EINTR) continue;
+    if (left.count() <= 0 || ready == 0) return true;
+  }
 }
 
 SerialDevice::ReadResult SerialDevice::ReadAvailable(std::span<uint8_t> buffer, size_t& count) {

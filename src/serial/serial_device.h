@@ -31,6 +31,10 @@ class SerialDevice {
   // were written.
   size_t Write(std::span<const uint8_t> bytes, std::chrono::milliseconds stall);
 
+  // Waits until the driver has sent every byte written (at most `limit`), then watches the line
+  // for `settle`: false when the device hung up or failed meanwhile, or never drained.
+  bool DrainAndCheck(std::chrono::milliseconds limit, std::chrono::milliseconds settle);
+
   enum class ReadResult { kData, kNothing, kClosed };
   // Reads what is there without waiting; kClosed when the device has gone (hang-up, error).
   ReadResult ReadAvailable(std::span<uint8_t> buffer, size_t& count);

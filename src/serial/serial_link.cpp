@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 #include "serial/debug_echo.h"
 #include "serial/messages.h"
@@ -31,7 +34,11 @@ bool SerialLink::Open(const std::string& path, int baud) {
     opened = false;
   }
   if (!opened) {
-    ui_.ShowMessage(msg::kUnableToOpenSerialPort, Icon::kStop);
+    const int error = errno;
+    const std::string detail =
+        path.empty() ? std::string("no serial port was named")
+                     : path + ": " + (IsOpen() ? "the port is already open" : std::strerror(error));
+    ui_.ShowDetailedMessage(msg::kUnableToOpenSerialPort, detail, Icon::kStop);
     return false;
   }
   if (SerialDebugSink* sink = sink_.load()) sink->PortOpened(serialDebug);
@@ -201,6 +208,19 @@ std::vector<uint8_t> SerialLink::TakeWaiting() {
   ring_.Pop(bytes);
   spaceFreed_.notify_all();
   return bytes;
+}
+
+bool SerialLink::FinishSending() {
+  if (!IsOpen()) return false;
+  // Whatever the driver still holds goes out at the line's pace; ten bits a byte at the slowest
+  // speed, with a generous second on top.
+  int queued = 0;
+  if (::ioctl(device_.Descriptor(), TIOCOUTQ, &queued) != 0) queued = 0;
+  const auto limit = std::chrono::milliseconds(1000 + std::max(queued, 0) * 10 * 1000 / 9600);
+  // One tick is long enough for the other end to drop a line it gave up on.
+  const bool connected = device_.DrainAndCheck(limit, SerialTick());
+  std::lock_guard lock(mutex_);
+  return connected && !readerEnded_;
 }
 
 void SerialLink::Pause(std::chrono::microseconds duration) {

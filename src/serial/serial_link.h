@@ -62,6 +62,9 @@ class SerialLink {
   void Drain();
   // Takes every byte waiting in the ring without waiting (the debug terminal's tick).
   std::vector<uint8_t> TakeWaiting();
+  // After the last byte of a transfer: waits until the line has sent it all and checks that the
+  // other end is still there. False when the line hung up, failed or never drained.
+  bool FinishSending();
   // Waits, keeping the Ui alive.
   void Pause(std::chrono::microseconds duration);
 

@@ -7,6 +7,7 @@
 #include "common/program.h"
 #include "common/require.h"
 #include "common/strfmt.h"
+#include "receiver/receiver_memory.h"
 #include "serial/messages.h"
 #include "serial/serial_checksum.h"
 #include "serial/serial_port.h"
@@ -67,8 +68,9 @@ std::string SettingsTooLargeText(uint64_t size) {
                 static_cast<unsigned long long>(kMaxSettingsBytes));
 }
 
-bool ReadSettingsSerial(EditorState& state, SerialLink& link) {
+bool ReadSettingsSerial(EditorState& state, SerialLink& link, bool* checksumOk) {
   Ui& ui = link.ui();
+  if (checksumOk != nullptr) *checksumOk = false;
   if (state.settingsImage) {
     if (ui.Ask(msg::kSettingsAlreadyLoaded, Buttons::kYesNo, Icon::kQuestion, Answer::kNo) !=
         Answer::kYes) {
@@ -125,9 +127,9 @@ bool ReadSettingsSerial(EditorState& state, SerialLink& link) {
   ui.SetStatusText("");
   uint8_t checksum = 0;
   link.Read(std::span(&checksum, 1));
-  if (checksum != SerialChecksum(block)) {
-    ui.ShowMessage(msg::kChecksumIncorrect, Icon::kWarning);
-  }
+  const bool checksumMatches = checksum == SerialChecksum(block);
+  if (!checksumMatches) ui.ShowMessage(msg::kChecksumIncorrect, Icon::kWarning);
+  if (checksumOk != nullptr) *checksumOk = checksumMatches;
 
   int dropped = 0;
   state.settingsImage = RecordsFromReceiverBlock(block, dropped);
@@ -144,6 +146,13 @@ bool ReadSettingsSerial(EditorState& state, SerialLink& link) {
 bool WriteSettingsSerial(EditorState& state, SerialLink& link) {
   Ui& ui = link.ui();
   if (!RequireSettings(state, ui)) return false;
+  // The receiver's table holds no more; a larger list would be stored past it, and its size
+  // answer refused on the next read.
+  if (static_cast<uint32_t>(state.ChannelCount()) > kMaxChannelCount) {
+    ui.ShowMessage(Format(msg::kTooManyChannelsToWrite, state.ChannelCount(), kMaxChannelCount),
+                   Icon::kStop);
+    return false;
+  }
   if (!OpenSerialPort(link, state)) return false;
   BusyCursor busy(ui);
   busy.Begin();
@@ -171,11 +180,14 @@ bool WriteSettingsSerial(EditorState& state, SerialLink& link) {
   ui.SetProgress(0, false);
   const uint8_t checksum = SerialChecksum(block);
   if (commandSent) sent += link.Write(std::span(&checksum, 1));
+  // Bytes the driver took are not yet bytes the receiver got: a line cut after the first few
+  // hundred bytes still took them all.
+  const bool delivered = commandSent && sent == block.size() + 1 && link.FinishSending();
 
   link.Close();
   ui.SetStatusText("");
   busy.End();
-  if (!commandSent || sent != block.size() + 1) {
+  if (!delivered) {
     ui.ShowMessage(msg::kSettingsNotSent, Icon::kStop);
     return false;
   }

@@ -17,11 +17,18 @@ class FakeUi : public Ui {
   std::deque<std::string> openPaths;      // consumed by ShowOpenDialog; empty: cancel
   std::deque<std::string> savePaths;      // consumed by ShowSaveDialog; empty: cancel
   std::vector<FileRequest> fileRequests;  // every request a dialog was shown
+  std::vector<std::string> details;       // the detail of each detailed message, in order
   int keepAliveCount = 0;
   int busyDepth = 0;
 
   void ShowMessage(std::string_view text, Icon icon) override {
     calls.push_back("message " + IconName(icon) + ": " + std::string(text));
+  }
+  // Recorded as the message alone, so that the described text is asserted the same way; the
+  // detail goes to `details`.
+  void ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) override {
+    ShowMessage(text, icon);
+    details.emplace_back(detail);
   }
   Answer Ask(std::string_view text, Buttons buttons, Icon icon, Answer) override {
     calls.push_back("ask " + ButtonsName(buttons) + " " + IconName(icon) + ": " +

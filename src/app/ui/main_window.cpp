@@ -338,6 +338,12 @@ void MainWindow::ShowMessage(std::string_view text, Icon icon) {
   box.exec();
 }
 
+void MainWindow::ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) {
+  QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QMessageBox::Ok, this);
+  if (!detail.empty()) box.setDetailedText(Text(detail));
+  box.exec();
+}
+
 Answer MainWindow::Ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) {
   QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QtButtons(buttons), this);
   box.setDefaultButton(QtButton(defaultAnswer));

@@ -59,6 +59,9 @@ class ExportUi : public Ui {
   }
 
   void ShowMessage(std::string_view text, Icon icon) override { base_.ShowMessage(text, icon); }
+  void ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) override {
+    base_.ShowDetailedMessage(text, detail, icon);
+  }
   Answer Ask(std::string_view text, Buttons buttons, Icon icon, Answer answer) override {
     return base_.Ask(text, buttons, icon, answer);
   }

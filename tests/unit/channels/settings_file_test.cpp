@@ -182,11 +182,12 @@ TEST_F(SettingsFileTest, FailedSaveKeepsOldFileAndModifiedFlag) {
   EXPECT_EQ(ui.calls.back(), "message information: Unable to open file for output");
   EXPECT_TRUE(state.settingsModified);
 
-  // Renaming over a folder fails after the data was written: reported, nothing replaced.
+  // A folder is no file to save into: refused before anything is written, with the reason.
   ::mkdir(dir.File("folder.dvb").c_str(), 0755);
   state.currentFileName = dir.File("folder.dvb");
   EXPECT_FALSE(SaveSettingsFile(state, ui, false));
-  EXPECT_EQ(ui.calls.back(), "message stop: Unable to write file " + dir.File("folder.dvb"));
+  EXPECT_EQ(ui.calls.back(), "message information: Unable to open file for output");
+  EXPECT_EQ(ui.details.back(), dir.File("folder.dvb") + ": not a regular file");
   EXPECT_TRUE(state.settingsModified);
   EXPECT_EQ(ReadBytes(path), old);
   // No temporary file is left behind.

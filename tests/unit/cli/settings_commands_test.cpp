@@ -57,12 +57,14 @@ TEST_F(CliSettingsTest, ConvertMasksAndDropsUntaggedRecords) {
 TEST_F(CliSettingsTest, FailuresAndUsage) {
   const CliRun missing = testing::RunCommandLine({"list", dir.File("none.dvb")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Unable to open file " + dir.File("none.dvb") + "\n");
+  EXPECT_EQ(missing.err, "Unable to open file " + dir.File("none.dvb") + "\n" +
+                             dir.File("none.dvb") + ": No such file or directory\n");
 
   const CliRun unwritable =
       testing::RunCommandLine({"convert", input, dir.File("no/such/folder.dvb")});
   EXPECT_EQ(unwritable.status, 1);
-  EXPECT_EQ(unwritable.err, "Unable to open file for output\n");
+  EXPECT_EQ(unwritable.err, "Unable to open file for output\n" + dir.File("no/such/folder.dvb") +
+                                ": No such file or directory\n");
 
   EXPECT_EQ(testing::RunCommandLine({"list"}).status, 2);
   EXPECT_EQ(testing::RunCommandLine({"list", input, "--hex"}).status, 2);

@@ -137,13 +137,17 @@ TEST_F(LzwFileTest, FilesThatCannotBeUsedGiveZeroAndChangeNothing) {
 }
 
 // The exports return the size as a 32-bit number; a stream that would not fit fails rather
-// than wrapping, and leaves no partial output that could pass for a whole one.
-TEST_F(LzwFileTest, StreamOverTheResultLimitFailsAndLeavesAnEmptyOutput) {
+// than wrapping, and leaves no partial output that could pass for a whole one: the output
+// there was stays as it was.
+TEST_F(LzwFileTest, StreamOverTheResultLimitFailsAndLeavesTheOldOutput) {
   const std::string in = WriteFile("noise", MakeNoise(200000, 8));  // codes to 225000 bytes
   const std::string out = PathOf("out");
   EXPECT_EQ(EncodeFileStretch(out.c_str(), in.c_str(), 0x7FFFFFFF, 0, 225000), 225000);
-  EXPECT_EQ(EncodeFileStretch(out.c_str(), in.c_str(), 0x7FFFFFFF, 0, 224999), 0);
-  EXPECT_EQ(fs::file_size(out), 0u);
+  EncodeFailure failure;
+  EXPECT_EQ(EncodeFileStretch(out.c_str(), in.c_str(), 0x7FFFFFFF, 0, 224999, &failure), 0);
+  EXPECT_EQ(failure.problem, EncodeProblem::kResultTooLarge);
+  EXPECT_EQ(fs::file_size(out), 225000u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(out).parent_path()), {}), 2);
 }
 
 #ifdef __linux__
@@ -172,7 +176,8 @@ TEST_F(LzwFileTest, ReadErrorPartWayIsAFailure) {
   munmap(mapped, static_cast<std::size_t>(pageSize));
   if (beforeHole == 0) GTEST_SKIP() << "/proc/self/mem is not readable here";
   EXPECT_EQ(acrossHole, 0);
-  EXPECT_EQ(fs::file_size(out), 0u);
+  // The failed call left the output of the one before it.
+  EXPECT_EQ(fs::file_size(out), static_cast<std::uintmax_t>(beforeHole));
 }
 #endif
 

@@ -40,7 +40,8 @@ TEST_F(ScsiCliTest, NoReceiverIsAFailureWithTheEditorsMessage) {
   Start({"--inquiry", "other"});
   const auto run = Run({"speed-test"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Function unavailable without SCSI interface\n");
+  EXPECT_EQ(run.err,
+            "Function unavailable without SCSI interface\nno receiver answered on the SCSI bus\n");
 }
 
 TEST_F(ScsiCliTest, TheEnvironmentNamesTheSimulatorWhenTheCommandLineDoesNot) {

@@ -94,7 +94,7 @@ TEST_F(SettingsTransferTest, ACountTheTableCannotHoldIsRefusedBeforeAnythingIsRe
   EXPECT_FALSE(state.HasSettings());
 }
 
-TEST_F(SettingsTransferTest, FailedPiecesAreCountedAndTheirRecordsDropped) {
+TEST_F(SettingsTransferTest, FailedPiecesAreCountedApartFromUntaggedRecords) {
   std::vector<ChannelRecord> records;
   for (int i = 0; i < 1025; ++i) records.push_back(MakeChannel("C" + std::to_string(i), 11000));
   SetTable(records);
@@ -105,10 +105,19 @@ TEST_F(SettingsTransferTest, FailedPiecesAreCountedAndTheirRecordsDropped) {
   EXPECT_EQ(BlockHex(transport->commands[2].cdb), "3c00000e000000004000");
   // The records of the failed piece never arrived: they are not shown as channels.
   ASSERT_EQ(state.ChannelCount(), 1);
-  EXPECT_EQ(ui.calls[ui.calls.size() - 2],
-            "message warning: One or more \"Read Channels\" commands failed");
-  EXPECT_EQ(ui.calls.back(),
-            "message information: 1024 records without the channel tag were dropped");
+  // They are not blamed on the data as records without the tag.
+  EXPECT_EQ(ui.calls.back(), "message warning: One or more \"Read Channels\" commands failed");
+  EXPECT_EQ(ui.details, std::vector<std::string>{"1024 records could not be read"});
+
+  // With an untagged record among those that did arrive, both counts are told, each its own.
+  records[1024] = ChannelRecord{};
+  SetTable(records);
+  receiver.failing = {5};  // numbering goes on: the count is 4, the first piece 5
+  state.settingsImage.reset();
+  ui = FakeUi();
+  EXPECT_FALSE(ReadSettingsScsi(state, ui));
+  EXPECT_EQ(ui.details, std::vector<std::string>{"1024 records could not be read"});
+  EXPECT_EQ(ui.calls.back(), "message information: 1 records without the channel tag were dropped");
 }
 
 TEST_F(SettingsTransferTest, AShortAnswerCountsAsAFailedPiece) {
