@@ -116,7 +116,9 @@ bool EnsureGuiApplication() {
   return true;
 }
 
-std::string SubroutinePath() { return ProgramFolder() + "/" + msg::scanner::kSignalSubroutineName; }
+std::string SubroutinePath() {
+  return ShippedDataFolder() + "/" + msg::scanner::kSignalSubroutineName;
+}
 
 int RunScan(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
   ScannerArguments parsed;

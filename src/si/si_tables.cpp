@@ -144,7 +144,7 @@ std::optional<PmtInfo> ParsePmt(std::span<const uint8_t> captured) {
   return pmt;
 }
 
-const char* FecText(int fec) {
+const char* DeliveryFecText(int fec) {
   switch (fec) {
     case 1:
       return "1/2";
@@ -171,7 +171,7 @@ DeliveryTexts DescribeDelivery(const DeliveryEntry& entry) {
   texts.orbit = Format("%.1f", entry.orbitalPosition * 0.1) + (entry.east ? " E" : " W");
   texts.polarisation = kPolarisations[entry.polarisation & 0x03];
   texts.symbolRate = Format("%.5f MSps", entry.symbolRate * 0.0001);
-  texts.fec = FecText(entry.fec);
+  texts.fec = DeliveryFecText(entry.fec);
   return texts;
 }
 

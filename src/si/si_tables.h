@@ -69,6 +69,6 @@ struct DeliveryTexts {
   std::string fec;           // "3/4"
 };
 DeliveryTexts DescribeDelivery(const DeliveryEntry& entry);
-const char* FecText(int fec);
+const char* DeliveryFecText(int fec);
 
 }  // namespace pelorus

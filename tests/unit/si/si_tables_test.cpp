@@ -51,11 +51,11 @@ TEST(SiTablesTest, DeliveryDescriptorExampleAndFecTexts) {
   EXPECT_EQ(texts.symbolRate, "27.50000 MSps");
   EXPECT_EQ(texts.fec, "3/4");
 
-  EXPECT_STREQ(FecText(0), "Unknown");
-  EXPECT_STREQ(FecText(1), "1/2");
-  EXPECT_STREQ(FecText(5), "7/8");
-  for (int fec = 6; fec <= 14; ++fec) EXPECT_STREQ(FecText(fec), "Unknown") << fec;
-  EXPECT_STREQ(FecText(15), "None");
+  EXPECT_STREQ(DeliveryFecText(0), "Unknown");
+  EXPECT_STREQ(DeliveryFecText(1), "1/2");
+  EXPECT_STREQ(DeliveryFecText(5), "7/8");
+  for (int fec = 6; fec <= 14; ++fec) EXPECT_STREQ(DeliveryFecText(fec), "Unknown") << fec;
+  EXPECT_STREQ(DeliveryFecText(15), "None");
 
   // West, vertical; digits stop at the first nibble that is not one; a short body reads zeros.
   const DeliveryEntry west =
