@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <vector>
 
 #include "common/file_dialogs.h"
+#include "common/file_io.h"
 #include "common/strfmt.h"
 #include "streams/messages.h"
 
@@ -83,10 +85,12 @@ std::string TsStatistics::Report() const {
 
 TsReadResult ReadTsFile(const std::string& path, TsStatistics& stats,
                         const std::function<void(int percent)>& progress) {
-  FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Only a regular file: a FIFO or a device would block or never end. Any size is checked.
+  FileContents status;
+  FileHandle file(OpenRegularFileForReading(path, std::numeric_limits<uint64_t>::max(), status));
   if (file.get() < 0) return TsReadResult::kCannotOpen;
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return TsReadResult::kCannotOpen;
+  if (::fstat(file.get(), &info) != 0) return TsReadResult::kCannotOpen;
   const uint64_t size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
