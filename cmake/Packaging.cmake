@@ -1,5 +1,7 @@
 # Where each part goes when installed (`cmake --install`), and the Debian package (`make
-# package`). Programs find what ships with them in share/pelorus beside their bin folder.
+# package`). Programs find what ships with them in share/pelorus beside their bin folder. The
+# decoder plugin (lib/pelorus) and the simulator's streams (share/pelorus/streams) are installed
+# by their own folders' rules.
 include(GNUInstallDirs)
 
 set(PELORUS_DATA_DIR ${CMAKE_INSTALL_DATADIR}/pelorus)
@@ -20,18 +22,10 @@ if(TARGET PelorusLZW)
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pelorus)
 endif()
 
-# The decoder plugin is loaded at run time from lib/pelorus.
-if(TARGET AC3DEC)
-  install(TARGETS AC3DEC LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/pelorus)
-endif()
-
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tarnflash.sbr
               ${PROJECT_SOURCE_DIR}/resources/signal.sbr
               ${PROJECT_SOURCE_DIR}/resources/color.sbr
         DESTINATION ${PELORUS_DATA_DIR})
-if(EXISTS ${PROJECT_SOURCE_DIR}/resources/streams)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/streams DESTINATION ${PELORUS_DATA_DIR})
-endif()
 
 # The desktop's entry, file type, icon and software-centre description.
 set(desktop ${PROJECT_SOURCE_DIR}/resources/desktop)
