@@ -60,13 +60,13 @@ class AlsaSink : public PcmSink {
 }  // namespace
 
 std::unique_ptr<PcmSink> OpenAudioSink(int sampleRate, int channels) {
-  pa_sample_spec spec{};
-  spec.format = PA_SAMPLE_S16NE;
-  spec.rate = static_cast<uint32_t>(sampleRate);
-  spec.channels = static_cast<uint8_t>(channels);
+  pa_sample_spec sampleFormat{};
+  sampleFormat.format = PA_SAMPLE_S16NE;
+  sampleFormat.rate = static_cast<uint32_t>(sampleRate);
+  sampleFormat.channels = static_cast<uint8_t>(channels);
   int error = 0;
   if (pa_simple* stream = pa_simple_new(nullptr, "Pelorus", PA_STREAM_PLAYBACK, nullptr, "AC-3",
-                                        &spec, nullptr, nullptr, &error)) {
+                                        &sampleFormat, nullptr, nullptr, &error)) {
     return std::make_unique<PulseSink>(stream);
   }
   snd_pcm_t* pcm = nullptr;

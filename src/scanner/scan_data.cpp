@@ -113,8 +113,8 @@ std::vector<std::vector<ScanPoint>> SplitRuns(std::span<const ScanPoint> points,
       const SweepSegment& current = segments[(runs.size() - 1) % segments.size()];
       const SweepSegment& next = segments[runs.size() % segments.size()];
       const int32_t f = points[i].frequency;
-      const bool backwards = current.Descending() ? f > points[i - 1].frequency
-                                                  : f < points[i - 1].frequency;
+      const bool backwards =
+          current.Descending() ? f > points[i - 1].frequency : f < points[i - 1].frequency;
       // The next plane's first segment may start above where this one ended.
       const bool jumped = !contains(current, f) && contains(next, f);
       restart = backwards || jumped;

@@ -30,9 +30,7 @@ void WhenModalShown(Act act) {
 // A started main window over its own state, an existing in-memory options store (so the
 // first-run sheet stays shut) and a folder of its own.
 struct EditorWindow {
-  EditorWindow() : window(state, store) {
-    window.Start();
-  }
+  EditorWindow() : window(state, store) { window.Start(); }
   ~EditorWindow() { state.settingsModified = false; }  // no save prompt when the test ends
 
   TempDir dir;

@@ -15,7 +15,7 @@ namespace {
 
 using testing::Append;
 using testing::MakePacket;
-using testing::PacketSpec;
+using testing::PacketShape;
 
 std::vector<uint8_t> Bytes(std::span<const uint8_t> span, size_t from, size_t count) {
   return {span.begin() + static_cast<std::ptrdiff_t>(from),
@@ -70,11 +70,11 @@ TEST(PsiTemplatesTest, PmtNamesThePidsAndAudioTypeWithAValidCrc) {
 }
 
 TEST(ContinuityTest, RepeatWrapAndGaps) {
-  auto errors = [](std::initializer_list<PacketSpec> specs) {
+  auto errors = [](std::initializer_list<PacketShape> shapes) {
     ContinuityChecker checker;
     int count = 0;
-    for (const PacketSpec& spec : specs) {
-      const std::vector<uint8_t> packet = MakePacket(spec);
+    for (const PacketShape& shape : shapes) {
+      const std::vector<uint8_t> packet = MakePacket(shape);
       count += checker.Check(ts::Packet(packet.data(), 188));
     }
     return count;

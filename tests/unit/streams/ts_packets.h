@@ -8,7 +8,7 @@ namespace pelorus::testing {
 
 // A 188-byte packet of `pid` built field by field. The adaptation field, when asked for, has
 // `adaptationLength` bytes after its length byte; `pcr` sets its PCR flag.
-struct PacketSpec {
+struct PacketShape {
   uint16_t pid = 0x100;
   bool unitStart = false;
   uint8_t counter = 0;
@@ -19,16 +19,16 @@ struct PacketSpec {
   uint8_t fill = 0xAB;
 };
 
-inline std::vector<uint8_t> MakePacket(const PacketSpec& spec) {
-  std::vector<uint8_t> packet(188, spec.fill);
+inline std::vector<uint8_t> MakePacket(const PacketShape& shape) {
+  std::vector<uint8_t> packet(188, shape.fill);
   packet[0] = 0x47;
-  packet[1] = static_cast<uint8_t>((spec.unitStart ? 0x40 : 0) | (spec.pid >> 8));
-  packet[2] = static_cast<uint8_t>(spec.pid);
-  packet[3] = static_cast<uint8_t>((spec.adaptation ? 0x20 : 0) | (spec.payload ? 0x10 : 0) |
-                                   (spec.counter & 0x0F));
-  if (spec.adaptation) {
-    packet[4] = spec.adaptationLength;
-    if (spec.adaptationLength > 0) packet[5] = spec.pcr ? 0x10 : 0x00;
+  packet[1] = static_cast<uint8_t>((shape.unitStart ? 0x40 : 0) | (shape.pid >> 8));
+  packet[2] = static_cast<uint8_t>(shape.pid);
+  packet[3] = static_cast<uint8_t>((shape.adaptation ? 0x20 : 0) | (shape.payload ? 0x10 : 0) |
+                                   (shape.counter & 0x0F));
+  if (shape.adaptation) {
+    packet[4] = shape.adaptationLength;
+    if (shape.adaptationLength > 0) packet[5] = shape.pcr ? 0x10 : 0x00;
   }
   return packet;
 }

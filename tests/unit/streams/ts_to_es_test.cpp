@@ -11,7 +11,7 @@ namespace {
 
 using testing::Append;
 using testing::MakePacket;
-using testing::PacketSpec;
+using testing::PacketShape;
 
 size_t HeaderOf(const std::vector<uint8_t>& packet) {
   return EsHeaderLength(ts::Packet(packet.data(), 188)).value_or(999);
@@ -28,9 +28,9 @@ TEST(SizeTextTest, BoundariesAndRate) {
 }
 
 TEST(TsToEsTest, HeaderLengthForEveryAdaptationCase) {
-  PacketSpec spec;
+  PacketShape shape;
   // Payload only: the 4-byte header; with a unit start also the PES header and its data.
-  EXPECT_EQ(HeaderOf(MakePacket(spec)), 4u);
+  EXPECT_EQ(HeaderOf(MakePacket(shape)), 4u);
   std::vector<uint8_t> start = MakePacket({.unitStart = true});
   start[12] = 5;
   EXPECT_EQ(HeaderOf(start), 13u + 5u);
@@ -44,7 +44,7 @@ TEST(TsToEsTest, HeaderLengthForEveryAdaptationCase) {
   // Adaptation only and the reserved value carry no payload.
   EXPECT_FALSE(
       EsHeaderLength(ts::Packet(MakePacket({.payload = false, .adaptation = true}).data(), 188)));
-  std::vector<uint8_t> reserved = MakePacket(spec);
+  std::vector<uint8_t> reserved = MakePacket(shape);
   reserved[3] &= 0xCF;
   EXPECT_FALSE(EsHeaderLength(ts::Packet(reserved.data(), 188)));
   // Headers that claim more than the packet holds: nothing, and nothing read past the end.
