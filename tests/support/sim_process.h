@@ -44,7 +44,11 @@ class SimProcess {
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    for (int i = 0; i < 500 && !std::filesystem::exists(endpoint_); ++i) {
+    // A loaded machine (or a sanitizer build) can take seconds to start the receiver and load
+    // its streams; one that exits instead ends the wait at once.
+    for (int i = 0; i < 3000 && pid_ > 0 && !std::filesystem::exists(endpoint_); ++i) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
@@ -87,7 +91,7 @@ class SimProcess {
   // The receiver works through what it was sent after the editor is done; waits until its
   // log shows `text`.
   bool WaitForLog(const std::string& text) const {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 1500; ++i) {
       if (Log().find(text) != std::string::npos) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
