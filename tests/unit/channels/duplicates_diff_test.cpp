@@ -57,7 +57,8 @@ TEST(ListDiff, TellsMovedFromChangedAddedAndRemoved) {
   EXPECT_EQ(diff.moved[0].newRow, 5);
   ASSERT_EQ(diff.changed.size(), 2u);
   EXPECT_EQ(diff.changed[0].rows.oldRow, 3);
-  EXPECT_EQ(diff.changed[0].fields, (std::vector<const char*>{"symbolRate"}));
+  ASSERT_EQ(diff.changed[0].fields.size(), 1u);
+  EXPECT_STREQ(diff.changed[0].fields[0], "symbolRate");
   EXPECT_EQ(diff.changed[1].rows.oldRow, 4);
   ASSERT_EQ(diff.changed[1].fields.size(), 1u);
   EXPECT_STREQ(diff.changed[1].fields[0], "name");

@@ -146,6 +146,9 @@ class SortByNameInLocaleTest : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(SortByNameInLocaleTest, AccentedNamesSortBesideTheirPlainForm) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "glibc keeps a loaded locale's data for the life of the process";
+#endif
   if (!GenerateLocale()) {
     GTEST_SKIP() << "localedef could not build en_US." << GetParam() << " (no locales package?)";
   }
