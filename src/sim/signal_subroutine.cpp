@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "signal_spectrum.h"
+#include "signal_carriers.h"
 
 namespace sim {
 namespace {

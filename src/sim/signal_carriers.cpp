@@ -1,6 +1,6 @@
 // The band the stand-in receiver's tuner sees: a synthetic spectrum built from its channel
 // table, so a sweep shows carriers where the list says they are.
-#include "signal_spectrum.h"
+#include "signal_carriers.h"
 
 #include <algorithm>
 #include <cmath>
