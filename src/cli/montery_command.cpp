@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,12 +50,14 @@ int RunMontery(const std::vector<std::string>& args, CliContext& context) {
   if (*end != '\0' || !std::isfinite(seconds) || seconds <= 0 || seconds > kMaxSeconds) {
     return UsageError(context, kUsage);
   }
-  // A profile named on the command line must be there; the usual one may be missing.
-  if (!iniFile.empty() && !std::ifstream(iniFile)) {
-    std::fprintf(context.err, "pelorus-cli: cannot read %s\n", iniFile.c_str());
+  // A profile named on the command line must be readable; the usual one may be missing.
+  std::string why;
+  const std::optional<ProfileIni> ini =
+      iniFile.empty() ? ProfileIni::Load(MonteryProfilePath()) : ProfileIni::Load(iniFile, &why);
+  if (!iniFile.empty() && !ini) {
+    std::fprintf(context.err, "pelorus-cli: cannot read the profile: %s\n", why.c_str());
     return kExitFailed;
   }
-  if (iniFile.empty()) iniFile = MonteryProfilePath();
 
   EditorState state;
   PrepareSerialState(state, optionsFile, port, 0);
@@ -68,7 +70,7 @@ int RunMontery(const std::vector<std::string>& args, CliContext& context) {
   if (!ConnectScsi(state, context)) return kExitFailed;
   if (!MonteryInterfaceAllowed(state, context.ui)) return kExitFailed;
 
-  const MonteryProfile profile(ProfileIni::Load(iniFile));
+  const MonteryProfile profile(ini.value_or(ProfileIni()));
   MonterySent sent;
   SerialLink link(context.ui);
   MonteryMonitor monitor(state, link, profile, sent);

@@ -1,9 +1,9 @@
 #include "serial/profile_ini.h"
 
-#include <fstream>
 #include <vector>
 
 #include "common/byte_reader.h"
+#include "common/file_io.h"
 
 namespace pelorus {
 namespace {
@@ -61,13 +61,13 @@ ProfileIni ProfileIni::Parse(std::span<const uint8_t> bytes) {
   return ini;
 }
 
-ProfileIni ProfileIni::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::vector<uint8_t> bytes(kMaxFileSize);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return Parse(bytes);
+std::optional<ProfileIni> ProfileIni::Load(const std::string& path, std::string* why) {
+  const FileContents contents = ReadWholeFile(path, kMaxFileSize);
+  if (!contents.opened || contents.readFailed) {
+    if (why != nullptr) *why = FileProblemText(path, contents);
+    return std::nullopt;
+  }
+  return Parse(contents.bytes);
 }
 
 std::optional<std::string> ProfileIni::Value(std::string_view section, std::string_view key,

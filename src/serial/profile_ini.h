@@ -20,8 +20,9 @@ class ProfileIni {
   static constexpr size_t kMaxFileSize = 1u << 20;
 
   static ProfileIni Parse(std::span<const uint8_t> bytes);
-  // An unreadable or missing file reads as an empty profile.
-  static ProfileIni Load(const std::string& path);
+  // Nothing, with what failed and why in `why`, when the file cannot be read whole: missing,
+  // not a regular file, unreadable or over the bound. Never blocks on a FIFO or a device.
+  static std::optional<ProfileIni> Load(const std::string& path, std::string* why = nullptr);
 
   // The value of `key` in `section`, cut to its first `maxLength` characters; nothing when the
   // file does not hold the key.

@@ -81,7 +81,8 @@ MonterySent& LastSent() {
 
 void RunMonteryInterface(GuiContext& context) {
   if (!MonteryInterfaceAllowed(context.state, context.ui)) return;
-  const MonteryProfile profile(ProfileIni::Load(MonteryProfilePath()));
+  // Without a readable profile every satellite goes by its own name, as with an empty one.
+  const MonteryProfile profile(ProfileIni::Load(MonteryProfilePath()).value_or(ProfileIni()));
   MonteryMonitor monitor(context.state, SerialGui::For(context).link(), profile, LastSent());
   MonteryDialog dialog(context.window, monitor);
   dialog.Start();

@@ -142,7 +142,10 @@ TEST(ProfileIni, GarbageIsIgnoredAndTheSizeBounded) {
   EXPECT_EQ(big.Value("S", "early", 10), "1");
   EXPECT_EQ(big.Value("S", "late", 10), std::nullopt);
 
-  EXPECT_EQ(ProfileIni::Load("/nonexistent/pelorus.ini").SectionCount(), 0u);
+  std::string why;
+  EXPECT_FALSE(ProfileIni::Load("/nonexistent/pelorus.ini", &why));
+  EXPECT_NE(why.find("/nonexistent/pelorus.ini"), std::string::npos);
+  EXPECT_FALSE(ProfileIni::Load("/dev/null"));  // a device, not a profile
 }
 
 }  // namespace
