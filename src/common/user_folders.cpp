@@ -37,4 +37,14 @@ std::string UserDataFolder() { return XdgFolder("XDG_DATA_HOME", ".local/share")
 
 std::string UserCacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache"); }
 
+std::string UserConfigFolder() {
+  std::filesystem::path base;
+  if (const char* value = std::getenv("XDG_CONFIG_HOME"); value != nullptr && value[0] == '/') {
+    base = value;
+  } else {
+    base = std::filesystem::path(HomeFolder()) / ".config";
+  }
+  return (base / "Haldane").string();
+}
+
 }  // namespace pelorus

@@ -12,4 +12,8 @@ std::string UserDataFolder();
 // Temporary files: $XDG_CACHE_HOME/pelorus, by default ~/.cache/pelorus. Created on demand.
 std::string UserCacheFolder();
 
+// Where the stored options live on Linux, as QSettings places them: $XDG_CONFIG_HOME/Haldane, by
+// default ~/.config/Haldane. Only read from here, so it is not created.
+std::string UserConfigFolder();
+
 }  // namespace pelorus

@@ -105,4 +105,18 @@ inline constexpr char kColourFileTooShort[] =
 inline constexpr char kColourAnswerShort[] =
     "Mediamaster didn't send all five colors: received %d of 40 characters";
 
+// The Montery 140 interface.
+inline constexpr char kMonteryDialogTitle[] = "Montery 140 Interface";
+inline constexpr char kMonteryReceiverChannel[] = "%d - %s";
+inline constexpr char kMonterySatelliteCommand[] = "#70 \"%s\"\r";
+inline constexpr char kMonteryChannelCommand[] = "#71 \"%s\",%02d\r";
+inline constexpr char kMonteryReceiverCaption[] = "Canale ricevitore:";
+inline constexpr char kMonterySatelliteCaption[] = "Satellite Montery:";
+inline constexpr char kMonteryChannelCaption[] = "Canale Montery:";
+inline constexpr char kMonteryCommandsCaption[] = "Ultimi comandi inviati:";
+inline constexpr char kMonteryClose[] = "Chiudi";
+inline constexpr char kMonteryProfileName[] = "pelorus.ini";
+inline constexpr char kMonteryTranslationSection[] = "Name Translation";
+inline constexpr char kMonterySeparateKuSection[] = "Seperate Ku";
+
 }  // namespace pelorus::msg

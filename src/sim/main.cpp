@@ -12,6 +12,7 @@
 
 #include "es_assets.h"
 #include "frame_store.h"
+#include "montery_side.h"
 #include "multiplex.h"
 #include "multiplex_layout.h"
 #include "scsi_side.h"
@@ -32,7 +33,7 @@ int Usage(std::FILE* out = stderr) {
                "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
                "         [--decoy-id N] [--covered-feed] [--rate BITS_PER_S] [--ts-fault NAME]\n"
                "         [--assets FOLDER] [--transponder N] [--audio mp2|ac3]\n"
-               "         [--picture-width N]\n"
+               "         [--picture-width N] [--montery-link PATH]\n"
                "       pelorus-receiver-sim --write-ts FILE --seconds S [--transponder N]\n"
                "         [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n"
                "       pelorus-receiver-sim --version\n");
@@ -50,6 +51,8 @@ bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
     std::string number;
     if (arg == "--serial-link") {
       if (!value(options.serialLink)) return false;
+    } else if (arg == "--montery-link") {
+      if (!value(options.monteryLink)) return false;
     } else if (arg == "--scsi-socket") {
       if (!value(options.scsiSocket)) return false;
     } else if (arg == "--channels") {
@@ -163,6 +166,10 @@ int main(int argc, char** argv) {
   }
   if (!state.options.scsiSocket.empty()) {
     if (!sim::StartScsiSide(state, sides)) return 1;
+    started = true;
+  }
+  if (!state.options.monteryLink.empty()) {
+    if (!sim::StartMonterySide(state, sides)) return 1;
     started = true;
   }
   if (!started) {

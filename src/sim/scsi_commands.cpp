@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "current_channel.h"
 #include "frame_store.h"
 #include "receiver/receiver_memory.h"
 #include "receiver/scsi_opcodes.h"
@@ -140,6 +141,7 @@ ScsiReply ScsiCommands::Carry(const ScsiRequest& request) {
       std::vector<uint8_t> data(length);
       memory_.Read(Big(cdb, 2, 4), data.data(), length);
       if (streams_) streams_->OverlayRead(Big(cdb, 2, 4), data);
+      OverlayCurrentChannel(state_, Big(cdb, 2, 4), data);
       Frames().Overlay(Big(cdb, 2, 4), data.data(), length, true);
       return Answer(kOk, std::move(data));
     }
@@ -148,6 +150,15 @@ ScsiReply ScsiCommands::Carry(const ScsiRequest& request) {
   if (op == pelorus::kScsiOpWrite && request.direction == kOut) {
     if (length != request.data.size() || length > kMaxPiece) return Answer(kError);
     if (sub == pelorus::kScsiWriteSpeedTest) return Answer(kOk);
+    if (sub == pelorus::kScsiWriteReceiverCommand && !request.data.empty() &&
+        request.data[0] == pelorus::kReceiverCommandSelectChannel) {
+      const auto number = DecodeSelectChannel(request.data);
+      if (!number) {
+        state_.Log("select-channel refused: the digits are not a channel number");
+        return Answer(kError);
+      }
+      return Answer(SelectChannel(state_, *number) ? kOk : kError);
+    }
     if (sub == pelorus::kScsiWriteMemory && cdb[2] == 0) {
       memory_.Write(Big(cdb, 3, 3), request.data.data(), length);
       return Answer(kOk);

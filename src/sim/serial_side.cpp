@@ -14,7 +14,9 @@
 #include <string>
 #include <thread>
 
+#include "current_channel.h"
 #include "frame_serial.h"
+#include "pseudo_terminal.h"
 #include "serial_context.h"
 
 namespace sim {
@@ -197,7 +199,9 @@ void RunCommands(SerialContext& context) {
       case 'Z': {
         const auto channel = ReadNumber(context, 4, 10);
         if (!channel) return;
-        context.state.Log("select-channel " + std::to_string(*channel));
+        // The answer only says the command arrived; a number the table does not hold leaves the
+        // screen as it is, as the remote control's digits would.
+        SelectChannel(context.state, *channel);
         context.line.Send("\rOK\r\n", context.stop);
         return;
       }
@@ -232,31 +236,11 @@ bool StartSerialSide(SimState& state, std::vector<std::jthread>& threads) {
                  state.options.fault.c_str());
     return false;
   }
-  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-    std::perror("pelorus-receiver-sim: pseudo-terminal");
-    return false;
-  }
-  const std::string slaveName = ::ptsname(master);
-  const int keeper = ::open(slaveName.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (keeper < 0) {
-    std::perror("pelorus-receiver-sim: pseudo-terminal");
-    return false;
-  }
-  termios tio{};
-  ::tcgetattr(keeper, &tio);
-  ::cfmakeraw(&tio);
-  ::tcsetattr(keeper, TCSANOW, &tio);
-  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-
-  const std::string& link = state.options.serialLink;
-  std::error_code ignored;
-  if (std::filesystem::is_symlink(link, ignored)) std::filesystem::remove(link, ignored);
-  if (::symlink(slaveName.c_str(), link.c_str()) != 0) {
-    std::perror("pelorus-receiver-sim: --serial-link");
-    return false;
-  }
-  state.Log("serial " + slaveName);
+  const auto terminal = OpenLinkedTerminal(state.options.serialLink, "--serial-link");
+  if (!terminal) return false;
+  const int master = terminal->master;
+  const int keeper = terminal->keeper;
+  state.Log("serial " + terminal->device);
   threads.emplace_back([&state, master, keeper, fault](std::stop_token stop) {
     SerialLine line(master, keeper, state.options.throttle);
     Serve(state, line, fault, stop);

@@ -15,6 +15,7 @@ class StreamServer;
 // How the simulator was started.
 struct SimOptions {
   std::string serialLink;           // --serial-link PATH: a symlink to the pseudo-terminal's device
+  std::string monteryLink;          // --montery-link PATH: the same for a Montery 140 on the line
   std::string scsiSocket;           // --scsi-socket PATH: the Unix socket of the SCSI side
   std::string channels;             // --channels FILE.dvb: the channel table it starts with
   std::string fault;                // --fault NAME: the one misbehaviour to inject
@@ -41,6 +42,7 @@ struct SimState {
   std::mutex mutex;                       // guards everything below
   std::vector<uint8_t> channelTable;      // the records in the receiver's (big-endian) order
   std::vector<uint8_t> flash;             // the emulated flash
+  uint16_t currentChannel = 0;            // the record on screen (0-based), set by select-channel
   std::shared_ptr<StreamServer> streams;  // the live multiplex, set before the sides start
   // The on-screen colour table the colour subroutine reads and writes.
   std::array<uint32_t, 5> colours = {0x00EB8080, 0x00108080, 0x0051F05A, 0x00902236, 0x0029F06E};

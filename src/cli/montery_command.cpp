@@ -1,0 +1,97 @@
+// pelorus-cli montery LIST.dvb --seconds S: keeps a Montery 140 on the serial port in step with
+// the receiver's current channel (read over SCSI) for S seconds, printing each command sent.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "channels/settings_file.h"
+#include "link_actions.h"
+#include "serial/montery_interface.h"
+
+namespace pelorus {
+namespace {
+
+constexpr char kUsage[] =
+    "montery LIST.dvb --seconds S [--ini pelorus.ini] [--scsi sim:PATH] [--port PATH] "
+    "[--options FILE.ini]";
+constexpr double kMaxSeconds = 24 * 60 * 60;
+
+int RunMontery(const std::vector<std::string>& args, CliContext& context) {
+  std::vector<std::string> words;
+  std::string scsi, port, optionsFile, iniFile, secondsText;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.starts_with("--") && i + 1 >= args.size()) return UsageError(context, kUsage);
+    if (arg == "--scsi") {
+      scsi = args[++i];
+    } else if (arg == "--port") {
+      port = args[++i];
+    } else if (arg == "--options") {
+      optionsFile = args[++i];
+    } else if (arg == "--ini") {
+      iniFile = args[++i];
+    } else if (arg == "--seconds") {
+      secondsText = args[++i];
+    } else if (arg.starts_with("--")) {
+      return UsageError(context, kUsage);
+    } else {
+      words.push_back(arg);
+    }
+  }
+  if (words.size() != 1 || secondsText.empty()) return UsageError(context, kUsage);
+  char* end = nullptr;
+  const double seconds = std::strtod(secondsText.c_str(), &end);
+  if (*end != '\0' || !std::isfinite(seconds) || seconds <= 0 || seconds > kMaxSeconds) {
+    return UsageError(context, kUsage);
+  }
+  // A profile named on the command line must be readable; the usual one may be missing.
+  std::string why;
+  const std::optional<ProfileIni> ini =
+      iniFile.empty() ? ProfileIni::Load(MonteryProfilePath()) : ProfileIni::Load(iniFile, &why);
+  if (!iniFile.empty() && !ini) {
+    std::fprintf(context.err, "pelorus-cli: cannot read the profile: %s\n", why.c_str());
+    return kExitFailed;
+  }
+
+  EditorState state;
+  PrepareSerialState(state, optionsFile, port, 0);
+  state.commandLineFile = words[0];
+  if (!OpenSettingsFile(state, context.ui)) return kExitFailed;
+  if (scsi.empty()) {
+    if (const char* fromEnvironment = std::getenv("PELORUS_SCSI")) scsi = fromEnvironment;
+  }
+  state.links.scsi = scsi;
+  if (!ConnectScsi(state, context)) return kExitFailed;
+  if (!MonteryInterfaceAllowed(state, context.ui)) return kExitFailed;
+
+  const MonteryProfile profile(ini.value_or(ProfileIni()));
+  MonterySent sent;
+  SerialLink link(context.ui);
+  MonteryMonitor monitor(state, link, profile, sent);
+  const auto tick = std::chrono::milliseconds(kMonteryTickMs);
+  const auto start = std::chrono::steady_clock::now();
+  const auto stop = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                std::chrono::duration<double>(seconds));
+  for (auto next = start; next < stop; next += tick) {
+    std::this_thread::sleep_until(next);
+    for (std::string command : monitor.Tick()) {
+      if (command.ends_with('\r')) command.pop_back();
+      std::fprintf(context.out, "%s\n", command.c_str());
+      std::fflush(context.out);
+    }
+    // A sending takes longer than a tick; the next tick comes a whole tick after it.
+    next = std::max(next, std::chrono::steady_clock::now() - tick);
+  }
+  return kExitDone;
+}
+
+const CliCommandRegistrar kMontery({"montery", kUsage, RunMontery});
+
+}  // namespace
+}  // namespace pelorus

@@ -1,0 +1,152 @@
+// The Montery 140's texts and codes, and the profile they are looked up in.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "serial/montery_interface.h"
+#include "serial/profile_ini.h"
+#include "support/records.h"
+
+namespace pelorus {
+namespace {
+
+using testing::MakeChannel;
+
+std::span<const uint8_t> Bytes(const std::string& text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+MonteryProfile Profile(const std::string& text) {
+  return MonteryProfile(ProfileIni::Parse(Bytes(text)));
+}
+
+ChannelRecord Channel(uint16_t frequency, bool vertical) {
+  ChannelRecord record = MakeChannel("HOT ONE", frequency);
+  record.polarity = vertical ? 1 : 0;
+  return record;
+}
+
+// Twelve rows: a marker for another satellite, channels, then "== HOTSAT-1" and channel 12.
+std::vector<ChannelRecord> HotsatList() {
+  std::vector<ChannelRecord> records;
+  records.push_back(MakeChannel("== COLDSAT 2", 0));
+  for (int i = 0; i < 9; ++i) records.push_back(Channel(12000, false));
+  records.push_back(MakeChannel("== HOTSAT-1", 0));
+  records.push_back(Channel(11778, true));
+  return records;
+}
+
+TEST(MonteryTexts, HotsatChannelWithoutProfileEntries) {
+  const std::vector<ChannelRecord> records = HotsatList();
+  EXPECT_EQ(MonterySatellite(records, 11), "HOTSAT");
+  const MonteryChannel channel = BuildMonteryChannel("HOTSAT", records[11], MonteryProfile());
+  EXPECT_EQ(channel.text, "HOTSAT V MPEG2");
+  EXPECT_EQ(channel.sentText, "HOTSAT V MPE");
+  EXPECT_EQ(channel.code, 99);
+  EXPECT_EQ(MonterySatelliteCommand("HOTSAT"), "#70 \"HOTSAT\"\r");
+  EXPECT_EQ(MonteryChannelCommand(channel.sentText, channel.code), "#71 \"HOTSAT V MPE\",99\r");
+  // The rows above the HOTSAT marker belong to the satellite before it.
+  EXPECT_EQ(MonterySatellite(records, 9), "COLDSAT");
+}
+
+TEST(MonteryTexts, SeparateKuOnlyAboveTheCBand) {
+  const MonteryProfile profile = Profile("[Seperate Ku]\nHOTSAT=y\n");
+  const MonteryChannel vertical = BuildMonteryChannel("HOTSAT", Channel(11778, true), profile);
+  EXPECT_EQ(vertical.text, "HOTSAT VK MPEG2");
+  EXPECT_EQ(vertical.sentText, "HOTSAT VK MP");
+  EXPECT_EQ(vertical.code, 97);
+  EXPECT_EQ(BuildMonteryChannel("HOTSAT", Channel(11778, false), profile).code, 96);
+  // 4200 MHz and below is C band: never "K", whatever the profile says.
+  for (const uint16_t frequency : {3840, 4200}) {
+    const MonteryChannel c = BuildMonteryChannel("HOTSAT", Channel(frequency, false), profile);
+    EXPECT_EQ(c.sentText, "HOTSAT H MPE");
+    EXPECT_EQ(c.code, 98);
+  }
+  EXPECT_EQ(BuildMonteryChannel("HOTSAT", Channel(4201, false), profile).sentText, "HOTSAT HK MP");
+  // Another satellite without an entry stays as it is.
+  EXPECT_EQ(BuildMonteryChannel("COLDSAT", Channel(11778, true), profile).code, 99);
+}
+
+TEST(MonteryTexts, SatelliteNameFromTheNearestMarker) {
+  std::vector<ChannelRecord> records = {MakeChannel("Before any", 11000),
+                                        MakeChannel("== ASTRA*19", 0),
+                                        Channel(11000, true),
+                                        MakeChannel("==", 0),
+                                        Channel(11000, true),
+                                        MakeChannel("** SAT 2-B", 0)};
+  EXPECT_EQ(MonterySatellite(records, 0), std::nullopt);  // no marker at or above
+  EXPECT_EQ(MonterySatellite(records, 1), "ASTRA");       // a marker is its own satellite
+  EXPECT_EQ(MonterySatellite(records, 2), "ASTRA");
+  EXPECT_EQ(MonterySatellite(records, 4), "");  // a marker name of three characters or fewer
+  EXPECT_EQ(MonterySatellite(records, 5), "SAT");
+  EXPECT_EQ(MonterySatellite(records, 6), std::nullopt);  // past the list
+}
+
+TEST(MonteryTexts, ProfileLookups) {
+  const std::string longName(60, 'N');
+  const MonteryProfile profile = Profile(
+      "[Name Translation]\nHOTSAT = Hot Satellite 1\nLONGSAT=" + longName +
+      "\nEMPTYSAT=\n[Seperate Ku]\nyessat=Yes\nbigsat=Y\nspacesat=  y  \nninesat=Y        x\n");
+  EXPECT_EQ(profile.TranslatedName("HOTSAT"), "Hot Satellite 1");
+  EXPECT_EQ(profile.TranslatedName("hotsat"), "Hot Satellite 1");  // names without case
+  EXPECT_EQ(profile.TranslatedName("LONGSAT"), std::string(49, 'N'));
+  EXPECT_EQ(profile.TranslatedName("OTHERSAT"), "OTHERSAT");
+  EXPECT_EQ(profile.TranslatedName("EMPTYSAT"), "EMPTYSAT");
+  EXPECT_FALSE(profile.SeparateKu("YESSAT"));  // "Yes" is not "Y"
+  EXPECT_TRUE(profile.SeparateKu("BIGSAT"));
+  EXPECT_TRUE(profile.SeparateKu("SPACESAT"));
+  // Only nine characters are read: "Y" and eight blanks is not "Y" once the blanks are kept.
+  EXPECT_FALSE(profile.SeparateKu("NINESAT"));
+  EXPECT_FALSE(profile.SeparateKu("HOTSAT"));
+}
+
+TEST(ProfileIni, SectionsKeysAndComments) {
+  const ProfileIni ini =
+      ProfileIni::Parse(Bytes("top=before any section\r\n"
+                              "; a comment\r\n"
+                              "[First]\r\n"
+                              "Key=one\r\n"
+                              "key=second of the same key\r\n"
+                              "# another comment=no\r\n"
+                              "  Spaced Key  =  \"quoted value\"  \r\n"
+                              "=no key\r\n"
+                              "no equals sign\r\n"
+                              "[ SECOND ]\n"
+                              "k=2\n"
+                              "[first]\n"
+                              "later=merged"));
+  EXPECT_EQ(ini.SectionCount(), 2u);
+  EXPECT_EQ(ini.Value("first", "KEY", 100), "one");
+  EXPECT_EQ(ini.Value("FIRST", "spaced key", 100), "quoted value");
+  EXPECT_EQ(ini.Value("First", "later", 100), "merged");
+  EXPECT_EQ(ini.Value("Second", "k", 100), "2");
+  EXPECT_EQ(ini.Value("First", "Key", 2), "on");
+  EXPECT_EQ(ini.Value("First", "top", 100), std::nullopt);
+  EXPECT_EQ(ini.Value("First", "# another comment", 100), std::nullopt);
+  EXPECT_EQ(ini.Value("First", "", 100), std::nullopt);
+  EXPECT_EQ(ini.Value("Third", "k", 100), std::nullopt);
+}
+
+TEST(ProfileIni, GarbageIsIgnoredAndTheSizeBounded) {
+  std::string garbage = "[Broken\nkey=lost\n[Good]\nkey=kept\n";
+  garbage += std::string("\0\xff\x01=\x80[", 6) + "\n\n\n[]\nempty=section\n";
+  const ProfileIni ini = ProfileIni::Parse(Bytes(garbage));
+  EXPECT_EQ(ini.Value("Good", "key", 100), "kept");
+  EXPECT_EQ(ini.Value("Broken", "key", 100), std::nullopt);
+  EXPECT_EQ(ini.Value("", "empty", 100), "section");
+
+  // A key past the first mebibyte is never seen.
+  std::string huge = "[S]\nearly=1\n" + std::string(ProfileIni::kMaxFileSize, 'x') + "\nlate=2\n";
+  const ProfileIni big = ProfileIni::Parse(Bytes(huge));
+  EXPECT_EQ(big.Value("S", "early", 10), "1");
+  EXPECT_EQ(big.Value("S", "late", 10), std::nullopt);
+
+  std::string why;
+  EXPECT_FALSE(ProfileIni::Load("/nonexistent/pelorus.ini", &why));
+  EXPECT_NE(why.find("/nonexistent/pelorus.ini"), std::string::npos);
+  EXPECT_FALSE(ProfileIni::Load("/dev/null"));  // a device, not a profile
+}
+
+}  // namespace
+}  // namespace pelorus
