@@ -6,49 +6,40 @@
 
 #include "grabber/colour_kernel.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace pelorus {
 namespace {
 
-// The formula's coefficients, in ten-thousandths.
-constexpr int kCrToRed = 13707;
-constexpr int kCbToGreen = -3365;
-constexpr int kCrToGreen = -6982;
-constexpr int kCbToBlue = 17324;
-constexpr int kScale = 10000;
+static_assert(kFrameHeight % kTileRows == 0 && kChromaHeight % kTileRows == 0,
+              "the dump is read in whole bands of tiles");
 
-int FloorDiv(int value, int divisor) {
-  const int quotient = value / divisor;
-  return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
-}
-
-// Each channel is (10000 Y + c) x 0.0001 with an integer c that depends on the chroma only.
-// Since 10000 Y is a multiple of 10000, truncating that equals Y + floor(c / 10000) (the
-// double constant 0.0001 lies just above a ten-thousandth, so whole numbers stay whole); the
-// per-chroma floors come from these tables, and adding Y and holding to 1..254 is all that is
-// left per pixel.
-struct ChromaTables {
-  std::array<int16_t, 256> red{};
-  std::array<int16_t, 256> blue{};
-  std::array<int16_t, 65536> green{};  // by Cb * 256 + Cr
-
-  ChromaTables() {
-    for (int c = 0; c < 256; ++c) {
-      red[c] = static_cast<int16_t>(FloorDiv(kCrToRed * (c - 128), kScale));
-      blue[c] = static_cast<int16_t>(FloorDiv(kCbToBlue * (c - 128), kScale));
-    }
-    for (int cb = 0; cb < 256; ++cb) {
-      for (int cr = 0; cr < 256; ++cr) {
-        green[cb * 256 + cr] = static_cast<int16_t>(
-            FloorDiv(kCbToGreen * (cb - 128) + kCrToGreen * (cr - 128), kScale));
-      }
-    }
-  }
+#ifdef __SSE2__
+// Four tiles side by side, sixteen rows of four bytes each: a 4 x 4 transpose of 32-bit words per
+// four rows gives each row its sixteen bytes in picture order.
+struct TileRows {
+  __m128i rows[kTileRows / 4][4];
 };
 
-const ChromaTables& Tables() {
-  static const ChromaTables tables;
-  return tables;
+TileRows TransposeFourTiles(const uint8_t* tiles) {
+  TileRows result;
+  for (int k = 0; k < kTileRows / 4; ++k) {
+    auto load = [&](int tile) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(tiles + tile * kTileBytes + 16 * k));
+    };
+    const __m128i a = load(0), b = load(1), c = load(2), d = load(3);
+    const __m128i abLow = _mm_unpacklo_epi32(a, b), cdLow = _mm_unpacklo_epi32(c, d);
+    const __m128i abHigh = _mm_unpackhi_epi32(a, b), cdHigh = _mm_unpackhi_epi32(c, d);
+    result.rows[k][0] = _mm_unpacklo_epi64(abLow, cdLow);
+    result.rows[k][1] = _mm_unpackhi_epi64(abLow, cdLow);
+    result.rows[k][2] = _mm_unpacklo_epi64(abHigh, cdHigh);
+    result.rows[k][3] = _mm_unpackhi_epi64(abHigh, cdHigh);
+  }
+  return result;
 }
+#endif
 
 uint8_t Hold(int value) { return static_cast<uint8_t>(std::clamp(value, 1, 254)); }
 
@@ -68,47 +59,83 @@ Bgr ColourPixelFormula(int y, int cr, int cb) {
 }
 
 Bgr ColourPixelFast(int y, int cr, int cb) {
-  const ChromaTables& tables = Tables();
-  return {Hold(y + tables.blue[cb]), Hold(y + tables.green[cb * 256 + cr]),
-          Hold(y + tables.red[cr])};
+  return {Hold(y + BlueOffset(cb)), Hold(y + GreenOffset(cr, cb)), Hold(y + RedOffset(cr))};
 }
 
-FrameConverter::FrameConverter() : luma_(kLumaBytes), cr_(kChromaBytes / 2), cb_(kChromaBytes / 2) {
-  Tables();
-}
+FrameConverter::FrameConverter()
+    : luma_(kLumaBytes), cr_(kChromaBytes / 2), cb_(kChromaBytes / 2) {}
 
 void FrameConverter::LoadChroma(std::span<const uint8_t> dump) {
-  std::fill(cr_.begin(), cr_.end(), uint8_t{0});
-  std::fill(cb_.begin(), cb_.end(), uint8_t{0});
+  if (dump.size() >= kFrameBytes) {
+    // Straight through the dump, as for the luminance: each tile row is Cr, Cr, Cb, Cb.
+    const uint8_t* in = dump.data() + kLumaBytes;
+    for (int band = 0; band < kChromaHeight / kTileRows; ++band) {
+      const size_t first = size_t(band) * kTileRows * kChromaWidth;
+#ifdef __SSE2__
+      for (int tile = 0; tile < kTilesPerBand; tile += 4, in += 4 * kTileBytes) {
+        const TileRows four = TransposeFourTiles(in);
+        for (int row = 0; row < kTileRows; ++row) {
+          // Cr Cr Cb Cb per tile: gather the Cr words into the low half, the Cb into the high.
+          __m128i words = four.rows[row / 4][row % 4];
+          words = _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, 0xD8), 0xD8);
+          words = _mm_shuffle_epi32(words, 0xD8);
+          const size_t at = first + size_t(row) * kChromaWidth + 2 * size_t(tile);
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(cr_.data() + at), words);
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(cb_.data() + at),
+                           _mm_unpackhi_epi64(words, words));
+        }
+      }
+      continue;
+#endif
+      for (int tile = 0; tile < kTilesPerBand; ++tile) {
+        uint8_t* cr = cr_.data() + first + 2 * size_t(tile);
+        uint8_t* cb = cb_.data() + first + 2 * size_t(tile);
+        for (int row = 0; row < kTileRows; ++row, in += kTileColumns) {
+          std::memcpy(cr + size_t(row) * kChromaWidth, in, 2);
+          std::memcpy(cb + size_t(row) * kChromaWidth, in + 2, 2);
+        }
+      }
+    }
+    return;
+  }
+  // A short dump: the bytes that did arrive count, the rest stay zero.
+  auto byte = [&dump](size_t i) { return i < dump.size() ? dump[i] : uint8_t{0}; };
   for (int row = 0; row < kChromaHeight; ++row) {
     uint8_t* cr = cr_.data() + size_t(row) * kChromaWidth;
     uint8_t* cb = cb_.data() + size_t(row) * kChromaWidth;
     for (int tile = 0; tile < kTilesPerBand; ++tile) {
       const size_t at = ChromaOffset(tile, row);
-      if (at + 4 > dump.size()) {
-        // A short dump: the bytes that did arrive count, the rest stay zero.
-        auto byte = [&dump](size_t i) { return i < dump.size() ? dump[i] : uint8_t{0}; };
-        cr[2 * tile] = byte(at);
-        cr[2 * tile + 1] = byte(at + 1);
-        cb[2 * tile] = byte(at + 2);
-        cb[2 * tile + 1] = byte(at + 3);
-        continue;
-      }
-      cr[2 * tile] = dump[at];
-      cr[2 * tile + 1] = dump[at + 1];
-      cb[2 * tile] = dump[at + 2];
-      cb[2 * tile + 1] = dump[at + 3];
+      cr[2 * tile] = byte(at);
+      cr[2 * tile + 1] = byte(at + 1);
+      cb[2 * tile] = byte(at + 2);
+      cb[2 * tile + 1] = byte(at + 3);
     }
   }
 }
 
 void FrameConverter::LoadLuma(std::span<const uint8_t> dump) {
   if (dump.size() >= kLumaBytes) {
-    for (int row = 0; row < kFrameHeight; ++row) {
-      uint8_t* out = luma_.data() + size_t(row) * kFrameWidth;
+    // In the dump's own order, so that it is read straight through: tile after tile, each tile
+    // four bytes of sixteen rows.
+    const uint8_t* in = dump.data();
+    for (int band = 0; band < kFrameHeight / kTileRows; ++band) {
+      uint8_t* rows = luma_.data() + size_t(band) * kTileRows * kFrameWidth;
+#ifdef __SSE2__
+      for (int tile = 0; tile < kTilesPerBand; tile += 4, in += 4 * kTileBytes) {
+        const TileRows four = TransposeFourTiles(in);
+        for (int row = 0; row < kTileRows; ++row) {
+          _mm_storeu_si128(
+              reinterpret_cast<__m128i*>(rows + size_t(row) * kFrameWidth + tile * kTileColumns),
+              four.rows[row / 4][row % 4]);
+        }
+      }
+      continue;
+#endif
       for (int tile = 0; tile < kTilesPerBand; ++tile) {
-        std::memcpy(out + tile * kTileColumns, dump.data() + LumaOffset(tile * kTileColumns, row),
-                    kTileColumns);
+        uint8_t* out = rows + tile * kTileColumns;
+        for (int row = 0; row < kTileRows; ++row, in += kTileColumns) {
+          std::memcpy(out + size_t(row) * kFrameWidth, in, kTileColumns);
+        }
       }
     }
     return;
@@ -126,7 +153,6 @@ void FrameConverter::ConvertRows(GrabDisplayMode mode, int firstRow, int endRow,
   firstRow = std::max(firstRow, 0);
   endRow = std::min(endRow, kFrameHeight);
   if (bitmap.size() < kBitmapBytes) return;
-  const ChromaTables& tables = Tables();
   ColourOffsets offsets;
   int offsetsRow = -1;
   for (int row = firstRow; row < endRow; ++row) {
@@ -137,11 +163,7 @@ void FrameConverter::ConvertRows(GrabDisplayMode mode, int firstRow, int endRow,
     switch (mode) {
       case GrabDisplayMode::kColour:
         if (offsetsRow != row / 2) {
-          for (int m = 0; m < kChromaWidth; ++m) {
-            offsets.blue[m] = tables.blue[cb[m]];
-            offsets.green[m] = tables.green[cb[m] * 256 + cr[m]];
-            offsets.red[m] = tables.red[cr[m]];
-          }
+          ChromaOffsetsKernel(cr, cb, offsets);
           offsetsRow = row / 2;
         }
         ColourRowKernel(y, offsets, out);

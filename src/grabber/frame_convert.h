@@ -21,7 +21,7 @@ struct Bgr {
 // One colour pixel by the receiver's formula, computed as written: double precision, each
 // channel held to 1..254, then truncated.
 Bgr ColourPixelFormula(int y, int cr, int cb);
-// The same pixel from the conversion's integer tables (what the frame conversion uses).
+// The same pixel from the conversion's whole-number offsets (what the frame conversion uses).
 Bgr ColourPixelFast(int y, int cr, int cb);
 
 // Turns a frame dump into the 720 x 576 blue-green-red bitmap, rows top to bottom, no padding.

@@ -11,23 +11,10 @@
 #include <set>
 #include <utility>
 
+#include "common/file_handle.h"
+
 namespace pelorus {
 namespace {
-
-// Closes the device on every way out.
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 int ReadOwnId(const std::string& hostFolder, int host) {
   std::ifstream in(hostFolder + "/host" + std::to_string(host) + "/this_id");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/file_dialogs.h"
+#include "common/file_handle.h"
 #include "common/file_io.h"
 #include "common/strfmt.h"
 #include "streams/messages.h"
@@ -20,20 +21,6 @@ namespace {
 // Reads large enough that the system calls cost nothing, small enough that each block is still
 // in the processor's cache when its packets are counted.
 constexpr size_t kReadBlock = size_t{256} << 10;
-
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 unsigned long long Ull(uint64_t value) { return static_cast<unsigned long long>(value); }
 

@@ -215,22 +215,8 @@ class ChannelEditingTest : public QObject {
     for (int row = 0; row < Rows(); ++row) names << CellText(row, 1);
     return names;
   }
-  void Select(std::initializer_list<int> rows) {
-    QItemSelectionModel* selection = window->channelList()->selectionModel();
-    selection->clearSelection();
-    for (const int row : rows) {
-      selection->select(window->channelList()->model()->index(row, 0),
-                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-  }
-  std::vector<int> SelectedRows() const {
-    std::vector<int> rows;
-    for (const QModelIndex& index : window->channelList()->selectionModel()->selectedRows()) {
-      rows.push_back(index.row());
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-  }
+  void Select(std::initializer_list<int> rows) { testing::SelectRows(*window, rows); }
+  std::vector<int> SelectedRows() const { return testing::SelectedRows(*window); }
 
   std::unique_ptr<testing::EditorWindow> editor;
   testing::TempDir* dir = nullptr;

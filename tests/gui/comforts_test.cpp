@@ -192,22 +192,8 @@ class ComfortsTest : public QObject {
     }
     return names;
   }
-  void Select(std::initializer_list<int> rows) {
-    QItemSelectionModel* selection = window->channelList()->selectionModel();
-    selection->clearSelection();
-    for (const int row : rows) {
-      selection->select(window->channelList()->model()->index(row, 0),
-                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-  }
-  std::vector<int> SelectedRows() const {
-    std::vector<int> rows;
-    for (const QModelIndex& index : window->channelList()->selectionModel()->selectedRows()) {
-      rows.push_back(index.row());
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-  }
+  void Select(std::initializer_list<int> rows) { testing::SelectRows(*window, rows); }
+  std::vector<int> SelectedRows() const { return testing::SelectedRows(*window); }
 
   std::unique_ptr<testing::EditorWindow> editor;
   MainWindow* window = nullptr;

@@ -99,4 +99,14 @@ class FakeUi : public Ui {
   }
 };
 
+// The recorded calls that start with `prefix`, in order.
+inline std::vector<std::string> Matching(const std::vector<std::string>& calls,
+                                         const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& call : calls) {
+    if (call.starts_with(prefix)) found.push_back(call);
+  }
+  return found;
+}
+
 }  // namespace pelorus::testing

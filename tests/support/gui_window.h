@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QTimer>
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "app/options_store.h"
 #include "app/ui/main_window.h"
@@ -42,5 +47,25 @@ struct EditorWindow {
   EditorState state;
   MainWindow window;
 };
+
+// Selects exactly the given rows of the channel list, as clicks with Ctrl held would.
+inline void SelectRows(MainWindow& window, std::initializer_list<int> rows) {
+  QItemSelectionModel* selection = window.channelList()->selectionModel();
+  selection->clearSelection();
+  for (const int row : rows) {
+    selection->select(window.channelList()->model()->index(row, 0),
+                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+}
+
+// The selected rows of the channel list, in ascending order.
+inline std::vector<int> SelectedRows(MainWindow& window) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : window.channelList()->selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
 
 }  // namespace pelorus::testing

@@ -25,6 +25,16 @@ inline ChannelRecord MakeChannel(const std::string& name, uint16_t frequency,
   return record;
 }
 
+// `count` channels "Channel 0", "Channel 1", ... on 10700, 10701, ... MHz.
+inline std::vector<ChannelRecord> NumberedChannels(int count) {
+  std::vector<ChannelRecord> records;
+  for (int i = 0; i < count; ++i) {
+    records.push_back(
+        MakeChannel("Channel " + std::to_string(i), static_cast<uint16_t>(10700 + i)));
+  }
+  return records;
+}
+
 // The 64 bytes a settings file holds for a host-order record.
 inline std::vector<uint8_t> FileBytes(const std::vector<ChannelRecord>& records) {
   std::vector<uint8_t> bytes;

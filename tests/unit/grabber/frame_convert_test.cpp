@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "grabber/colour_kernel.h"
@@ -168,13 +169,25 @@ TEST(FrameConvertTest, TablePixelAndVectorRowAgreeWithThePlainOnes) {
       }
     }
   }
+  // Every Cr/Cb pair through the vector offsets, a row of 360 at a time.
+  std::vector<uint8_t> cr(kChromaWidth), cb(kChromaWidth);
+  for (int pair = 0; pair < 65536; pair += kChromaWidth) {
+    for (int m = 0; m < kChromaWidth; ++m) {
+      cr[size_t(m)] = static_cast<uint8_t>(pair + m);
+      cb[size_t(m)] = static_cast<uint8_t>((pair + m) >> 8);
+    }
+    ColourOffsets vectorOffsets{}, plainOffsets{};
+    ChromaOffsetsKernel(cr.data(), cb.data(), vectorOffsets);
+    ChromaOffsetsPlain(cr.data(), cb.data(), plainOffsets);
+    ASSERT_EQ(std::memcmp(&vectorOffsets, &plainOffsets, sizeof vectorOffsets), 0) << pair;
+  }
   ColourOffsets offsets{};
   std::vector<uint8_t> luma(kFrameWidth);
   for (int x = 0; x < kFrameWidth; ++x) luma[size_t(x)] = static_cast<uint8_t>(x * 7);
-  for (int m = 0; m < kChromaWidth; ++m) {
-    offsets.blue[m] = static_cast<int16_t>((m * 5) % 450 - 225);
-    offsets.green[m] = static_cast<int16_t>(140 - (m * 3) % 281);
-    offsets.red[m] = static_cast<int16_t>((m * 13) % 351 - 176);
+  for (int x = 0; x < kFrameWidth; ++x) {
+    offsets.blue[x] = static_cast<int16_t>((x * 5) % 450 - 225);
+    offsets.green[x] = static_cast<int16_t>(140 - (x * 3) % 281);
+    offsets.red[x] = static_cast<int16_t>((x * 13) % 351 - 176);
   }
   std::vector<uint8_t> vector(kBitmapStride), plain(kBitmapStride);
   ColourRowKernel(luma.data(), offsets, vector.data());

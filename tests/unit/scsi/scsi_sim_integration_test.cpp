@@ -24,14 +24,7 @@ using testing::ScsiSimProcess;
 using testing::TempDir;
 using testing::WriteBytes;
 
-std::vector<ChannelRecord> Channels(int count) {
-  std::vector<ChannelRecord> records;
-  for (int i = 0; i < count; ++i) {
-    records.push_back(
-        MakeChannel("Channel " + std::to_string(i), static_cast<uint16_t>(10700 + i)));
-  }
-  return records;
-}
+std::vector<ChannelRecord> Channels(int count) { return testing::NumberedChannels(count); }
 
 // The simulator's fill for memory nobody wrote.
 uint8_t FillByte(uint32_t a) { return static_cast<uint8_t>(a ^ (a >> 8) ^ (a >> 16) ^ (a >> 24)); }

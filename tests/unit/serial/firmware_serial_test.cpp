@@ -18,6 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::FakeUi;
+using testing::Matching;
 using testing::ReadBytes;
 using testing::SimProcess;
 using testing::TempDir;
@@ -32,15 +33,6 @@ std::vector<uint8_t> FirmwareBytes(size_t size) {
     bytes[i] = (i % 7 < 3) ? static_cast<uint8_t>(i >> 4) : static_cast<uint8_t>(seed >> 16);
   }
   return bytes;
-}
-
-std::vector<std::string> Matching(const std::vector<std::string>& calls,
-                                  const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& call : calls) {
-    if (call.starts_with(prefix)) found.push_back(call);
-  }
-  return found;
 }
 
 class FirmwareSerialTest : public ::testing::Test {

@@ -25,12 +25,7 @@ class SerialFailuresTest : public ::testing::Test {
     args.insert(args.end(), {"--options", dir.File("options.ini")});
     return testing::RunCliProcess(dir.path().string(), args, std::chrono::seconds(30));
   }
-  std::vector<ChannelRecord> Channels(int count) {
-    std::vector<ChannelRecord> records;
-    for (int i = 0; i < count; ++i)
-      records.push_back(MakeChannel("Ch " + std::to_string(i), 11000));
-    return records;
-  }
+  std::vector<ChannelRecord> Channels(int count) { return testing::NumberedChannels(count); }
   TempDir dir;
 };
 

@@ -19,31 +19,16 @@ using namespace std::chrono_literals;
 using testing::FakeUi;
 using testing::FileBytes;
 using testing::MakeChannel;
+using testing::Matching;
 using testing::ReadBytes;
 using testing::SimProcess;
 using testing::TempDir;
 using testing::WriteBytes;
 
-std::vector<ChannelRecord> Channels(int count) {
-  std::vector<ChannelRecord> records;
-  for (int i = 0; i < count; ++i) {
-    records.push_back(
-        MakeChannel("Channel " + std::to_string(i), static_cast<uint16_t>(10700 + i)));
-  }
-  return records;
-}
+std::vector<ChannelRecord> Channels(int count) { return testing::NumberedChannels(count); }
 
 bool Contains(const std::vector<std::string>& calls, const std::string& call) {
   return std::find(calls.begin(), calls.end(), call) != calls.end();
-}
-
-std::vector<std::string> Matching(const std::vector<std::string>& calls,
-                                  const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& call : calls) {
-    if (call.starts_with(prefix)) found.push_back(call);
-  }
-  return found;
 }
 
 class SettingsSerialTest : public ::testing::Test {
