@@ -3,6 +3,7 @@
 // script reads them there).
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "cli.h"
@@ -77,6 +78,21 @@ TEST(CliParse, EachActionExplainsItselfWithItsLinksOptions) {
       // The link's help names every action on a line of its own, where completion finds it.
       const auto whole = RunCommandLine({"help", link});
       EXPECT_TRUE(Contains(whole.out, "\n  pelorus-cli " + action->Usage() + "\n"));
+    }
+  }
+}
+
+// An option declared twice on one line would be read as whichever the parser met first.
+TEST(CliParse, NoLineDeclaresAnOptionTwice) {
+  std::vector<CommandLine> lines;
+  for (const CliCommand& command : CliCommands()) lines.push_back(command.line);
+  for (const char* link : {"scsi", "serial"}) {
+    for (const LinkAction* action : LinkActionsOf(link)) lines.push_back(ActionLine(*action));
+  }
+  for (const CommandLine& line : lines) {
+    std::set<std::string> names = {"--help", "--yes", "--no"};
+    for (const OptionWord& option : line.options) {
+      EXPECT_TRUE(names.insert(option.name).second) << option.name;
     }
   }
 }
