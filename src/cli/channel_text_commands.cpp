@@ -22,98 +22,62 @@ bool SaveSettings(EditorState& state, CliContext& context, const std::string& pa
   return SaveSettingsFile(state, context.ui, false);
 }
 
-// Splits "--rows LIST" (and for sort "--by KEY") off the positional arguments.
-struct Arguments {
-  std::vector<std::string> files;
-  std::string rows;
-  std::string by;
-  bool hasRows = false;
-  bool hasBy = false;
-};
-
-bool SplitArguments(const std::vector<std::string>& args, bool allowBy, Arguments& parsed) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--rows" && i + 1 < args.size() && !parsed.hasRows) {
-      parsed.rows = args[++i];
-      parsed.hasRows = true;
-    } else if (allowBy && args[i] == "--by" && i + 1 < args.size() && !parsed.hasBy) {
-      parsed.by = args[++i];
-      parsed.hasBy = true;
-    } else if (args[i].starts_with("--")) {
-      return false;
-    } else {
-      parsed.files.push_back(args[i]);
-    }
-  }
-  return true;
-}
-
-bool ReadRows(const Arguments& parsed, const EditorState& state, CliContext& context,
+bool ReadRows(const std::string& text, const EditorState& state, CliContext& context,
               std::vector<int>& rows) {
-  if (ParseRowList(parsed.rows, state.ChannelCount(), rows)) return true;
-  std::fprintf(context.err, "invalid row list \"%s\" for %d channels\n", parsed.rows.c_str(),
+  if (ParseRowList(text, state.ChannelCount(), rows)) return true;
+  std::fprintf(context.err, "invalid row list \"%s\" for %d channels\n", text.c_str(),
                state.ChannelCount());
   return false;
 }
 
-constexpr char kExportUsage[] = "export IN.dvb OUT.txt [--rows LIST]";
-constexpr char kImportUsage[] = "import OUT.dvb IN.txt...";
-constexpr char kSortUsage[] = "sort IN.dvb OUT.dvb --by name|frequency|sid|polarity [--rows LIST]";
+constexpr OptionWord kRowsOption{"--rows", "LIST", "only these rows, e.g. 1-3,7"};
 
-int RunExport(const std::vector<std::string>& args, CliContext& context) {
-  Arguments parsed;
-  if (!SplitArguments(args, false, parsed) || parsed.files.size() != 2) {
-    return UsageError(context, kExportUsage);
-  }
+int RunExport(const ParsedLine& line, CliContext& context) {
   EditorState state;
-  if (!LoadSettings(state, context, parsed.files[0])) return kExitFailed;
+  if (!LoadSettings(state, context, line.Name(0))) return kExitFailed;
+  const std::string* rowText = line.Value("--rows");
   std::vector<int> rows;
-  if (parsed.hasRows && !ReadRows(parsed, state, context, rows)) return kExitUsage;
-  return WriteChannelTextFile(state, context.ui, parsed.files[1], parsed.hasRows ? &rows : nullptr)
+  if (rowText != nullptr && !ReadRows(*rowText, state, context, rows)) return kExitUsage;
+  return WriteChannelTextFile(state, context.ui, line.Name(1), rowText != nullptr ? &rows : nullptr)
              ? kExitDone
              : kExitFailed;
 }
 
-int RunImport(const std::vector<std::string>& args, CliContext& context) {
-  Arguments parsed;
-  if (!SplitArguments(args, false, parsed) || parsed.files.size() < 2 || parsed.hasRows) {
-    return UsageError(context, kImportUsage);
-  }
+int RunImport(const ParsedLine& line, CliContext& context) {
   EditorState state;
-  const std::string& output = parsed.files[0];
+  const std::vector<std::string>& files = line.Names();
+  const std::string& output = files[0];
   // Only a missing settings file is made; one that cannot be read, or that holds no channel
   // record (the arguments swapped), is an error, so a list is never replaced by the lines alone.
   if (!LoadSettingsToAddTo(state, context.ui, output)) return kExitFailed;
-  for (size_t i = 1; i < parsed.files.size(); ++i) {
-    const int added = ReadChannelTextFile(state, context.ui, parsed.files[i]);
+  for (size_t i = 1; i < files.size(); ++i) {
+    const int added = ReadChannelTextFile(state, context.ui, files[i]);
     if (added < 0) return kExitFailed;
-    std::fprintf(context.out, "%s: %d channels\n", parsed.files[i].c_str(), added);
+    std::fprintf(context.out, "%s: %d channels\n", files[i].c_str(), added);
   }
   return SaveSettings(state, context, output) ? kExitDone : kExitFailed;
 }
 
-int RunSort(const std::vector<std::string>& args, CliContext& context) {
-  Arguments parsed;
-  if (!SplitArguments(args, true, parsed) || parsed.files.size() != 2 || !parsed.hasBy) {
-    return UsageError(context, kSortUsage);
-  }
+int RunSort(const ParsedLine& line, CliContext& context) {
   SortKey key;
-  if (parsed.by == "name") {
+  const std::string& by = *line.Value("--by");
+  if (by == "name") {
     key = SortKey::kName;
-  } else if (parsed.by == "frequency") {
+  } else if (by == "frequency") {
     key = SortKey::kFrequency;
-  } else if (parsed.by == "sid") {
+  } else if (by == "sid") {
     key = SortKey::kServiceId;
-  } else if (parsed.by == "polarity") {
+  } else if (by == "polarity") {
     key = SortKey::kPolarity;
   } else {
-    return UsageError(context, kSortUsage);
+    return UsageError(context);
   }
   EditorState state;
-  if (!LoadSettings(state, context, parsed.files[0])) return kExitFailed;
+  if (!LoadSettings(state, context, line.Name(0))) return kExitFailed;
+  const std::string* rowText = line.Value("--rows");
   std::vector<int> rows;
-  if (parsed.hasRows) {
-    if (!ReadRows(parsed, state, context, rows)) return kExitUsage;
+  if (rowText != nullptr) {
+    if (!ReadRows(*rowText, state, context, rows)) return kExitUsage;
   } else {
     for (int row = 0; row < state.ChannelCount(); ++row) rows.push_back(row);
   }
@@ -121,16 +85,28 @@ int RunSort(const std::vector<std::string>& args, CliContext& context) {
   std::setlocale(LC_COLLATE, "");
   // Sorting every row of an empty list leaves it as it is; only a row list can select nothing.
   SelectionAfter after;
-  if (!rows.empty() || parsed.hasRows) {
+  if (!rows.empty() || rowText != nullptr) {
     if (!SortChannels(state, context.ui, rows, key, after)) return kExitFailed;
   }
-  return SaveSettings(state, context, parsed.files[1]) ? kExitDone : kExitFailed;
+  return SaveSettings(state, context, line.Name(1)) ? kExitDone : kExitFailed;
 }
 
 }  // namespace
 
-const CliCommandRegistrar kExportCommand({"export", kExportUsage, RunExport});
-const CliCommandRegistrar kImportCommand({"import", kImportUsage, RunImport});
-const CliCommandRegistrar kSortCommand({"sort", kSortUsage, RunSort});
+const CliCommandRegistrar kExportCommand(
+    {"export",
+     {{{"IN.dvb", "the settings file"}, {"OUT.txt", "the text file written, one channel a line"}},
+      {kRowsOption}},
+     RunExport});
+const CliCommandRegistrar kImportCommand(
+    {"import",
+     {{{"OUT.dvb", "the settings file the channels are added to (made when missing)"},
+       {"IN.txt", "text files of channels, one a line", false, true}}},
+     RunImport});
+const CliCommandRegistrar kSortCommand(
+    {"sort",
+     {{{"IN.dvb", "the settings file"}, {"OUT.dvb", "the sorted file"}},
+      {{"--by", "name|frequency|sid|polarity", "the sort key", true}, kRowsOption}},
+     RunSort});
 
 }  // namespace pelorus

@@ -1,12 +1,9 @@
 #include "cli.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <cstring>
 #include <new>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string_view>
 
@@ -21,25 +18,28 @@ std::vector<CliCommand>& Registry() {
   return commands;
 }
 
-const CliCommand* FindCommand(std::string_view name) {
-  for (const CliCommand& command : CliCommands()) {
-    if (name == command.name) return &command;
+constexpr char kQuestionsAndStatus[] =
+    "Questions take --yes or --no. Exit status: 0 done, 1 the command failed, 2 usage.\n";
+
+void PrintCommandHelp(std::FILE* out, const std::string& usage, const CommandLine& line) {
+  std::fprintf(out, "usage: pelorus-cli %s\n", usage.c_str());
+  const std::string options = OptionHelp(line);
+  if (!options.empty()) std::fprintf(out, "\n%s", options.c_str());
+  std::fprintf(out, "\n%s", kQuestionsAndStatus);
+}
+
+// The help of a command, or of one action when the words name one of the command's.
+void PrintHelpFor(std::FILE* out, const CliCommand& command,
+                  const std::vector<std::string>& words) {
+  if (command.hasActions) {
+    for (const std::string& word : words) {
+      if (const LinkAction* action = FindLinkAction(command.name, word)) {
+        PrintCommandHelp(out, action->Usage(), ActionLine(*action));
+        return;
+      }
+    }
   }
-  return nullptr;
-}
-
-// One command's usage, with the actions that features add to the two link commands.
-std::string CommandUsage(const CliCommand& command) {
-  const std::string_view name = command.name;
-  if (name == "scsi" || name == "serial") return LinkUsage(name, command.usage);
-  return command.usage;
-}
-
-void PrintCommandHelp(std::FILE* out, const CliCommand& command) {
-  std::fprintf(out, "usage: pelorus-cli %s\n", CommandUsage(command).c_str());
-  std::fprintf(out,
-               "\nQuestions take --yes or --no. Exit status: 0 done, 1 the command failed, "
-               "2 usage.\n");
+  PrintCommandHelp(out, command.Usage(), command.line);
 }
 
 void PrintHelp(std::FILE* out) {
@@ -47,35 +47,95 @@ void PrintHelp(std::FILE* out) {
                "usage: pelorus-cli COMMAND [ARGS...] [--yes|--no]\n\n"
                "Commands:\n");
   for (const CliCommand& command : CliCommands()) {
-    std::fprintf(out, "  %s\n", CommandUsage(command).c_str());
+    // A command's further lines (the actions of a link) are set in under its first one.
+    std::string usage = command.Usage();
+    for (size_t at = usage.find('\n'); at != std::string::npos; at = usage.find('\n', at + 1)) {
+      usage.insert(at + 1, "  ");
+    }
+    std::fprintf(out, "  %s\n", usage.c_str());
   }
   std::fprintf(out,
                "\nExit status: 0 done, 1 the command failed (its message was printed), "
                "2 usage.\n");
 }
 
-// The options a command takes are the ones its usage names, and the ones every command takes.
-std::optional<std::string> UnknownOption(const CliCommand& command,
-                                         const std::vector<std::string>& args) {
-  const std::string usage = CommandUsage(command);
-  std::set<std::string, std::less<>> known = {"--yes", "--no", "--help"};
-  for (size_t at = usage.find("--"); at != std::string::npos; at = usage.find("--", at + 2)) {
-    size_t end = at + 2;
-    while (end < usage.size() &&
-           (std::isalnum(static_cast<unsigned char>(usage[end])) || usage[end] == '-')) {
-      ++end;
+int LineError(CliContext& context, const char* name, const LineResult& result) {
+  const std::string fault = DescribeFault(result.fault, result.subject);
+  if (!fault.empty()) {
+    std::fprintf(context.err, "pelorus-cli: %s%s%s\n", fault.c_str(),
+                 result.fault == LineFault::kUnknownOption ? " for " : "",
+                 result.fault == LineFault::kUnknownOption ? name : "");
+  }
+  return UsageError(context);
+}
+
+// Parses the words after the command's name against its declaration (and, for a command with
+// actions, the chosen action's); a usage error is printed and its status returned.
+std::optional<ParsedLine> Parse(const CliCommand& command, const std::vector<std::string>& args,
+                                CliContext& context) {
+  context.usage = command.Usage();
+  if (!command.hasActions) {
+    LineResult result = ParseCommandLine(command.line, args);
+    if (result.fault != LineFault::kNone) {
+      LineError(context, command.name, result);
+      return std::nullopt;
     }
-    known.insert(usage.substr(at, end - at));
+    return std::move(result.parsed);
   }
-  for (const std::string& arg : args) {
-    if (arg.starts_with("--") && arg.size() > 2 && !known.contains(arg)) return arg;
+  const LeadingName leading = FindLeadingName(command.line.options, args);
+  if (leading.fault != LineFault::kNone) {
+    LineError(context, command.name, {leading.fault, leading.subject, {}});
+    return std::nullopt;
   }
-  return std::nullopt;
+  if (leading.index >= args.size()) {
+    UsageError(context);
+    return std::nullopt;
+  }
+  const std::string& word = args[leading.index];
+  const LinkAction* action = FindLinkAction(command.name, word);
+  if (action == nullptr) {
+    std::fprintf(context.err, "pelorus-cli: unknown action '%s' for %s\n", word.c_str(),
+                 command.name);
+    UsageError(context);
+    return std::nullopt;
+  }
+  std::vector<std::string> rest = args;
+  rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(leading.index));
+  context.usage = action->Usage();
+  LineResult result = ParseCommandLine(ActionLine(*action), rest);
+  if (result.fault != LineFault::kNone) {
+    const std::string name = std::string(command.name) + " " + action->name;
+    LineError(context, name.c_str(), result);
+    return std::nullopt;
+  }
+  result.parsed.action = word;
+  return std::move(result.parsed);
 }
 
 }  // namespace
 
+std::string CliCommand::Usage() const {
+  std::string usage = name;
+  if (hasActions) usage += " ACTION [ARGS...]";
+  const std::string synopsis = Synopsis(line);
+  if (!synopsis.empty()) usage += (hasActions ? "  " : " ") + synopsis;
+  if (line.note != nullptr) usage += std::string("  ") + line.note;
+  if (hasActions) {
+    for (const LinkAction* action : LinkActionsOf(name)) {
+      usage += "\n  pelorus-cli " + action->Usage();
+    }
+  }
+  return usage;
+}
+
 std::span<const CliCommand> CliCommands() { return Registry(); }
+
+const CliCommand* FindCliCommand(std::string_view name) {
+  for (const CliCommand& command : CliCommands()) {
+    if (name == command.name) return &command;
+  }
+  return nullptr;
+}
 
 CliCommandRegistrar::CliCommandRegistrar(const CliCommand& command) {
   auto& commands = Registry();
@@ -85,13 +145,8 @@ CliCommandRegistrar::CliCommandRegistrar(const CliCommand& command) {
   commands.insert(place, command);
 }
 
-int UsageError(const CliCommand& command, std::FILE* err) {
-  std::fprintf(err, "usage: pelorus-cli %s\n", CommandUsage(command).c_str());
-  return kExitUsage;
-}
-
-int UsageError(CliContext& context, const char* usage) {
-  std::fprintf(context.err, "usage: pelorus-cli %s\n", usage);
+int UsageError(CliContext& context) {
+  std::fprintf(context.err, "usage: pelorus-cli %s\n", context.usage.c_str());
   return kExitUsage;
 }
 
@@ -119,36 +174,34 @@ int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE*
   }
   const bool helpWanted = words[0] == "help";
   const std::string& name = helpWanted ? words[1] : words[0];
-  const CliCommand* command = FindCommand(name);
+  const CliCommand* command = FindCliCommand(name);
   if (command == nullptr) {
     std::fprintf(err, "pelorus-cli: unknown command '%s' (see pelorus-cli --help)\n", name.c_str());
     return kExitUsage;
   }
-  const std::vector<std::string> args(words.begin() + 1, words.end());
+  const std::vector<std::string> args(words.begin() + (helpWanted ? 2 : 1), words.end());
   if (helpWanted || std::find(args.begin(), args.end(), "--help") != args.end()) {
-    PrintCommandHelp(out, *command);
+    PrintHelpFor(out, *command, args);
     return kExitDone;
-  }
-  if (const auto unknown = UnknownOption(*command, args)) {
-    std::fprintf(err, "pelorus-cli: unknown option '%s' for %s\n", unknown->c_str(), command->name);
-    return UsageError(*command, err);
   }
 
   CliUi ui(err, in);
   ui.SetFixedAnswer(fixedAnswer);
-  CliContext context{ui, out, err};
+  CliContext context{ui, out, err, {}};
+  const std::optional<ParsedLine> parsed = Parse(*command, args, context);
+  if (!parsed) return kExitUsage;
   // An empty word names no file, port or value; taken further it would open a dialog the
   // console does not have, or fall back to a default port.
   for (const std::string& arg : args) {
     if (arg.empty()) {
       std::fprintf(err, "pelorus-cli: an empty argument is not a name\n");
-      return UsageError(*command, err);
+      return UsageError(context);
     }
   }
   // No command may end the process with an abort: running out of memory is a failure like any
   // other, with its message.
   try {
-    return command->run(args, context);
+    return command->run(*parsed, context);
   } catch (const std::bad_alloc&) {
     std::fprintf(err, "%s\n", kNotEnoughMemory);
     return kExitFailed;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli_ui.h"
+#include "command_line.h"
 
 namespace pelorus {
 
@@ -19,18 +20,27 @@ struct CliContext {
   CliUi& ui;
   std::FILE* out;
   std::FILE* err;
+  std::string usage;  // the running command's (or action's), for UsageError
 };
 
-// One subcommand: its words after the name, already stripped of the global flags.
+// One subcommand: what it takes, declared once, and what it does with the parsed words. A
+// command with actions ("scsi", "serial") declares only the options its link takes; its first
+// name picks a LinkAction, whose own declaration is added to them, and `run` gets the action's
+// word in ParsedLine::action.
 struct CliCommand {
   const char* name;
-  const char* usage;  // shown by --help and on a usage error
-  int (*run)(const std::vector<std::string>& args, CliContext& context);
+  CommandLine line;
+  int (*run)(const ParsedLine& line, CliContext& context);
+  bool hasActions = false;
+
+  // "list FILE.dvb [--decimal]", and for a command with actions every action's line.
+  std::string Usage() const;
 };
 
 // Every command registers itself from its own file with a static CliCommandRegistrar, so an
 // area adds commands without touching a shared table. Sorted by name.
 std::span<const CliCommand> CliCommands();
+const CliCommand* FindCliCommand(std::string_view name);
 
 struct CliCommandRegistrar {
   explicit CliCommandRegistrar(const CliCommand& command);
@@ -40,8 +50,8 @@ struct CliCommandRegistrar {
 int RunCli(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err,
            std::FILE* in = stdin);
 
-// Prints "usage: pelorus-cli <usage>" and returns kExitUsage.
-int UsageError(CliContext& context, const char* usage);
-int UsageError(const CliCommand& command, std::FILE* err);
+// Prints "usage: pelorus-cli <the running command's usage>" and returns kExitUsage. Commands
+// call it when a value their declaration lets through is not one they take (a speed of 1200).
+int UsageError(CliContext& context);
 
 }  // namespace pelorus

@@ -9,28 +9,26 @@
 namespace pelorus {
 namespace {
 
-int RunColoursUp(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  if (args.size() != 1 || args[0].starts_with("--")) {
-    return UsageError(context, "serial colours-up FILE [--port PATH]");
-  }
-  state.commandLineFile = "/CU " + args[0];
+int RunColoursUp(const ParsedLine& line, EditorState& state, CliContext& context) {
+  state.commandLineFile = "/CU " + line.Name(0);
   SerialLink link(context.ui);
   return UploadColours(state, link, ShippedDataFolder()) ? kExitDone : kExitFailed;
 }
 
-int RunColoursDown(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  if (args.size() != 1 || args[0].starts_with("--") || args[0].find(' ') != std::string::npos) {
-    return UsageError(context, "serial colours-down FILE [--port PATH]");
-  }
+int RunColoursDown(const ParsedLine& line, EditorState& state, CliContext& context) {
+  // The name travels as one word of the request.
+  if (line.Name(0).find(' ') != std::string::npos) return UsageError(context);
   // No program waits for a message here; the handle word only has to be there.
-  state.commandLineFile = "/CD " + args[0] + " 1";
+  state.commandLineFile = "/CD " + line.Name(0) + " 1";
   SerialLink link(context.ui);
   return DownloadColours(state, link, ShippedDataFolder()) != 0 ? kExitDone : kExitFailed;
 }
 
-const LinkActionRegistrar kUp({"serial", "colours-up", "colours-up FILE [--port PATH]",
-                               RunColoursUp});
-const LinkActionRegistrar kDown({"serial", "colours-down", "colours-down FILE [--port PATH]",
+const LinkActionRegistrar kUp(
+    {"serial", "colours-up", {{{"FILE", "the colour table sent to the receiver"}}}, RunColoursUp});
+const LinkActionRegistrar kDown({"serial",
+                                 "colours-down",
+                                 {{{"FILE", "the file the receiver's colour table is saved to"}}},
                                  RunColoursDown});
 
 }  // namespace

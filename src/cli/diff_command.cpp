@@ -9,8 +9,6 @@
 namespace pelorus {
 namespace {
 
-constexpr char kUsage[] = "diff OLD.dvb NEW.dvb";
-
 // As diff(1) does: 0 the lists are equal, 1 they differ, 2 trouble (usage or a file that
 // cannot be read), so that a script can tell "different" from "failed".
 constexpr int kExitDifferent = 1;
@@ -24,21 +22,21 @@ bool Load(CliContext& context, const std::string& path, std::vector<ChannelRecor
   return true;
 }
 
-int RunDiff(const std::vector<std::string>& args, CliContext& context) {
-  if (args.size() != 2 || args[0].starts_with("--") || args[1].starts_with("--")) {
-    return UsageError(context, kUsage);
-  }
+int RunDiff(const ParsedLine& line, CliContext& context) {
   std::vector<ChannelRecord> older;
   std::vector<ChannelRecord> newer;
-  if (!Load(context, args[0], older) || !Load(context, args[1], newer)) return kExitTrouble;
+  if (!Load(context, line.Name(0), older) || !Load(context, line.Name(1), newer))
+    return kExitTrouble;
   const ListDiff diff = CompareLists(older, newer);
-  for (const std::string& line : DescribeDiff(diff, older, newer)) {
-    std::fprintf(context.out, "%s\n", line.c_str());
+  for (const std::string& change : DescribeDiff(diff, older, newer)) {
+    std::fprintf(context.out, "%s\n", change.c_str());
   }
   return diff.Equal() ? kExitDone : kExitDifferent;
 }
 
-const CliCommandRegistrar kDiff({"diff", kUsage, RunDiff});
+const CliCommandRegistrar kDiff({"diff",
+                                 {{{"OLD.dvb", "the list before"}, {"NEW.dvb", "the list after"}}},
+                                 RunDiff});
 
 }  // namespace
 }  // namespace pelorus

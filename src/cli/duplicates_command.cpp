@@ -10,12 +10,9 @@
 namespace pelorus {
 namespace {
 
-constexpr char kUsage[] = "duplicates LIST.dvb";
-
-int RunDuplicates(const std::vector<std::string>& args, CliContext& context) {
-  if (args.size() != 1 || args[0].starts_with("--")) return UsageError(context, kUsage);
+int RunDuplicates(const ParsedLine& line, CliContext& context) {
   EditorState state;
-  state.commandLineFile = args[0];
+  state.commandLineFile = line.Name(0);
   if (!OpenSettingsFile(state, context.ui)) return kExitFailed;
   const auto& records = *state.settingsImage;
   const std::vector<DuplicateRow> duplicates = FindDuplicates(records);
@@ -29,7 +26,9 @@ int RunDuplicates(const std::vector<std::string>& args, CliContext& context) {
   return kExitDone;
 }
 
-const CliCommandRegistrar kDuplicates({"duplicates", kUsage, RunDuplicates});
+const CliCommandRegistrar kDuplicates({"duplicates",
+                                       {{{"LIST.dvb", "the settings file"}}},
+                                       RunDuplicates});
 
 }  // namespace
 }  // namespace pelorus

@@ -15,10 +15,6 @@
 namespace pelorus {
 namespace {
 
-constexpr char kGrabUsage[] =
-    "grab OUT.jpg|OUT.bmp [--serial|--scsi [sim:PATH]] [--frame 1|2|3] [--mode colour|y|cr|cb]"
-    " [--no-interpolate] [--keep-mem] [--port PATH] [--options FILE.ini]";
-
 struct GrabArguments {
   std::string picture;
   bool serial = false;
@@ -28,6 +24,11 @@ struct GrabArguments {
   std::string optionsFile;
   GrabOptions options;
 };
+
+// After --scsi, the transport may follow, as for the other SCSI commands.
+bool IsScsiLink(std::string_view word) {
+  return word.starts_with("sim:") || word.starts_with("/dev/");
+}
 
 bool ParseMode(const std::string& word, GrabDisplayMode& mode) {
   if (word == "colour" || word == "color") {
@@ -44,41 +45,25 @@ bool ParseMode(const std::string& word, GrabDisplayMode& mode) {
   return true;
 }
 
-bool ParseArguments(const std::vector<std::string>& args, GrabArguments& parsed) {
+bool ReadArguments(const ParsedLine& line, GrabArguments& parsed) {
   // The console shows no picture window.
   parsed.options.showPicture = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--serial") {
-      parsed.serial = true;
-    } else if (arg == "--scsi") {
-      parsed.scsi = true;
-      // The transport may follow, as for the other SCSI commands.
-      if (hasValue && (args[i + 1].starts_with("sim:") || args[i + 1].starts_with("/dev/"))) {
-        parsed.scsiLink = args[++i];
-      }
-    } else if (arg == "--frame" && hasValue) {
-      const std::string& frame = args[++i];
-      if (frame != "1" && frame != "2" && frame != "3") return false;
-      parsed.options.frameNumber = frame[0] - '0';
-    } else if (arg == "--mode" && hasValue) {
-      if (!ParseMode(args[++i], parsed.options.displayMode)) return false;
-    } else if (arg == "--no-interpolate") {
-      parsed.options.interpolate = false;
-    } else if (arg == "--keep-mem") {
-      parsed.options.deleteMem = false;
-    } else if (arg == "--port" && hasValue) {
-      parsed.port = args[++i];
-    } else if (arg == "--options" && hasValue) {
-      parsed.optionsFile = args[++i];
-    } else if (arg.starts_with("--") || !parsed.picture.empty()) {
-      return false;
-    } else {
-      parsed.picture = arg;
-    }
+  parsed.picture = line.Name(0);
+  parsed.serial = line.Has("--serial");
+  parsed.scsi = line.Has("--scsi");
+  parsed.scsiLink = line.ValueOr("--scsi", "");
+  if (const std::string* frame = line.Value("--frame")) {
+    if (*frame != "1" && *frame != "2" && *frame != "3") return false;
+    parsed.options.frameNumber = (*frame)[0] - '0';
   }
-  return !parsed.picture.empty() && !(parsed.serial && parsed.scsi);
+  if (const std::string* mode = line.Value("--mode")) {
+    if (!ParseMode(*mode, parsed.options.displayMode)) return false;
+  }
+  if (line.Has("--no-interpolate")) parsed.options.interpolate = false;
+  if (line.Has("--keep-mem")) parsed.options.deleteMem = false;
+  parsed.port = line.ValueOr("--port", "");
+  parsed.optionsFile = line.ValueOr("--options", "");
+  return !(parsed.serial && parsed.scsi);
 }
 
 void LoadStoredOptions(const std::string& optionsFile, Options& options) {
@@ -93,9 +78,9 @@ void LoadStoredOptions(const std::string& optionsFile, Options& options) {
   }
 }
 
-int RunGrab(const std::vector<std::string>& args, CliContext& context) {
+int RunGrab(const ParsedLine& line, CliContext& context) {
   GrabArguments parsed;
-  if (!ParseArguments(args, parsed)) return UsageError(context, kGrabUsage);
+  if (!ReadArguments(line, parsed)) return UsageError(context);
 
   EditorState state;
   LoadStoredOptions(parsed.optionsFile, state.options);
@@ -122,7 +107,19 @@ int RunGrab(const std::vector<std::string>& args, CliContext& context) {
   return done ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar kGrabCommand({"grab", kGrabUsage, RunGrab});
+const CliCommandRegistrar kGrabCommand(
+    {"grab",
+     {{{"OUT.jpg|OUT.bmp", "the picture file; its ending picks the format"}},
+      {{"--serial", nullptr, "grab over the serial link"},
+       {"--scsi", "sim:PATH", "grab over SCSI, through this transport when given", false,
+        IsScsiLink},
+       {"--frame", "1|2|3", "which frame to grab"},
+       {"--mode", "colour|y|cr|cb", "the whole picture or one of its planes"},
+       {"--no-interpolate", nullptr, "no interpolation"},
+       {"--keep-mem", nullptr, "keep the picture memory, as in the dialog"},
+       kPortOption,
+       kOptionsFileOption}},
+     RunGrab});
 
 }  // namespace
 }  // namespace pelorus

@@ -35,16 +35,44 @@ const LinkAction* FindLinkAction(std::string_view link, std::string_view name) {
   return nullptr;
 }
 
-std::string LinkUsage(std::string_view link, std::string_view builtInUsage) {
-  std::string usage(builtInUsage);
+std::vector<const LinkAction*> LinkActionsOf(std::string_view link) {
+  std::vector<const LinkAction*> actions;
   for (const LinkAction& action : Registry()) {
-    if (link != action.link) continue;
-    usage += "\n  pelorus-cli ";
-    usage += link;
-    usage += ' ';
-    usage += action.usage;
+    if (link == action.link) actions.push_back(&action);
   }
+  return actions;
+}
+
+CommandLine ActionLine(const LinkAction& action) {
+  CommandLine line = action.line;
+  if (const CliCommand* command = FindCliCommand(action.link)) {
+    line.options.insert(line.options.end(), command->line.options.begin(),
+                        command->line.options.end());
+  }
+  return line;
+}
+
+std::string LinkAction::Usage() const {
+  std::string usage = std::string(link) + " " + name;
+  const std::string own = Synopsis(line);
+  if (!own.empty()) usage += " " + own;
+  if (const CliCommand* command = FindCliCommand(link)) {
+    const std::string linkOptions = Synopsis(CommandLine{{}, command->line.options});
+    if (!linkOptions.empty()) usage += (own.empty() ? " " : "  ") + linkOptions;
+  }
+  if (line.note != nullptr) usage += std::string("  ") + line.note;
   return usage;
+}
+
+int RunLinkAction(std::string_view link, const ParsedLine& line, EditorState& state,
+                  CliContext& context) {
+  const LinkAction* action = FindLinkAction(link, line.action);
+  if (action == nullptr) return UsageError(context);
+  return action->run(line, state, context);
+}
+
+uint32_t SpeedIndex(const std::string& speed) {
+  return speed == "9600" ? 1 : speed == "19200" ? 2 : speed == "38400" ? 3 : 0;
 }
 
 bool ConnectScsi(EditorState& state, CliContext& context) {

@@ -10,15 +10,18 @@
 
 namespace pelorus {
 
-// The actions of the "scsi" and "serial" commands that features add from their own files, as
-// commands do with CliCommandRegistrar. The link command parses its own options first (--scsi;
-// --port, --speed, --options) into `state` and hands the action every other word after its
-// name.
+// The actions of the "scsi" and "serial" commands, registered from their own files as commands
+// are with CliCommandRegistrar. An action declares its own names and options; the link's options
+// (--scsi; --port, --speed, --options) are added to them, may stand anywhere on the line, and
+// are read by the link command into `state` before the action runs.
 struct LinkAction {
-  const char* link;   // "scsi" or "serial"
-  const char* name;   // the word after the link's name
-  const char* usage;  // the whole usage after the link's name, options included
-  int (*run)(const std::vector<std::string>& args, EditorState& state, CliContext& context);
+  const char* link;  // "scsi" or "serial"
+  const char* name;  // the word after the link's name
+  CommandLine line;
+  int (*run)(const ParsedLine& line, EditorState& state, CliContext& context);
+
+  // "scsi capture OUT.mpp --pid N ...  [--scsi sim:PATH]"
+  std::string Usage() const;
 };
 
 struct LinkActionRegistrar {
@@ -26,9 +29,27 @@ struct LinkActionRegistrar {
 };
 
 const LinkAction* FindLinkAction(std::string_view link, std::string_view name);
+std::vector<const LinkAction*> LinkActionsOf(std::string_view link);
 
-// The link command's usage: its own actions, then the registered ones, one per line.
-std::string LinkUsage(std::string_view link, std::string_view builtInUsage);
+// The action's declaration with its link's options after its own.
+CommandLine ActionLine(const LinkAction& action);
+
+// Runs the action the parsed line names, with the state its link prepared.
+int RunLinkAction(std::string_view link, const ParsedLine& line, EditorState& state,
+                  CliContext& context);
+
+// The serial link's options, shared by the commands that talk to the receiver by either link.
+inline constexpr OptionWord kPortOption{
+    "--port", "PATH", "the serial device (else PELORUS_SERIAL, else the options' port)"};
+inline constexpr OptionWord kSpeedOption{"--speed", "9600|19200|38400",
+                                         "the serial speed, in bits per second"};
+inline constexpr OptionWord kOptionsFileOption{"--options", "FILE.ini",
+                                               "the options file to read instead of the user's"};
+inline constexpr OptionWord kScsiOption{"--scsi", "sim:PATH",
+                                        "the SCSI transport (else PELORUS_SCSI)"};
+
+// The --speed value as the options' index (1-3), 0 when it is not one of the three speeds.
+uint32_t SpeedIndex(const std::string& speed);
 
 // Finds the receiver on SCSI, as the main window does at start-up; false (with the editor's
 // message) when it is not there.

@@ -17,39 +17,17 @@
 namespace pelorus {
 namespace {
 
-constexpr char kUsage[] =
-    "montery LIST.dvb --seconds S [--ini pelorus.ini] [--scsi sim:PATH] [--port PATH] "
-    "[--options FILE.ini]";
 constexpr double kMaxSeconds = 24 * 60 * 60;
 
-int RunMontery(const std::vector<std::string>& args, CliContext& context) {
-  std::vector<std::string> words;
-  std::string scsi, port, optionsFile, iniFile, secondsText;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.starts_with("--") && i + 1 >= args.size()) return UsageError(context, kUsage);
-    if (arg == "--scsi") {
-      scsi = args[++i];
-    } else if (arg == "--port") {
-      port = args[++i];
-    } else if (arg == "--options") {
-      optionsFile = args[++i];
-    } else if (arg == "--ini") {
-      iniFile = args[++i];
-    } else if (arg == "--seconds") {
-      secondsText = args[++i];
-    } else if (arg.starts_with("--")) {
-      return UsageError(context, kUsage);
-    } else {
-      words.push_back(arg);
-    }
-  }
-  if (words.size() != 1 || secondsText.empty()) return UsageError(context, kUsage);
+int RunMontery(const ParsedLine& line, CliContext& context) {
+  const std::string secondsText = line.ValueOr("--seconds", "");
   char* end = nullptr;
   const double seconds = std::strtod(secondsText.c_str(), &end);
   if (*end != '\0' || !std::isfinite(seconds) || seconds <= 0 || seconds > kMaxSeconds) {
-    return UsageError(context, kUsage);
+    return UsageError(context);
   }
+  const std::string iniFile = line.ValueOr("--ini", "");
+  std::string scsi = line.ValueOr("--scsi", "");
   // A profile named on the command line must be readable; the usual one may be missing.
   std::string why;
   const std::optional<ProfileIni> ini =
@@ -60,8 +38,8 @@ int RunMontery(const std::vector<std::string>& args, CliContext& context) {
   }
 
   EditorState state;
-  PrepareSerialState(state, optionsFile, port, 0);
-  state.commandLineFile = words[0];
+  PrepareSerialState(state, line.ValueOr("--options", ""), line.ValueOr("--port", ""), 0);
+  state.commandLineFile = line.Name(0);
   if (!OpenSettingsFile(state, context.ui)) return kExitFailed;
   if (scsi.empty()) {
     if (const char* fromEnvironment = std::getenv("PELORUS_SCSI")) scsi = fromEnvironment;
@@ -91,7 +69,16 @@ int RunMontery(const std::vector<std::string>& args, CliContext& context) {
   return kExitDone;
 }
 
-const CliCommandRegistrar kMontery({"montery", kUsage, RunMontery});
+// No --speed: the Montery 140 always listens at 9600 bit/s.
+const CliCommandRegistrar kMontery(
+    {"montery",
+     {{{"LIST.dvb", "the settings file the receiver holds"}},
+      {{"--seconds", "S", "how long to keep the Montery 140 in step", true},
+       {"--ini", "pelorus.ini", "the profile to read instead of the usual one"},
+       kScsiOption,
+       kPortOption,
+       kOptionsFileOption}},
+     RunMontery});
 
 }  // namespace
 }  // namespace pelorus

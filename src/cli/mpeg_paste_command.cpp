@@ -14,10 +14,6 @@
 namespace pelorus {
 namespace {
 
-constexpr char kUsage[] =
-    "mpeg-paste OUT.dvb IN.txt [--delimiter ,|^|~] [--mode all|c|ku] [--diseqc-c N] "
-    "[--diseqc-ku N] [--diseqc-dbs N] [--no-markers]";
-
 struct MpegPasteArguments {
   std::string output;
   std::string input;
@@ -31,51 +27,38 @@ bool ParsePort(const std::string& text, uint32_t& port) {
   return true;
 }
 
-bool ParseArguments(const std::vector<std::string>& args, MpegPasteArguments& parsed) {
+bool ReadArguments(const ParsedLine& line, MpegPasteArguments& parsed) {
   Options& options = parsed.options;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--no-markers") {
-      options.mpegProjectAddMarkers = 0;
-    } else if (arg == "--delimiter" && hasValue) {
-      const std::string& value = args[++i];
-      const size_t format = kMpegDelimiters.find(value);
-      if (value.size() != 1 || format == std::string_view::npos) return false;
-      options.mpegProjectDataFormat = static_cast<uint32_t>(format);
-    } else if (arg == "--mode" && hasValue) {
-      const std::string& value = args[++i];
-      if (value == "all") {
-        options.mpegProjectPasteMode = 0;
-      } else if (value == "c") {
-        options.mpegProjectPasteMode = 1;
-      } else if (value == "ku") {
-        options.mpegProjectPasteMode = 2;
-      } else {
-        return false;
-      }
-    } else if (arg == "--diseqc-c" && hasValue) {
-      if (!ParsePort(args[++i], options.mpegProjectDiseqcC)) return false;
-    } else if (arg == "--diseqc-ku" && hasValue) {
-      if (!ParsePort(args[++i], options.mpegProjectDiseqcKu)) return false;
-    } else if (arg == "--diseqc-dbs" && hasValue) {
-      if (!ParsePort(args[++i], options.mpegProjectDiseqcKuDbs)) return false;
-    } else if (arg.starts_with("--")) {
-      return false;
-    } else if (parsed.output.empty()) {
-      parsed.output = arg;
-    } else if (parsed.input.empty()) {
-      parsed.input = arg;
+  parsed.output = line.Name(0);
+  parsed.input = line.Name(1);
+  if (line.Has("--no-markers")) options.mpegProjectAddMarkers = 0;
+  if (const std::string* value = line.Value("--delimiter")) {
+    const size_t format = kMpegDelimiters.find(*value);
+    if (value->size() != 1 || format == std::string_view::npos) return false;
+    options.mpegProjectDataFormat = static_cast<uint32_t>(format);
+  }
+  if (const std::string* value = line.Value("--mode")) {
+    if (*value == "all") {
+      options.mpegProjectPasteMode = 0;
+    } else if (*value == "c") {
+      options.mpegProjectPasteMode = 1;
+    } else if (*value == "ku") {
+      options.mpegProjectPasteMode = 2;
     } else {
       return false;
     }
   }
-  return !parsed.input.empty();
+  const std::string* c = line.Value("--diseqc-c");
+  const std::string* ku = line.Value("--diseqc-ku");
+  const std::string* dbs = line.Value("--diseqc-dbs");
+  return (c == nullptr || ParsePort(*c, options.mpegProjectDiseqcC)) &&
+         (ku == nullptr || ParsePort(*ku, options.mpegProjectDiseqcKu)) &&
+         (dbs == nullptr || ParsePort(*dbs, options.mpegProjectDiseqcKuDbs));
 }
 
-int RunMpegPaste(const std::vector<std::string>& args, CliContext& context) {
+int RunMpegPaste(const ParsedLine& line, CliContext& context) {
   MpegPasteArguments parsed;
-  if (!ParseArguments(args, parsed)) return UsageError(context, kUsage);
+  if (!ReadArguments(line, parsed)) return UsageError(context);
 
   EditorState state;
   if (!LoadSettingsToAddTo(state, context.ui, parsed.output)) return kExitFailed;
@@ -83,8 +66,8 @@ int RunMpegPaste(const std::vector<std::string>& args, CliContext& context) {
   // The list is read a line at a time, so a large file is never held whole (let alone twice).
   MpegSearchPaste paste(MpegSearchOptionsFrom(parsed.options));
   std::vector<ChannelRecord> pastedRecords;
-  const FileContents text = ReadTextLines(parsed.input, [&](std::string_view line) {
-    if (!IsMpegSearchHeaderLine(line)) paste.AddLine(line, pastedRecords);
+  const FileContents text = ReadTextLines(parsed.input, [&](std::string_view textLine) {
+    if (!IsMpegSearchHeaderLine(textLine)) paste.AddLine(textLine, pastedRecords);
     return true;
   });
   if (!text.opened || text.readFailed) {
@@ -103,7 +86,17 @@ int RunMpegPaste(const std::vector<std::string>& args, CliContext& context) {
   return kExitDone;
 }
 
-const CliCommandRegistrar kMpegPaste({"mpeg-paste", kUsage, RunMpegPaste});
+const CliCommandRegistrar kMpegPaste(
+    {"mpeg-paste",
+     {{{"OUT.dvb", "the settings file the channels are added to (made when missing)"},
+       {"IN.txt", "the list saved by MPEG Search Project"}},
+      {{"--delimiter", ",|^|~", "the character between the fields"},
+       {"--mode", "all|c|ku", "which bands' channels to paste"},
+       {"--diseqc-c", "N", "the DiSEqC port (0-3) of C band channels"},
+       {"--diseqc-ku", "N", "the DiSEqC port (0-3) of Ku band channels"},
+       {"--diseqc-dbs", "N", "the DiSEqC port (0-3) of DBS channels"},
+       {"--no-markers", nullptr, "no marker line before each satellite's channels"}}},
+     RunMpegPaste});
 
 }  // namespace
 }  // namespace pelorus

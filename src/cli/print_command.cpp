@@ -23,7 +23,6 @@
 namespace pelorus {
 namespace {
 
-constexpr char kPrintUsage[] = "print IN.dvb OUT.pdf [--rows LIST]";
 constexpr int kPdfResolution = 300;
 
 // Fonts need a QGuiApplication. A console has no display, so it uses the offscreen platform
@@ -40,21 +39,10 @@ bool EnsureGuiApplication() {
   return true;
 }
 
-int RunPrint(const std::vector<std::string>& args, CliContext& context) {
-  std::vector<std::string> files;
-  std::string rowText;
-  bool hasRows = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--rows" && i + 1 < args.size() && !hasRows) {
-      rowText = args[++i];
-      hasRows = true;
-    } else if (args[i].starts_with("--")) {
-      return UsageError(context, kPrintUsage);
-    } else {
-      files.push_back(args[i]);
-    }
-  }
-  if (files.size() != 2) return UsageError(context, kPrintUsage);
+int RunPrint(const ParsedLine& line, CliContext& context) {
+  const std::vector<std::string>& files = line.Names();
+  const std::string rowText = line.ValueOr("--rows", "");
+  const bool hasRows = line.Has("--rows");
 
   EditorState state;
   state.commandLineFile = files[0];
@@ -117,6 +105,10 @@ int RunPrint(const std::vector<std::string>& args, CliContext& context) {
 
 }  // namespace
 
-const CliCommandRegistrar kPrintCommand({"print", kPrintUsage, RunPrint});
+const CliCommandRegistrar kPrintCommand({"print",
+                                         {{{"IN.dvb", "the settings file"},
+                                           {"OUT.pdf", "the printout"}},
+                                          {{"--rows", "LIST", "only these rows, e.g. 1-3,7"}}},
+                                         RunPrint});
 
 }  // namespace pelorus

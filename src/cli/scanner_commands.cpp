@@ -23,19 +23,11 @@
 namespace pelorus {
 namespace {
 
-constexpr char kScanUsage[] =
-    "scan OUT.scn --lnb universal|fss|dbs|c|quad|asia|triple|l --from MHZ --to MHZ "
-    "[--pol h|v|hv] [--calibrate] [--png PLOT.png] [--port PATH]";
-constexpr char kLockUsage[] =
-    "lock-search --lnb universal|fss|dbs|c|quad|asia|triple|l --from MHZ --to MHZ "
-    "[--pol h|v|hv] [--step N] [--width N] [--add-to LIST.dvb] [--port PATH]";
 constexpr int kPngWidth = 1024;
 constexpr int kPngHeight = 600;
 
 struct ScannerArguments {
-  std::vector<std::string> files;
   ScanSettings settings;
-  bool haveLnb = false, haveFrom = false, haveTo = false;
   bool calibrate = false;
   std::string png;
   std::string addTo;
@@ -51,56 +43,33 @@ bool ParseNumber(const std::string& text, int low, int high, int& value) {
   return true;
 }
 
-// False on anything that is not one of the words the two actions take.
-bool ParseScannerArguments(const std::vector<std::string>& args, bool lockSearch,
-                           ScannerArguments& parsed) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--calibrate" && !lockSearch) {
-      parsed.calibrate = true;
-      continue;
-    }
-    if (!arg.starts_with("--")) {
-      parsed.files.push_back(arg);
-      continue;
-    }
-    if (i + 1 >= args.size()) return false;
-    const std::string& value = args[++i];
-    if (arg == "--lnb") {
-      const auto lnb = FindLnb(std::string_view(value));
-      if (!lnb) return false;
-      parsed.settings.lnb = lnb->type;
-      parsed.haveLnb = true;
-    } else if (arg == "--from") {
-      if (!ParseNumber(value, 0, 65535, parsed.settings.startMhz)) return false;
-      parsed.haveFrom = true;
-    } else if (arg == "--to") {
-      if (!ParseNumber(value, 0, 65535, parsed.settings.endMhz)) return false;
-      parsed.haveTo = true;
-    } else if (arg == "--pol") {
-      if (value == "h") {
-        parsed.settings.mode = PolarityMode::kHorizontal;
-      } else if (value == "v") {
-        parsed.settings.mode = PolarityMode::kVertical;
-      } else if (value == "hv") {
-        parsed.settings.mode = PolarityMode::kBoth;
-      } else {
-        return false;
-      }
-    } else if (arg == "--png" && !lockSearch) {
-      parsed.png = value;
-    } else if (arg == "--step" && lockSearch) {
-      if (!ParseNumber(value, 1, 20, parsed.step)) return false;
-    } else if (arg == "--width" && lockSearch) {
-      if (!ParseNumber(value, 0, 40, parsed.width)) return false;
-    } else if (arg == "--add-to" && lockSearch) {
-      parsed.addTo = value;
+// False on a value the actions do not take; the declarations below say which words they take.
+bool ReadScannerArguments(const ParsedLine& line, ScannerArguments& parsed) {
+  const auto lnb = FindLnb(std::string_view(*line.Value("--lnb")));
+  if (!lnb) return false;
+  parsed.settings.lnb = lnb->type;
+  if (!ParseNumber(*line.Value("--from"), 0, 65535, parsed.settings.startMhz) ||
+      !ParseNumber(*line.Value("--to"), 0, 65535, parsed.settings.endMhz)) {
+    return false;
+  }
+  if (const std::string* pol = line.Value("--pol")) {
+    if (*pol == "h") {
+      parsed.settings.mode = PolarityMode::kHorizontal;
+    } else if (*pol == "v") {
+      parsed.settings.mode = PolarityMode::kVertical;
+    } else if (*pol == "hv") {
+      parsed.settings.mode = PolarityMode::kBoth;
     } else {
       return false;
     }
   }
-  return parsed.haveLnb && parsed.haveFrom && parsed.haveTo &&
-         parsed.files.size() == (lockSearch ? 0u : 1u);
+  parsed.calibrate = line.Has("--calibrate");
+  parsed.png = line.ValueOr("--png", "");
+  parsed.addTo = line.ValueOr("--add-to", "");
+  const std::string* step = line.Value("--step");
+  const std::string* width = line.Value("--width");
+  return (step == nullptr || ParseNumber(*step, 1, 20, parsed.step)) &&
+         (width == nullptr || ParseNumber(*width, 0, 40, parsed.width));
 }
 
 // Fonts need a QGuiApplication; a console has no display, so it uses the offscreen platform
@@ -120,10 +89,9 @@ std::string SubroutinePath() {
   return ShippedDataFolder() + "/" + msg::scanner::kSignalSubroutineName;
 }
 
-int RunScan(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
+int RunScan(const ParsedLine& line, EditorState& state, CliContext& context) {
   ScannerArguments parsed;
-  if (!ParseScannerArguments(args, false, parsed))
-    return UsageError(context, (std::string("serial ") + kScanUsage).c_str());
+  if (!ReadScannerArguments(line, parsed)) return UsageError(context);
   Ui& ui = context.ui;
   if (!RangeAllowed(parsed.settings.lnb, parsed.settings.startMhz, parsed.settings.endMhz)) {
     ui.ShowMessage(msg::scanner::kRangeErrors, Icon::kStop);
@@ -133,7 +101,7 @@ int RunScan(const std::vector<std::string>& args, EditorState& state, CliContext
   request.settings = parsed.settings;
   request.calibrate = parsed.calibrate;
   if (parsed.calibrate) request.settings.mode = PolarityMode::kHorizontal;
-  request.saveFile = parsed.files[0];
+  request.saveFile = line.Name(0);
 
   SerialLink link(ui);
   SignalSession session(link, state, SubroutinePath());
@@ -165,11 +133,9 @@ int RunScan(const std::vector<std::string>& args, EditorState& state, CliContext
   return kExitDone;
 }
 
-int RunLockSearchCommand(const std::vector<std::string>& args, EditorState& state,
-                         CliContext& context) {
+int RunLockSearchCommand(const ParsedLine& line, EditorState& state, CliContext& context) {
   ScannerArguments parsed;
-  if (!ParseScannerArguments(args, true, parsed))
-    return UsageError(context, (std::string("serial ") + kLockUsage).c_str());
+  if (!ReadScannerArguments(line, parsed)) return UsageError(context);
   Ui& ui = context.ui;
   if (!RangeAllowed(parsed.settings.lnb, parsed.settings.startMhz, parsed.settings.endMhz)) {
     ui.ShowMessage(msg::scanner::kRangeErrors, Icon::kStop);
@@ -191,8 +157,8 @@ int RunLockSearchCommand(const std::vector<std::string>& args, EditorState& stat
   request.widthMhz = parsed.width;
   request.autoAdd = !parsed.addTo.empty();
   LockSearchEvents events;
-  events.line = [&context](const std::string& line) {
-    std::fprintf(context.out, "%s\n", line.c_str());
+  events.line = [&context](const std::string& result) {
+    std::fprintf(context.out, "%s\n", result.c_str());
     std::fflush(context.out);
   };
   int added = 0;
@@ -211,8 +177,35 @@ int RunLockSearchCommand(const std::vector<std::string>& args, EditorState& stat
   return kExitDone;
 }
 
-const LinkActionRegistrar kScan({"serial", "scan", kScanUsage, RunScan});
-const LinkActionRegistrar kLockSearch({"serial", "lock-search", kLockUsage, RunLockSearchCommand});
+constexpr OptionWord kLnbOption{"--lnb", "universal|fss|dbs|c|quad|asia|triple|l",
+                                "the LNB the receiver is set up with", true};
+constexpr OptionWord kFromOption{"--from", "MHZ", "where the band starts", true};
+constexpr OptionWord kToOption{"--to", "MHZ", "where the band ends", true};
+constexpr OptionWord kPolOption{"--pol", "h|v|hv", "the polarisations swept"};
+
+const LinkActionRegistrar kScan(
+    {"serial",
+     "scan",
+     {{{"OUT.scn", "the scan file written"}},
+      {kLnbOption,
+       kFromOption,
+       kToOption,
+       kPolOption,
+       {"--calibrate", nullptr, "a calibration sweep (horizontal only)"},
+       {"--png", "PLOT.png", "the plot the window shows, as a picture"}}},
+     RunScan});
+const LinkActionRegistrar kLockSearch({"serial",
+                                       "lock-search",
+                                       {{},
+                                        {kLnbOption,
+                                         kFromOption,
+                                         kToOption,
+                                         kPolOption,
+                                         {"--step", "N", "the step, in MHz (1-20)"},
+                                         {"--width", "N", "the search width (0-40)"},
+                                         {"--add-to", "LIST.dvb",
+                                          "the settings file the channels found are added to"}}},
+                                       RunLockSearchCommand});
 
 }  // namespace
 }  // namespace pelorus

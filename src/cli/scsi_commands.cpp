@@ -18,84 +18,83 @@
 namespace pelorus {
 namespace {
 
-constexpr char kUsage[] =
-    "scsi scan | read-settings OUT.dvb | write-settings IN.dvb | firmware FILE.bin | speed-test"
-    " | read-memory ADDRESS LENGTH OUT.mem  [--scsi sim:PATH]";
-
 int Result(bool done) { return done ? kExitDone : kExitFailed; }
 
-int ReadSettings(EditorState& state, CliContext& context, const std::string& out) {
+// Every action finds the receiver first.
+int RunScan(const ParsedLine&, EditorState& state, CliContext& context) {
+  return Result(ConnectScsi(state, context));
+}
+
+int RunSpeedTest(const ParsedLine&, EditorState& state, CliContext& context) {
+  if (!ConnectScsi(state, context)) return kExitFailed;
+  return Result(SpeedTestScsi(state, context.ui));
+}
+
+int RunReadSettings(const ParsedLine& line, EditorState& state, CliContext& context) {
+  if (!ConnectScsi(state, context)) return kExitFailed;
   if (!ReadSettingsScsi(state, context.ui)) return kExitFailed;
-  state.currentFileName = out;
+  state.currentFileName = line.Name(0);
   return Result(SaveSettingsFile(state, context.ui, false));
 }
 
-int WriteSettings(EditorState& state, CliContext& context, const std::string& in) {
-  state.commandLineFile = in;
+int RunWriteSettings(const ParsedLine& line, EditorState& state, CliContext& context) {
+  if (!ConnectScsi(state, context)) return kExitFailed;
+  state.commandLineFile = line.Name(0);
   if (!OpenSettingsFile(state, context.ui)) return kExitFailed;
   return Result(WriteSettingsScsi(state, context.ui));
 }
 
-int ReadMemory(EditorState& state, CliContext& context, const std::vector<std::string>& words) {
-  if (!ParseRangeFields(words[1], words[2]).Valid()) {
-    std::fprintf(context.err, "pelorus-cli: the range %s, %s is not valid\n", words[1].c_str(),
-                 words[2].c_str());
-    return UsageError(context, LinkUsage("scsi", kUsage).c_str());
+int RunFirmware(const ParsedLine& line, EditorState& state, CliContext& context) {
+  if (!ConnectScsi(state, context)) return kExitFailed;
+  state.commandLineFile = line.Name(0);
+  return Result(UpgradeFirmwareScsi(state, context.ui));
+}
+
+int RunReadMemory(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const std::string& address = line.Name(0);
+  const std::string& length = line.Name(1);
+  if (!ParseRangeFields(address, length).Valid()) {
+    std::fprintf(context.err, "pelorus-cli: the range %s, %s is not valid\n", address.c_str(),
+                 length.c_str());
+    return UsageError(context);
   }
   if (!ConnectScsi(state, context)) return kExitFailed;
   return Result(SaveReceiverMemory(state, context.ui, [&](MemoryDialogRequest& request) {
-    request.file.path = words[3];
-    request.addressText = words[1];
-    request.lengthText = words[2];
+    request.file.path = line.Name(2);
+    request.addressText = address;
+    request.lengthText = length;
     return true;
   }));
 }
 
-int RunScsiCommand(const std::vector<std::string>& args, CliContext& context) {
-  const std::string usage = LinkUsage("scsi", kUsage);
+int RunScsiCommand(const ParsedLine& line, CliContext& context) {
   EditorState state;
-  std::vector<std::string> words;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--scsi") {
-      if (i + 1 >= args.size()) return UsageError(context, usage.c_str());
-      state.links.scsi = args[++i];
-    } else {
-      words.push_back(args[i]);
-    }
-  }
-  if (words.empty()) return UsageError(context, usage.c_str());
-  if (const LinkAction* added = FindLinkAction("scsi", words[0])) {
-    const std::vector<std::string> rest(words.begin() + 1, words.end());
-    return added->run(rest, state, context);
-  }
-  for (const std::string& word : words) {
-    if (word.starts_with("--")) return UsageError(context, usage.c_str());
-  }
-  const std::string& action = words[0];
-  auto wants = [&](size_t count) { return words.size() == count + 1; };
-
-  if (action == "read-memory") {
-    if (!wants(3)) return UsageError(context, usage.c_str());
-    return ReadMemory(state, context, words);
-  }
-  if (action == "scan" || action == "speed-test") {
-    if (!wants(0)) return UsageError(context, usage.c_str());
-  } else if (action == "read-settings" || action == "write-settings" || action == "firmware") {
-    if (!wants(1)) return UsageError(context, usage.c_str());
-  } else {
-    return UsageError(context, usage.c_str());
-  }
-
-  if (!ConnectScsi(state, context)) return kExitFailed;
-  if (action == "scan") return kExitDone;
-  if (action == "speed-test") return Result(SpeedTestScsi(state, context.ui));
-  if (action == "read-settings") return ReadSettings(state, context, words[1]);
-  if (action == "write-settings") return WriteSettings(state, context, words[1]);
-  state.commandLineFile = words[1];
-  return Result(UpgradeFirmwareScsi(state, context.ui));
+  state.links.scsi = line.ValueOr("--scsi", "");
+  return RunLinkAction("scsi", line, state, context);
 }
 
-const CliCommandRegistrar kScsi({"scsi", kUsage, RunScsiCommand});
+const CliCommandRegistrar kScsi({"scsi", {{}, {kScsiOption}}, RunScsiCommand, true});
+
+const LinkActionRegistrar kScanAction({"scsi", "scan", {}, RunScan});
+const LinkActionRegistrar kSpeedTestAction({"scsi", "speed-test", {}, RunSpeedTest});
+const LinkActionRegistrar kReadSettingsAction({"scsi",
+                                               "read-settings",
+                                               {{{"OUT.dvb",
+                                                  "the file the receiver's list is saved to"}}},
+                                               RunReadSettings});
+const LinkActionRegistrar kWriteSettingsAction({"scsi",
+                                                "write-settings",
+                                                {{{"IN.dvb", "the list to write to the receiver"}}},
+                                                RunWriteSettings});
+const LinkActionRegistrar kFirmwareAction(
+    {"scsi", "firmware", {{{"FILE.bin", "the firmware image"}}}, RunFirmware});
+const LinkActionRegistrar kReadMemoryAction({"scsi",
+                                             "read-memory",
+                                             {{{"ADDRESS",
+                                                "where the range starts (0x for hexadecimal)"},
+                                               {"LENGTH", "how many bytes"},
+                                               {"OUT.mem", "the file the bytes are saved to"}}},
+                                             RunReadMemory});
 
 }  // namespace
 }  // namespace pelorus

@@ -12,42 +12,25 @@
 namespace pelorus {
 namespace {
 
-constexpr char kUsage[] =
-    "select-channel LIST.dvb ROW [--scsi sim:PATH] [--port PATH] [--speed 9600|19200|38400] "
-    "[--options FILE.ini]";
-
-int RunSelectChannel(const std::vector<std::string>& args, CliContext& context) {
-  std::vector<std::string> words;
-  std::string scsi, port, optionsFile;
+int RunSelectChannel(const ParsedLine& line, CliContext& context) {
   uint32_t speedIndex = 0;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.starts_with("--") && i + 1 >= args.size()) return UsageError(context, kUsage);
-    if (arg == "--scsi") {
-      scsi = args[++i];
-    } else if (arg == "--port") {
-      port = args[++i];
-    } else if (arg == "--options") {
-      optionsFile = args[++i];
-    } else if (arg == "--speed") {
-      const std::string& speed = args[++i];
-      speedIndex = speed == "9600" ? 1 : speed == "19200" ? 2 : speed == "38400" ? 3 : 0;
-      if (speedIndex == 0) return UsageError(context, kUsage);
-    } else {
-      words.push_back(arg);
-    }
+  if (const std::string* speed = line.Value("--speed")) {
+    speedIndex = SpeedIndex(*speed);
+    if (speedIndex == 0) return UsageError(context);
   }
-  if (words.size() != 2) return UsageError(context, kUsage);
+  const std::string& list = line.Name(0);
+  const std::string& rowText = line.Name(1);
   char* end = nullptr;
-  const long row = std::strtol(words[1].c_str(), &end, 10);
-  if (words[1].empty() || *end != '\0' || row < 1) return UsageError(context, kUsage);
+  const long row = std::strtol(rowText.c_str(), &end, 10);
+  if (*end != '\0' || row < 1) return UsageError(context);
+  std::string scsi = line.ValueOr("--scsi", "");
 
   EditorState state;
-  PrepareSerialState(state, optionsFile, port, speedIndex);
-  state.commandLineFile = words[0];
+  PrepareSerialState(state, line.ValueOr("--options", ""), line.ValueOr("--port", ""), speedIndex);
+  state.commandLineFile = list;
   if (!OpenSettingsFile(state, context.ui)) return kExitFailed;
   if (row > state.ChannelCount()) {
-    std::fprintf(context.err, "pelorus-cli: %s has %d channels, no row %ld\n", words[0].c_str(),
+    std::fprintf(context.err, "pelorus-cli: %s has %d channels, no row %ld\n", list.c_str(),
                  state.ChannelCount(), row);
     return kExitUsage;
   }
@@ -63,7 +46,11 @@ int RunSelectChannel(const std::vector<std::string>& args, CliContext& context) 
   return SelectChannelOnReceiver(state, link, std::span(&selected, 1)) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar kSelectChannel({"select-channel", kUsage, RunSelectChannel});
+const CliCommandRegistrar kSelectChannel(
+    {"select-channel",
+     {{{"LIST.dvb", "the settings file the receiver holds"}, {"ROW", "the channel's row, from 1"}},
+      {kScsiOption, kPortOption, kSpeedOption, kOptionsFileOption}},
+     RunSelectChannel});
 
 }  // namespace
 }  // namespace pelorus

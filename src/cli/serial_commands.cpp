@@ -23,43 +23,6 @@
 namespace pelorus {
 namespace {
 
-constexpr char kUsage[] =
-    "serial read-settings OUT.dvb | write-settings IN.dvb | upload-sbr FILE.sbr | "
-    "firmware FILE.bin [--port PATH] [--speed 9600|19200|38400] [--options FILE.ini]";
-
-struct SerialArguments {
-  std::string action;
-  std::vector<std::string> rest;  // every other word, in order
-  std::string port;
-  std::string optionsFile;
-  uint32_t speedIndex = 0;
-};
-
-// Takes the link's own options out of the words; false when one of them is malformed.
-bool ParseArguments(const std::vector<std::string>& args, SerialArguments& parsed) {
-  if (args.empty()) return false;
-  parsed.action = args[0];
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool isLinkOption = arg == "--port" || arg == "--options" || arg == "--speed";
-    if (isLinkOption && i + 1 >= args.size()) return false;
-    if (arg == "--port") {
-      parsed.port = args[++i];
-      // An empty name would fall back to the first numbered port and wait there for nothing.
-      if (parsed.port.empty()) return false;
-    } else if (arg == "--options") {
-      parsed.optionsFile = args[++i];
-    } else if (arg == "--speed") {
-      const std::string& speed = args[++i];
-      parsed.speedIndex = speed == "9600" ? 1 : speed == "19200" ? 2 : speed == "38400" ? 3 : 0;
-      if (parsed.speedIndex == 0) return false;
-    } else {
-      parsed.rest.push_back(arg);
-    }
-  }
-  return true;
-}
-
 // A list whose checksum was wrong may hold damaged records: it replaces a file that is already
 // there only when the user says so (--yes, or a yes on the terminal).
 bool ConfirmUnverifiedSave(CliContext& context, const std::string& file) {
@@ -73,45 +36,65 @@ bool ConfirmUnverifiedSave(CliContext& context, const std::string& file) {
   return false;
 }
 
-int RunSerialCommand(const std::vector<std::string>& args, CliContext& context) {
-  const std::string usage = LinkUsage("serial", kUsage);
-  SerialArguments parsed;
-  if (!ParseArguments(args, parsed)) return UsageError(context, usage.c_str());
-  const LinkAction* added = FindLinkAction("serial", parsed.action);
-  const bool oneFile = parsed.rest.size() == 1 && !parsed.rest[0].starts_with("--");
-  if (added == nullptr && !oneFile) return UsageError(context, usage.c_str());
-
-  EditorState state;
-  PrepareSerialState(state, parsed.optionsFile, parsed.port, parsed.speedIndex);
-  if (added != nullptr) return added->run(parsed.rest, state, context);
-  const std::string& file = parsed.rest[0];
+int RunReadSettings(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const std::string& file = line.Name(0);
   SerialLink link(context.ui);
-
-  bool done = false;
-  if (parsed.action == "read-settings") {
-    bool checksumOk = false;
-    done = ReadSettingsSerial(state, link, &checksumOk);
-    if (done && !checksumOk && !ConfirmUnverifiedSave(context, file)) return kExitFailed;
-    if (done) {
-      state.currentFileName = file;
-      done = SaveSettingsFile(state, context.ui, false);
-    }
-  } else if (parsed.action == "write-settings") {
-    state.commandLineFile = file;
-    done = OpenSettingsFile(state, context.ui) && WriteSettingsSerial(state, link);
-  } else if (parsed.action == "upload-sbr") {
-    state.commandLineFile = file;
-    done = UploadSubroutineCommand(state, link);
-  } else if (parsed.action == "firmware" && SerialFirmwareAvailable()) {
-    state.commandLineFile = file;
-    done = FirmwareUpgradeSerial(state, link, {ShippedDataFolder(), ""});
-  } else {
-    return UsageError(context, usage.c_str());
-  }
-  return done ? kExitDone : kExitFailed;
+  bool checksumOk = false;
+  if (!ReadSettingsSerial(state, link, &checksumOk)) return kExitFailed;
+  if (!checksumOk && !ConfirmUnverifiedSave(context, file)) return kExitFailed;
+  state.currentFileName = file;
+  return SaveSettingsFile(state, context.ui, false) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar kSerial({"serial", kUsage, RunSerialCommand});
+int RunWriteSettings(const ParsedLine& line, EditorState& state, CliContext& context) {
+  SerialLink link(context.ui);
+  state.commandLineFile = line.Name(0);
+  return OpenSettingsFile(state, context.ui) && WriteSettingsSerial(state, link) ? kExitDone
+                                                                                 : kExitFailed;
+}
+
+int RunUploadSubroutine(const ParsedLine& line, EditorState& state, CliContext& context) {
+  SerialLink link(context.ui);
+  state.commandLineFile = line.Name(0);
+  return UploadSubroutineCommand(state, link) ? kExitDone : kExitFailed;
+}
+
+int RunFirmware(const ParsedLine& line, EditorState& state, CliContext& context) {
+  if (!SerialFirmwareAvailable()) return UsageError(context);
+  SerialLink link(context.ui);
+  state.commandLineFile = line.Name(0);
+  return FirmwareUpgradeSerial(state, link, {ShippedDataFolder(), ""}) ? kExitDone : kExitFailed;
+}
+
+int RunSerialCommand(const ParsedLine& line, CliContext& context) {
+  uint32_t speedIndex = 0;
+  if (const std::string* speed = line.Value("--speed")) {
+    speedIndex = SpeedIndex(*speed);
+    if (speedIndex == 0) return UsageError(context);
+  }
+  EditorState state;
+  PrepareSerialState(state, line.ValueOr("--options", ""), line.ValueOr("--port", ""), speedIndex);
+  return RunLinkAction("serial", line, state, context);
+}
+
+const CliCommandRegistrar kSerial(
+    {"serial", {{}, {kPortOption, kSpeedOption, kOptionsFileOption}}, RunSerialCommand, true});
+
+const LinkActionRegistrar kReadSettingsAction({"serial",
+                                               "read-settings",
+                                               {{{"OUT.dvb",
+                                                  "the file the receiver's list is saved to"}}},
+                                               RunReadSettings});
+const LinkActionRegistrar kWriteSettingsAction({"serial",
+                                                "write-settings",
+                                                {{{"IN.dvb", "the list to write to the receiver"}}},
+                                                RunWriteSettings});
+const LinkActionRegistrar kUploadAction({"serial",
+                                         "upload-sbr",
+                                         {{{"FILE.sbr", "the subroutine to run on the receiver"}}},
+                                         RunUploadSubroutine});
+const LinkActionRegistrar kFirmwareAction(
+    {"serial", "firmware", {{{"FILE.bin", "the firmware image"}}}, RunFirmware});
 
 }  // namespace
 }  // namespace pelorus

@@ -16,50 +16,40 @@ bool LoadFile(EditorState& state, CliContext& context, const std::string& path) 
 
 }  // namespace
 
-static int RunListCommand(const std::vector<std::string>& args, CliContext& context) {
-  static constexpr char kUsage[] = "list FILE.dvb [--decimal]";
-  std::string file;
-  PidMode mode = PidMode::kHexadecimal;
-  for (const std::string& arg : args) {
-    if (arg == "--decimal") {
-      mode = PidMode::kDecimal;
-    } else if (file.empty() && !arg.starts_with("--")) {
-      file = arg;
-    } else {
-      return UsageError(context, kUsage);
-    }
-  }
-  if (file.empty()) return UsageError(context, kUsage);
-
+static int RunListCommand(const ParsedLine& line, CliContext& context) {
+  const PidMode mode = line.Has("--decimal") ? PidMode::kDecimal : PidMode::kHexadecimal;
   EditorState state;
-  if (!LoadFile(state, context, file)) return kExitFailed;
+  if (!LoadFile(state, context, line.Name(0))) return kExitFailed;
   const auto& records = *state.settingsImage;
   for (size_t i = 0; i < records.size(); ++i) {
     const ChannelRow row = BuildChannelRow(records[i], static_cast<int>(i), mode);
     const size_t shown = row.marker ? 2 : row.cells.size();
-    std::string line;
+    std::string text;
     for (size_t c = 0; c < shown; ++c) {
-      if (c > 0) line += '\t';
-      line += row.cells[c];
+      if (c > 0) text += '\t';
+      text += row.cells[c];
     }
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), context.out);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), context.out);
   }
   std::fprintf(context.out, "%zu channels\n", records.size());
   return kExitDone;
 }
 
-static int RunConvertCommand(const std::vector<std::string>& args, CliContext& context) {
-  if (args.size() != 2 || args[0].starts_with("--") || args[1].starts_with("--")) {
-    return UsageError(context, "convert IN.dvb OUT.dvb");
-  }
+static int RunConvertCommand(const ParsedLine& line, CliContext& context) {
   EditorState state;
-  if (!LoadFile(state, context, args[0])) return kExitFailed;
-  state.currentFileName = args[1];
+  if (!LoadFile(state, context, line.Name(0))) return kExitFailed;
+  state.currentFileName = line.Name(1);
   return SaveSettingsFile(state, context.ui, false) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar kList({"list", "list FILE.dvb [--decimal]", RunListCommand});
-const CliCommandRegistrar kConvert({"convert", "convert IN.dvb OUT.dvb", RunConvertCommand});
+const CliCommandRegistrar kList({"list",
+                                 {{{"FILE.dvb", "the settings file"}},
+                                  {{"--decimal", nullptr, "PIDs in decimal, not hexadecimal"}}},
+                                 RunListCommand});
+const CliCommandRegistrar kConvert({"convert",
+                                    {{{"IN.dvb", "the settings file"},
+                                      {"OUT.dvb", "the file written in the current format"}}},
+                                    RunConvertCommand});
 
 }  // namespace pelorus

@@ -24,18 +24,8 @@
 namespace pelorus {
 namespace {
 
-constexpr char kSiUsage[] = "si";
-constexpr char kTuneUsage[] = "tune FREQ_MHZ SYMBOL_RATE FEC H|V   (FEC: 1/1 1/2 2/3 3/4 5/6 7/8)";
-constexpr char kEitUsage[] = "eit OUT.txt --seconds S [--xmltv OUT.xml] [--sync-clock]";
-constexpr char kPidFindUsage[] = "pid-find [--start N] [--dwell MS] [--until-stopped --seconds S]";
-constexpr char kPidMonitorUsage[] = "pid-monitor PID --packets N [--seconds S]";
 // A monitor of a PID that carries nothing ends after this long.
 constexpr int kDefaultMonitorSeconds = 10;
-
-int Usage(CliContext& context, const char* usage) {
-  const std::string text = std::string("scsi ") + usage;
-  return UsageError(context, text.c_str());
-}
 
 // A whole non-negative decimal number, or -1.
 long Number(const std::string& text) {
@@ -47,8 +37,7 @@ long Number(const std::string& text) {
 
 ScsiTransport& Transport(EditorState& state) { return *state.aspiModule; }
 
-int RunSi(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  if (!args.empty()) return Usage(context, kSiUsage);
+int RunSi(const ParsedLine&, EditorState& state, CliContext& context) {
   if (!ConnectScsi(state, context)) return kExitFailed;
   ScsiTransport& transport = Transport(state);
   SetScsiBusy(transport, state.options.scsiBusy != 0);
@@ -85,35 +74,22 @@ int RunSi(const std::vector<std::string>& args, EditorState& state, CliContext& 
   return kExitDone;
 }
 
-int RunTune(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  if (args.size() != 4) return Usage(context, kTuneUsage);
+int RunTune(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const std::vector<std::string>& args = line.Names();
   const std::optional<int> fec = TuneFecIndex(args[2]);
-  if (!fec || (args[3] != "H" && args[3] != "V")) return Usage(context, kTuneUsage);
+  if (!fec || (args[3] != "H" && args[3] != "V")) return UsageError(context);
   if (!ConnectScsi(state, context)) return kExitFailed;
   SendTuneCommand(Transport(state), TypedNumber(args[0]), TypedNumber(args[1]), *fec,
                   args[3] == "V");
   return kExitDone;
 }
 
-int RunEit(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  std::string textPath;
-  std::string xmltvPath;
-  long seconds = -1;
-  bool syncClock = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--seconds" && i + 1 < args.size()) {
-      seconds = Number(args[++i]);
-    } else if (args[i] == "--xmltv" && i + 1 < args.size()) {
-      xmltvPath = args[++i];
-    } else if (args[i] == "--sync-clock") {
-      syncClock = true;
-    } else if (textPath.empty() && !args[i].starts_with("--")) {
-      textPath = args[i];
-    } else {
-      return Usage(context, kEitUsage);
-    }
-  }
-  if (textPath.empty() || seconds < 0) return Usage(context, kEitUsage);
+int RunEit(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const std::string& textPath = line.Name(0);
+  const std::string xmltvPath = line.ValueOr("--xmltv", "");
+  const long seconds = Number(*line.Value("--seconds"));
+  const bool syncClock = line.Has("--sync-clock");
+  if (seconds < 0) return UsageError(context);
   if (!ConnectScsi(state, context)) return kExitFailed;
   // Dates and times in the user's locale, as the dialog shows them.
   std::setlocale(LC_TIME, "");
@@ -147,33 +123,22 @@ int RunEit(const std::vector<std::string>& args, EditorState& state, CliContext&
   return kExitDone;
 }
 
-int RunPidFind(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  long start = 0;
-  long dwell = kDefaultDwellMs;
-  long seconds = -1;
-  bool untilStopped = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--start" && i + 1 < args.size()) {
-      start = Number(args[++i]);
-    } else if (args[i] == "--dwell" && i + 1 < args.size()) {
-      dwell = Number(args[++i]);
-    } else if (args[i] == "--seconds" && i + 1 < args.size()) {
-      seconds = Number(args[++i]);
-    } else if (args[i] == "--until-stopped") {
-      untilStopped = true;
-    } else {
-      return Usage(context, kPidFindUsage);
-    }
-  }
-  if (start < 0 || dwell < 0 || dwell > 600000 || untilStopped != (seconds >= 0)) {
-    return Usage(context, kPidFindUsage);
+int RunPidFind(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const long start = line.Has("--start") ? Number(*line.Value("--start")) : 0;
+  const long dwell = line.Has("--dwell") ? Number(*line.Value("--dwell")) : kDefaultDwellMs;
+  const long seconds = line.Has("--seconds") ? Number(*line.Value("--seconds")) : -1;
+  const bool untilStopped = line.Has("--until-stopped");
+  // A run until stopped needs its length, and only such a run takes one.
+  if (start < 0 || dwell < 0 || dwell > 600000 || untilStopped != line.Has("--seconds") ||
+      (untilStopped && seconds < 0)) {
+    return UsageError(context);
   }
   if (!ConnectScsi(state, context)) return kExitFailed;
   const PidMode mode = PidModeFromOption(state.options.decimal);
   std::atomic<bool> done{false};
   PidFinder::Callbacks callbacks;
-  callbacks.active = [&context](const std::string& line) {
-    std::fprintf(context.out, "%s\n", line.c_str());
+  callbacks.active = [&context](const std::string& found) {
+    std::fprintf(context.out, "%s\n", found.c_str());
   };
   callbacks.finished = [&done](int) { done = true; };
   PidFinder finder(Transport(state), callbacks);
@@ -188,26 +153,18 @@ int RunPidFind(const std::vector<std::string>& args, EditorState& state, CliCont
   return kExitDone;
 }
 
-int RunPidMonitor(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  if (args.empty()) return Usage(context, kPidMonitorUsage);
-  long packets = -1;
-  long seconds = kDefaultMonitorSeconds;
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--packets" && i + 1 < args.size()) {
-      packets = Number(args[++i]);
-    } else if (args[i] == "--seconds" && i + 1 < args.size()) {
-      seconds = Number(args[++i]);
-    } else {
-      return Usage(context, kPidMonitorUsage);
-    }
-  }
+int RunPidMonitor(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const std::vector<std::string>& args = line.Names();
+  const long packets = Number(*line.Value("--packets"));
+  const long seconds =
+      line.Has("--seconds") ? Number(*line.Value("--seconds")) : kDefaultMonitorSeconds;
   const PidMode mode = PidModeFromOption(state.options.decimal);
   unsigned pid = 0;
   char extra = 0;
   const std::string format = std::string(PidFormatsFor(mode).input) + "%c";
   if (std::sscanf(args[0].c_str(), format.c_str(), &pid, &extra) != 1 || pid >= kPidCount ||
       packets < 1 || seconds < 0) {
-    return Usage(context, kPidMonitorUsage);
+    return UsageError(context);
   }
   if (!ConnectScsi(state, context)) return kExitFailed;
   std::atomic<bool> done{false};
@@ -225,11 +182,39 @@ int RunPidMonitor(const std::vector<std::string>& args, EditorState& state, CliC
   return kExitDone;
 }
 
-const LinkActionRegistrar kSi({"scsi", "si", kSiUsage, RunSi});
-const LinkActionRegistrar kTune({"scsi", "tune", kTuneUsage, RunTune});
-const LinkActionRegistrar kEit({"scsi", "eit", kEitUsage, RunEit});
-const LinkActionRegistrar kPidFind({"scsi", "pid-find", kPidFindUsage, RunPidFind});
-const LinkActionRegistrar kPidMonitor({"scsi", "pid-monitor", kPidMonitorUsage, RunPidMonitor});
+const LinkActionRegistrar kSi({"scsi", "si", {}, RunSi});
+const LinkActionRegistrar kTune({"scsi",
+                                 "tune",
+                                 {{{"FREQ_MHZ", "the frequency"},
+                                   {"SYMBOL_RATE", "the symbol rate, in thousands a second"},
+                                   {"FEC", "the inner code rate"},
+                                   {"H|V", "the polarisation"}},
+                                  {},
+                                  "(FEC: 1/1 1/2 2/3 3/4 5/6 7/8)"},
+                                 RunTune});
+const LinkActionRegistrar kEit({"scsi",
+                                "eit",
+                                {{{"OUT.txt", "the guide, as text"}},
+                                 {{"--seconds", "S", "how long to gather the guide", true},
+                                  {"--xmltv", "OUT.xml", "the guide as XMLTV too"},
+                                  {"--sync-clock", nullptr,
+                                   "set the clock from the broadcast time"}}},
+                                RunEit});
+const LinkActionRegistrar kPidFind(
+    {"scsi",
+     "pid-find",
+     {{},
+      {{"--start", "N", "the first PID tried"},
+       {"--dwell", "MS", "how long each PID is watched, in milliseconds"},
+       {"--until-stopped", nullptr, "keep searching until --seconds have passed"},
+       {"--seconds", "S", "how long a run --until-stopped lasts"}}},
+     RunPidFind});
+const LinkActionRegistrar kPidMonitor({"scsi",
+                                       "pid-monitor",
+                                       {{{"PID", "the PID watched"}},
+                                        {{"--packets", "N", "how many packets to show", true},
+                                         {"--seconds", "S", "how long to wait for them at most"}}},
+                                       RunPidMonitor});
 
 }  // namespace
 }  // namespace pelorus

@@ -20,54 +20,11 @@
 namespace pelorus {
 namespace {
 
-constexpr char kCaptureUsage[] =
-    "capture OUT.mpp --pid N [--threshold N] [--mode 0-6] [--ts2es] [--sync-video] --seconds S"
-    "  [--scsi sim:PATH]";
-constexpr char kRecordUsage[] =
-    "record OUT.m2t --seconds S [--wait-pcr] [--busy] [--ac3-pid N]  [--scsi sim:PATH]";
 constexpr int kMaxSeconds = 24 * 3600;
 
-// The words of one action: its file, its valued options and its flags.
-struct Words {
-  std::string file;
-  std::vector<std::pair<std::string, std::string>> values;
-  std::vector<std::string> flags;
-
-  const std::string* Value(const std::string& name) const {
-    for (const auto& [key, value] : values) {
-      if (key == name) return &value;
-    }
-    return nullptr;
-  }
-  bool Flag(const std::string& name) const {
-    for (const std::string& flag : flags) {
-      if (flag == name) return true;
-    }
-    return false;
-  }
-};
-
-bool SplitWords(const std::vector<std::string>& args, const std::vector<std::string>& valued,
-                const std::vector<std::string>& flags, Words& words) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (!arg.starts_with("--")) {
-      if (!words.file.empty()) return false;
-      words.file = arg;
-    } else if (std::find(valued.begin(), valued.end(), arg) != valued.end()) {
-      if (i + 1 >= args.size()) return false;
-      words.values.emplace_back(arg, args[++i]);
-    } else if (std::find(flags.begin(), flags.end(), arg) != flags.end()) {
-      words.flags.push_back(arg);
-    } else {
-      return false;
-    }
-  }
-  return !words.file.empty();
-}
-
-int ParseSeconds(const Words& words) {
-  const std::string* text = words.Value("--seconds");
+// The length of the run, 0 when it is not a whole number of seconds within a day.
+int ParseSeconds(const ParsedLine& line) {
+  const std::string* text = line.Value("--seconds");
   if (text == nullptr) return 0;
   char* end = nullptr;
   const long seconds = std::strtol(text->c_str(), &end, 10);
@@ -98,37 +55,28 @@ void RunFor(CliContext& context, int seconds, std::chrono::milliseconds step, Po
   context.ui.SetStatusText("");
 }
 
-int RunCapture(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  const std::string usage = std::string("scsi ") + kCaptureUsage;
-  Words words;
-  if (!SplitWords(args, {"--pid", "--threshold", "--mode", "--seconds"},
-                  {"--ts2es", "--sync-video"}, words) ||
-      words.Value("--pid") == nullptr) {
-    return UsageError(context, usage.c_str());
-  }
-  const int seconds = ParseSeconds(words);
+int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const int seconds = ParseSeconds(line);
   int mode = static_cast<int>(state.options.streamMode);
-  if (const std::string* text = words.Value("--mode")) {
-    if (text->size() != 1 || (*text)[0] < '0' || (*text)[0] > '6') {
-      return UsageError(context, usage.c_str());
-    }
+  if (const std::string* text = line.Value("--mode")) {
+    if (text->size() != 1 || (*text)[0] < '0' || (*text)[0] > '6') return UsageError(context);
     mode = (*text)[0] - '0';
   }
-  if (seconds == 0) return UsageError(context, usage.c_str());
+  if (seconds == 0) return UsageError(context);
   if (!ConnectScsi(state, context)) return kExitFailed;
 
   uint64_t written = 0;
   const bool done = CaptureStream(
       state, context.ui,
       [&](CaptureDialogRequest& request) {
-        request.file.path = words.file;
-        request.pidText = *words.Value("--pid");
-        if (const std::string* threshold = words.Value("--threshold")) {
+        request.file.path = line.Name(0);
+        request.pidText = *line.Value("--pid");
+        if (const std::string* threshold = line.Value("--threshold")) {
           request.thresholdText = *threshold;
         }
         request.mode = mode;
-        request.ts2es = words.Flag("--ts2es");
-        request.syncVideo = words.Flag("--sync-video");
+        request.ts2es = line.Has("--ts2es");
+        request.syncVideo = line.Has("--sync-video");
         return true;
       },
       [&](CaptureWorker& worker) {
@@ -153,14 +101,9 @@ int RunCapture(const std::vector<std::string>& args, EditorState& state, CliCont
   return done ? kExitDone : kExitFailed;
 }
 
-int RunRecord(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  const std::string usage = std::string("scsi ") + kRecordUsage;
-  Words words;
-  if (!SplitWords(args, {"--seconds", "--ac3-pid"}, {"--wait-pcr", "--busy"}, words)) {
-    return UsageError(context, usage.c_str());
-  }
-  const int seconds = ParseSeconds(words);
-  if (seconds == 0) return UsageError(context, usage.c_str());
+int RunRecord(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const int seconds = ParseSeconds(line);
+  if (seconds == 0) return UsageError(context);
   if (!ConnectScsi(state, context)) return kExitFailed;
 
   uint16_t ac3Pid = 0;
@@ -169,10 +112,10 @@ int RunRecord(const std::vector<std::string>& args, EditorState& state, CliConte
   const bool done = RecordMultiPid(
       state, context.ui, ac3Pid,
       [&](RecordDialogRequest& request) {
-        request.file.path = words.file;
-        request.waitPcr = words.Flag("--wait-pcr");
-        request.scsiBusy = words.Flag("--busy");
-        const std::string* ac3 = words.Value("--ac3-pid");
+        request.file.path = line.Name(0);
+        request.waitPcr = line.Has("--wait-pcr");
+        request.scsiBusy = line.Has("--busy");
+        const std::string* ac3 = line.Value("--ac3-pid");
         request.ac3 = ac3 != nullptr;
         if (ac3 != nullptr) request.ac3PidText = *ac3;
         return true;
@@ -207,8 +150,27 @@ int RunRecord(const std::vector<std::string>& args, EditorState& state, CliConte
   return done ? kExitDone : kExitFailed;
 }
 
-const LinkActionRegistrar kCapture({"scsi", "capture", kCaptureUsage, RunCapture});
-const LinkActionRegistrar kRecord({"scsi", "record", kRecordUsage, RunRecord});
+constexpr OptionWord kSecondsOption{"--seconds", "S", "how long to record (1 s to a day)", true};
+
+const LinkActionRegistrar kCapture(
+    {"scsi",
+     "capture",
+     {{{"OUT.mpp", "the file the packets are written to"}},
+      {{"--pid", "N", "the PID recorded", true},
+       {"--threshold", "N", "the threshold, as in the dialog"},
+       {"--mode", "0-6", "the recording mode, as in the dialog"},
+       {"--ts2es", nullptr, "write the elementary stream, not the packets"},
+       {"--sync-video", nullptr, "synchronise on the video, as in the dialog"},
+       kSecondsOption}},
+     RunCapture});
+const LinkActionRegistrar kRecord({"scsi",
+                                   "record",
+                                   {{{"OUT.m2t", "the transport stream written"}},
+                                    {kSecondsOption,
+                                     {"--wait-pcr", nullptr, "start at the first PCR"},
+                                     {"--busy", nullptr, "the dialog's SCSI busy setting"},
+                                     {"--ac3-pid", "N", "record this AC-3 PID as well"}}},
+                                   RunRecord});
 
 }  // namespace
 }  // namespace pelorus

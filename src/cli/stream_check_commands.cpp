@@ -17,11 +17,8 @@
 namespace pelorus {
 namespace {
 
-constexpr char kTsCheckUsage[] = "ts-check FILE.m2t";
-
-int RunTsCheck(const std::vector<std::string>& args, CliContext& context) {
-  if (args.size() != 1 || args[0].starts_with("--")) return UsageError(context, kTsCheckUsage);
-  const bool done = CheckTsFileAt(args[0], context.ui, [&context](const std::string& report) {
+int RunTsCheck(const ParsedLine& line, CliContext& context) {
+  const bool done = CheckTsFileAt(line.Name(0), context.ui, [&context](const std::string& report) {
     // The report as the editor shows it, closed by a newline so the shell prompt starts afresh.
     std::fwrite(report.data(), 1, report.size(), context.out);
     std::fputc('\n', context.out);
@@ -30,9 +27,9 @@ int RunTsCheck(const std::vector<std::string>& args, CliContext& context) {
   return done ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar kTsCheck({"ts-check", kTsCheckUsage, RunTsCheck});
-
-constexpr char kPlayAc3Usage[] = "play-ac3 --seconds S  [--scsi sim:PATH]  (PELORUS_AC3_WAV=FILE)";
+const CliCommandRegistrar kTsCheck({"ts-check",
+                                    {{{"FILE.m2t", "the recorded transport stream"}}},
+                                    RunTsCheck});
 
 // Plays for the given time, drawing a bar on a terminal, then stops as the dialog's button does
 // and prints what the dialog showed last.
@@ -74,13 +71,12 @@ void RunPlayback(Ac3Playback& playback, CliContext& context, double seconds) {
                msg::streams::kRateLabel, lastRate.c_str());
 }
 
-int RunPlayAc3(const std::vector<std::string>& args, EditorState& state, CliContext& context) {
-  double seconds = 0;
-  if (args.size() != 2 || args[0] != "--seconds") return UsageError(context, kPlayAc3Usage);
+int RunPlayAc3(const ParsedLine& line, EditorState& state, CliContext& context) {
+  const std::string& text = *line.Value("--seconds");
   char* end = nullptr;
-  seconds = std::strtod(args[1].c_str(), &end);
-  if (end == args[1].c_str() || *end != '\0' || !(seconds > 0) || seconds > 86400) {
-    return UsageError(context, kPlayAc3Usage);
+  const double seconds = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !(seconds > 0) || seconds > 86400) {
+    return UsageError(context);
   }
   if (!ConnectScsi(state, context)) return kExitFailed;
   const bool played = PlayAc3(state, context.ui, Ac3PluginLoader(), [&](Ac3Playback& playback) {
@@ -89,7 +85,12 @@ int RunPlayAc3(const std::vector<std::string>& args, EditorState& state, CliCont
   return played ? kExitDone : kExitFailed;
 }
 
-const LinkActionRegistrar kPlayAc3({"scsi", "play-ac3", kPlayAc3Usage, RunPlayAc3});
+const LinkActionRegistrar kPlayAc3({"scsi",
+                                    "play-ac3",
+                                    {{},
+                                     {{"--seconds", "S", "how long to play", true}},
+                                     "(PELORUS_AC3_WAV=FILE writes the sound to a file)"},
+                                    RunPlayAc3});
 
 }  // namespace
 }  // namespace pelorus

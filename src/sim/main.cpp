@@ -1,6 +1,7 @@
 // pelorus-receiver-sim: a stand-in for the receiver, for development and tests. Each side of
 // it (serial, SCSI) lives in its own files; main only reads the options, loads the channel
 // table and starts the sides that were asked for.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "command_line.h"
 #include "es_assets.h"
 #include "frame_store.h"
 #include "montery_side.h"
@@ -26,103 +28,144 @@ namespace {
 volatile std::sig_atomic_t stopRequested = 0;
 void OnSignal(int) { stopRequested = 1; }
 
-int Usage(std::FILE* out = stderr) {
-  std::fprintf(out,
-               "usage: pelorus-receiver-sim [--serial-link PATH] [--scsi-socket PATH]\n"
-               "         [--channels FILE.dvb] [--fault NAME] [--log FILE] [--dump-flash FILE]\n"
-               "         [--scsi-id N] [--inquiry tessera|vanta|other] [--throttle]\n"
-               "         [--decoy-id N] [--covered-feed] [--rate BITS_PER_S] [--ts-fault NAME]\n"
-               "         [--assets FOLDER] [--transponder N] [--audio mp2|ac3]\n"
-               "         [--picture-width N] [--montery-link PATH]\n"
-               "       pelorus-receiver-sim --write-ts FILE --seconds S [--transponder N]\n"
-               "         [--rate BITS_PER_S] [--ts-fault NAME] [--assets FOLDER]\n"
-               "       pelorus-receiver-sim --version\n");
-  return out == stderr ? 2 : 0;
+bool IsNumber(const std::string& text, long low, long high, long& value) {
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtol(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0' && errno == 0 && value >= low && value <= high;
 }
 
-bool ParseOptions(int argc, char** argv, sim::SimOptions& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= argc) return false;
-      out = argv[++i];
-      return true;
-    };
-    std::string number;
-    if (arg == "--serial-link") {
-      if (!value(options.serialLink)) return false;
-    } else if (arg == "--montery-link") {
-      if (!value(options.monteryLink)) return false;
-    } else if (arg == "--scsi-socket") {
-      if (!value(options.scsiSocket)) return false;
-    } else if (arg == "--channels") {
-      if (!value(options.channels)) return false;
-    } else if (arg == "--fault") {
-      if (!value(options.fault)) return false;
-    } else if (arg == "--log") {
-      if (!value(options.log)) return false;
-    } else if (arg == "--dump-flash") {
-      if (!value(options.dumpFlash)) return false;
-    } else if (arg == "--inquiry") {
-      if (!value(options.inquiry)) return false;
-    } else if (arg == "--scsi-id") {
-      if (!value(number)) return false;
-      options.scsiId = std::atoi(number.c_str());
-    } else if (arg == "--decoy-id") {
-      if (!value(number)) return false;
-      options.decoyId = std::atoi(number.c_str());
-    } else if (arg == "--rate") {
-      if (!value(number)) return false;
-      options.rate = std::strtoull(number.c_str(), nullptr, 10);
-      if (options.rate < sim::kMinimumRate || options.rate > sim::kMaximumRate) return false;
-    } else if (arg == "--ts-fault") {
-      if (!value(options.tsFault)) return false;
-      sim::TsFault fault;
-      if (!sim::ParseTsFault(options.tsFault, fault)) return false;
-    } else if (arg == "--assets") {
-      if (!value(options.assets)) return false;
-    } else if (arg == "--transponder") {
-      if (!value(number)) return false;
-      options.transponder = std::atoi(number.c_str());
-      if (options.transponder < 0 ||
-          options.transponder >= static_cast<int>(sim::kTransponders.size())) {
-        return false;
-      }
-    } else if (arg == "--write-ts") {
-      if (!value(options.writeTs)) return false;
-    } else if (arg == "--seconds") {
-      if (!value(number)) return false;
-      options.seconds = std::strtod(number.c_str(), nullptr);
-      if (!(options.seconds > 0 && options.seconds <= 3600)) return false;
-    } else if (arg == "--audio") {
-      if (!value(number) || (number != "mp2" && number != "ac3")) return false;
-      options.ac3Audio = number == "ac3";
-    } else if (arg == "--picture-width") {
-      if (!value(number)) return false;
-      options.pictureWidth = std::atoi(number.c_str());
-    } else if (arg == "--throttle") {
-      options.throttle = true;
-    } else if (arg == "--covered-feed") {
-      options.coveredFeed = true;
-    } else {
+const pelorus::CommandLine kCommandLine{
+    {},
+    {{"--serial-link", "PATH", "make a pseudo-terminal and link its device name at PATH"},
+     {"--scsi-socket", "PATH", "answer SCSI requests on a Unix socket at PATH"},
+     {"--channels", "FILE.dvb", "start with the channel table of this settings file"},
+     {"--fault", "NAME", "misbehave in one way on purpose"},
+     {"--log", "FILE", "write what was received to FILE"},
+     {"--dump-flash", "FILE", "write the flashed image to FILE on the way out"},
+     {"--scsi-id", "N", "the receiver's SCSI target id"},
+     {"--inquiry", "tessera|vanta|other", "what the receiver says it is"},
+     {"--throttle", nullptr, "pace serial output to the line speed"},
+     {"--decoy-id", "N", "another target id, one that is not a receiver"},
+     {"--covered-feed", nullptr, "the dish sees no carriers"},
+     {"--rate", "BITS_PER_S", "the multiplex's bit rate"},
+     {"--ts-fault", "NAME", "one misbehaviour of the multiplex"},
+     {"--assets", "FOLDER", "the elementary streams, if not the usual ones"},
+     {"--transponder", "N", "the transponder tuned at start"},
+     {"--audio", "mp2|ac3", "the current service's sound"},
+     {"--picture-width", "N", "the broadcast picture's width"},
+     {"--montery-link", "PATH", "play a Montery 140 on a second pseudo-terminal linked at PATH"},
+     {"--write-ts", "FILE", "write --seconds S of the multiplex to FILE and exit"},
+     {"--seconds", "S", "how much --write-ts writes (up to 3600)"},
+     {"--help", nullptr, "print this help and exit"},
+     {"--version", nullptr, "print the version and exit"}}};
+
+int Usage(std::FILE* out = stderr) {
+  // The synopsis wrapped at the terminal's usual width, under the program's name.
+  constexpr char kProgram[] = "usage: pelorus-receiver-sim";
+  std::string text = kProgram;
+  size_t column = text.size();
+  const std::string synopsis = pelorus::Synopsis(kCommandLine);
+  size_t start = 0;
+  while (start < synopsis.size()) {
+    // One bracketed option at a time, so that none is split over two lines.
+    size_t end = synopsis.find("] [", start);
+    end = end == std::string::npos ? synopsis.size() : end + 1;
+    const std::string part = synopsis.substr(start, end - start);
+    if (column + 1 + part.size() > 96) {
+      text += "\n        ";
+      column = 8;
+    }
+    text += " " + part;
+    column += 1 + part.size();
+    start = end + 1;
+  }
+  std::fprintf(out, "%s\n", text.c_str());
+  if (out == stderr) return 2;
+  std::fprintf(out, "\n%s", pelorus::OptionHelp(kCommandLine).c_str());
+  return 0;
+}
+
+int UsageError(const pelorus::LineResult& result) {
+  const std::string fault = pelorus::DescribeFault(result.fault, result.subject);
+  if (!fault.empty()) std::fprintf(stderr, "pelorus-receiver-sim: %s\n", fault.c_str());
+  return Usage();
+}
+
+// Reads the parsed options into `options`; false when a value is not one the simulator takes.
+bool ReadOptions(const pelorus::ParsedLine& line, sim::SimOptions& options) {
+  const std::pair<const char*, std::string*> texts[] = {{"--serial-link", &options.serialLink},
+                                                        {"--scsi-socket", &options.scsiSocket},
+                                                        {"--channels", &options.channels},
+                                                        {"--fault", &options.fault},
+                                                        {"--log", &options.log},
+                                                        {"--dump-flash", &options.dumpFlash},
+                                                        {"--inquiry", &options.inquiry},
+                                                        {"--ts-fault", &options.tsFault},
+                                                        {"--assets", &options.assets},
+                                                        {"--write-ts", &options.writeTs},
+                                                        {"--montery-link", &options.monteryLink}};
+  for (const auto& [name, text] : texts) {
+    if (const std::string* value = line.Value(name)) *text = *value;
+  }
+  long number = 0;
+  const std::pair<const char*, int*> ids[] = {{"--scsi-id", &options.scsiId},
+                                              {"--decoy-id", &options.decoyId}};
+  for (const auto& [name, id] : ids) {
+    if (const std::string* value = line.Value(name)) {
+      if (!IsNumber(*value, 0, 255, number)) return false;
+      *id = static_cast<int>(number);
+    }
+  }
+  if (const std::string* value = line.Value("--rate")) {
+    char* end = nullptr;
+    options.rate = std::strtoull(value->c_str(), &end, 10);
+    if (*end != '\0' || options.rate < sim::kMinimumRate || options.rate > sim::kMaximumRate) {
       return false;
     }
   }
+  sim::TsFault fault;
+  if (!options.tsFault.empty() && !sim::ParseTsFault(options.tsFault, fault)) return false;
+  if (const std::string* value = line.Value("--transponder")) {
+    if (!IsNumber(*value, 0, static_cast<long>(sim::kTransponders.size()) - 1, number)) {
+      return false;
+    }
+    options.transponder = static_cast<int>(number);
+  }
+  if (const std::string* value = line.Value("--seconds")) {
+    char* end = nullptr;
+    options.seconds = std::strtod(value->c_str(), &end);
+    if (*end != '\0' || !(options.seconds > 0 && options.seconds <= 3600)) return false;
+  }
+  if (const std::string* value = line.Value("--audio")) {
+    if (*value != "mp2" && *value != "ac3") return false;
+    options.ac3Audio = *value == "ac3";
+  }
+  if (const std::string* value = line.Value("--picture-width")) {
+    if (!IsNumber(*value, 1, 4096, number)) return false;
+    options.pictureWidth = static_cast<int>(number);
+  }
+  options.throttle = line.Has("--throttle");
+  options.coveredFeed = line.Has("--covered-feed");
   return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--version") {
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  // Asked for the version or the help, the simulator answers whatever else the line holds.
+  for (const std::string& word : words) {
+    if (word == "--version") {
       std::printf("pelorus-receiver-sim %s\n", PELORUS_VERSION);
       return 0;
     }
-    if (std::string(argv[i]) == "--help") return Usage(stdout);
+    if (word == "--help") return Usage(stdout);
   }
+  const pelorus::LineResult parsed = pelorus::ParseCommandLine(kCommandLine, words);
+  if (parsed.fault != pelorus::LineFault::kNone) return UsageError(parsed);
   sim::SimState state;
-  if (!ParseOptions(argc, argv, state.options)) return Usage();
+  if (!ReadOptions(parsed.parsed, state.options)) return Usage();
 
   if (!state.options.channels.empty()) {
     std::ifstream in(state.options.channels, std::ios::binary);

@@ -24,7 +24,7 @@ TEST(CliHelp, EveryCommandPrintsItsUsageAndOptionsOnRequest) {
     EXPECT_EQ(flagged.status, 0) << name;
     EXPECT_EQ(asked.out, flagged.out) << name;
     EXPECT_EQ(asked.out.rfind("usage: pelorus-cli " + name, 0), 0u) << asked.out;
-    const std::string usage = command.usage;
+    const std::string usage = command.Usage();
     for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option);
          it != std::sregex_iterator(); ++it) {
       EXPECT_NE(asked.out.find(it->str()), std::string::npos) << name << " " << it->str();
