@@ -10,22 +10,13 @@
 #include "receiver/receiver_memory.h"
 #include "receiver/scsi_opcodes.h"
 #include "scsi_stream_commands.h"
+#include "scsi_wire.h"
 
 namespace sim {
 namespace {
 
-constexpr uint8_t kOk = 1;
-constexpr uint8_t kError = 4;
 constexpr uint8_t kAdapterOwnId = 7;
 constexpr uint32_t kMaxPiece = 0x10000;
-constexpr uint8_t kIn = 1;
-constexpr uint8_t kOut = 2;
-
-uint32_t Big(const std::vector<uint8_t>& bytes, size_t at, size_t count) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < count; ++i) value = (value << 8) | bytes[at + i];
-  return value;
-}
 
 std::vector<uint8_t> InquiryData(const std::string& kind) {
   std::vector<uint8_t> data(36, ' ');

@@ -5,23 +5,14 @@
 
 #include "receiver/receiver_memory.h"
 #include "receiver/scsi_opcodes.h"
+#include "scsi_wire.h"
 
 namespace sim {
 namespace {
 
-constexpr uint8_t kOk = 1;
-constexpr uint8_t kError = 4;
-constexpr uint8_t kIn = 1;
-constexpr uint8_t kOut = 2;
 constexpr uint8_t kNone = 0;
 constexpr uint32_t kBusyWordAddress = 0x0100FFEA;
 constexpr uint16_t kNoPid = 0x1FFF;
-
-uint32_t Big(const std::vector<uint8_t>& bytes, size_t at, size_t count) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < count; ++i) value = (value << 8) | bytes[at + i];
-  return value;
-}
 
 ScsiReply Answer(uint8_t status, std::vector<uint8_t> data = {}) {
   ScsiReply reply;
