@@ -15,8 +15,13 @@ all: build
 deps:
 	@scripts/install-deps
 
+# CI's build only runs the tests and checks the package: line tables are all it needs, and they
+# compile a third faster than full debug information.
+CI_FLAGS := $(if $(CI),-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
+
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DPELORUS_WERROR=$(WERROR)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DPELORUS_WERROR=$(WERROR) $(CI_FLAGS)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
