@@ -207,9 +207,9 @@ TEST_F(SimStreamsTest, TheProbeShowsCarriedPidsWithTheirScramblingBits) {
   // Its PCR packets carry no payload and so stay clear: probe until a payload packet is caught.
   std::vector<uint8_t> scrambled;
   for (int attempt = 0; attempt < 20; ++attempt) {
-    ASSERT_EQ(Exec(ReceiverCommandBlock(static_cast<uint32_t>(probe.size())), ScsiDirection::kOut,
-                   probe),
-              kScsiSuccess);
+    ASSERT_EQ(
+        Exec(ReceiverCommandBlock(static_cast<uint32_t>(probe.size())), ScsiDirection::kOut, probe),
+        kScsiSuccess);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     scrambled = Read(ReadMemoryBlock(kPidProbeAddress, 256), 256);
     ASSERT_EQ(scrambled[0], 0x47);
