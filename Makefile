@@ -6,6 +6,10 @@ FUZZ_BUILD ?= build-fuzz
 BUILD_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 10
 WERROR := $(if $(CI),ON,OFF)
+# A compiler cache, where one is installed, makes rebuilds of other checkouts and configurations
+# cheap; a machine without one builds as before.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all deps build run test unit-tests test-asan asan-build asan-tests bench fuzz-smoke \
   fuzz-build format clean package package-check
@@ -21,7 +25,7 @@ CI_FLAGS := $(if $(CI),-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
   -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DPELORUS_WERROR=$(WERROR) $(CI_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DPELORUS_WERROR=$(WERROR) $(CI_FLAGS) $(LAUNCHER)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -52,7 +56,7 @@ test-asan: asan-build
 asan-build: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPELORUS_SANITIZE=ON \
 	  -DPELORUS_BENCH=OFF -DPELORUS_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
-	  -DCMAKE_C_FLAGS_DEBUG=-g1
+	  -DCMAKE_C_FLAGS_DEBUG=-g1 $(LAUNCHER)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 asan-tests:
@@ -79,7 +83,7 @@ fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPELORUS_FUZZ=ON -DPELORUS_GUI=OFF -DPELORUS_TESTS=OFF -DPELORUS_BENCH=OFF \
 	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
-	  -DPELORUS_SANITIZE=ON
+	  -DPELORUS_SANITIZE=ON $(LAUNCHER)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # A build whose output would interleave with a test run's goes to a log instead.
