@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/temporary_files.h"
+
 namespace pelorus {
 
 // Why a file could not be used, for the detail shown beside the message.
@@ -66,19 +68,5 @@ WriteResult WriteFileAtomically(const std::string& path, std::span<const uint8_t
 
 // The folder part of a path, with its trailing separator ("/a/b/c.dvb" gives "/a/b/").
 std::string FolderOf(const std::string& path);
-
-// Temporary files are named "<name>.pelorus-XXXXXX" and held under a lock while written; one
-// that nobody holds and that has not been touched for `minAge` seconds was left by a process
-// that died. Removes such files from `folder`; returns how many were removed.
-int RemoveStaleTemporaryFiles(const std::string& folder, int minAgeSeconds = 2);
-
-// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file being written before the process
-// ends as the signal asks. For the console tool, which has no event loop to end cleanly.
-void RemoveTemporaryFileOnSignals();
-
-namespace testing_hooks {
-// Called once the temporary file exists and is locked; tests end the process there.
-extern void (*afterTemporaryCreated)();
-}  // namespace testing_hooks
 
 }  // namespace pelorus

@@ -94,6 +94,12 @@ inline constexpr char kCurrentServiceFailed[] =
     "Unable to read the current service from the Mediamaster";
 // Our own: a disk that fills up ends the capture; the file keeps what was written.
 inline constexpr char kUnableToWriteFile[] = "Unable to write file %s";
+// Our own: a long run that ends before it was asked to says why, and what it kept.
+inline constexpr char kStreamLost[] = "The receiver stopped sending the stream";
+inline constexpr char kStreamChanged[] = "The receiver's stream was changed by another program";
+inline constexpr char kBytesKept[] = "%s kept in %s";
+inline constexpr char kNothingReceived[] =
+    "Nothing was received from the receiver: %s was left as it was";
 // Our own: packets the full ring could not take.
 inline constexpr char kPacketsDropped[] = "%llu packets were dropped: the disk did not keep up";
 
