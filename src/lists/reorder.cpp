@@ -1,0 +1,264 @@
+#include "lists/reorder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+#include "channels/messages.h"
+#include "channels/record_name_text.h"
+#include "channels/settings_file.h"
+#include "common/file_dialogs.h"
+#include "common/file_io.h"
+#include "common/require.h"
+#include "common/strfmt.h"
+#include "lists/list_import.h"
+#include "lists/list_reader.h"
+#include "lists/messages.h"
+
+namespace pelorus {
+namespace {
+
+constexpr int kFrequencyTolerance = 2;  // MHz
+
+// Names compared without case and blanks: the emphasis codes and zero padding do not count
+// either.
+std::string ComparableName(std::string_view text) {
+  std::string name;
+  name.reserve(text.size());
+  for (const char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte == 0) break;
+    if (byte == ' ' || byte == '\t' || byte == 0xA0 || byte == 0x86 || byte == 0x87) continue;
+    if (byte >= 'A' && byte <= 'Z') byte = static_cast<unsigned char>(byte - 'A' + 'a');
+    // Latin-1 capitals with their small letters 0x20 above, except the multiplication sign.
+    if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)
+      byte = static_cast<unsigned char>(byte + 0x20);
+    name += static_cast<char>(byte);
+  }
+  return name;
+}
+
+std::string RecordText(const ChannelRecord& record) {
+  const auto* bytes = reinterpret_cast<const char*>(record.name.data());
+  return std::string(bytes, kChannelNameSize);
+}
+
+bool CarriesIds(uint16_t serviceId, uint16_t originalNetworkId, uint16_t tsId) {
+  return serviceId != 0 && (originalNetworkId != 0 || tsId != 0);
+}
+
+uint64_t IdKey(uint16_t originalNetworkId, uint16_t tsId, uint16_t serviceId) {
+  return (uint64_t{originalNetworkId} << 32) | (uint64_t{tsId} << 16) | serviceId;
+}
+
+class Matcher {
+ public:
+  explicit Matcher(std::span<const ReferenceEntry> reference)
+      : reference_(reference), taken_(reference.size(), false) {
+    for (size_t i = 0; i < reference.size(); ++i) {
+      const ReferenceEntry& entry = reference[i];
+      if (entry.marker) continue;
+      const int index = static_cast<int>(i);
+      if (entry.hasIds) {
+        byIds_[IdKey(entry.originalNetworkId, entry.tsId, entry.serviceId)].push_back(index);
+      }
+      byName_[ComparableName(entry.name)].push_back(index);
+    }
+  }
+
+  // The reference row the channel takes, or -1.
+  int Match(const ChannelRecord& record) {
+    candidates_.clear();
+    const bool hasIds = CarriesIds(record.serviceId, record.networkId, record.tsId);
+    if (hasIds) {
+      const auto found = byIds_.find(IdKey(record.networkId, record.tsId, record.serviceId));
+      if (found != byIds_.end()) candidates_ = found->second;
+    }
+    const auto named = byName_.find(ComparableName(RecordText(record)));
+    if (named != byName_.end()) {
+      for (const int index : named->second) {
+        const ReferenceEntry& entry = reference_[static_cast<size_t>(index)];
+        // Where both carry ids, the ids decide.
+        if (hasIds && entry.hasIds) continue;
+        if (std::abs(int{entry.frequency} - int{record.frequency}) > kFrequencyTolerance ||
+            entry.polarity != (record.polarity & 1)) {
+          continue;
+        }
+        candidates_.push_back(index);
+      }
+    }
+    if (candidates_.empty()) return -1;
+    std::sort(candidates_.begin(), candidates_.end());
+    for (const int index : candidates_) {
+      if (!taken_[static_cast<size_t>(index)]) {
+        taken_[static_cast<size_t>(index)] = true;
+        return index;
+      }
+    }
+    return candidates_.front();
+  }
+
+ private:
+  std::span<const ReferenceEntry> reference_;
+  std::vector<bool> taken_;
+  std::unordered_map<uint64_t, std::vector<int>> byIds_;
+  std::unordered_map<std::string, std::vector<int>> byName_;
+  std::vector<int> candidates_;
+};
+
+}  // namespace
+
+std::vector<ReferenceEntry> ReferenceFromRecords(std::span<const ChannelRecord> records) {
+  std::vector<ReferenceEntry> reference;
+  reference.reserve(records.size());
+  for (const ChannelRecord& record : records) {
+    ReferenceEntry entry;
+    entry.marker = record.IsMarker();
+    if (entry.marker) {
+      entry.markerRecord = record;
+    } else {
+      entry.name = RecordText(record);
+      entry.frequency = record.frequency;
+      entry.polarity = record.polarity & 1;
+      entry.hasIds = CarriesIds(record.serviceId, record.networkId, record.tsId);
+      entry.originalNetworkId = record.networkId;
+      entry.tsId = record.tsId;
+      entry.serviceId = record.serviceId;
+    }
+    reference.push_back(std::move(entry));
+  }
+  return reference;
+}
+
+std::vector<ReferenceEntry> ReferenceFromForeign(const ForeignList& list) {
+  std::vector<ReferenceEntry> reference;
+  reference.reserve(list.entries.size());
+  for (const ForeignEntry& item : list.entries) {
+    ReferenceEntry entry;
+    entry.marker = item.marker;
+    if (entry.marker) {
+      entry.markerRecord = MarkerRecord(item.markerName);
+    } else {
+      const ForeignChannel& channel = item.channel;
+      entry.name = channel.name;
+      entry.frequency =
+          static_cast<uint16_t>(std::min<uint32_t>((channel.frequencyKhz + 500) / 1000, 0xFFFF));
+      entry.polarity = channel.polarity & 1;
+      entry.hasIds = CarriesIds(channel.serviceId, channel.originalNetworkId, channel.tsId);
+      entry.originalNetworkId = channel.originalNetworkId;
+      entry.tsId = channel.tsId;
+      entry.serviceId = channel.serviceId;
+    }
+    reference.push_back(std::move(entry));
+  }
+  return reference;
+}
+
+ReorderOutcome ReorderLike(std::span<const ChannelRecord> list,
+                           std::span<const ReferenceEntry> reference) {
+  ReorderOutcome outcome;
+  Matcher matcher(reference);
+  std::vector<std::vector<int>> taken(reference.size());  // list rows, by reference row
+  std::vector<bool> matched(list.size(), false);
+  for (size_t row = 0; row < list.size(); ++row) {
+    if (list[row].IsMarker()) continue;
+    ++outcome.channels;
+    const int index = matcher.Match(list[row]);
+    if (index < 0) continue;
+    taken[static_cast<size_t>(index)].push_back(static_cast<int>(row));
+    matched[row] = true;
+    ++outcome.matched;
+  }
+  if (outcome.matched == 0) {
+    outcome.records.assign(list.begin(), list.end());
+    return outcome;
+  }
+  outcome.records.reserve(list.size() + reference.size() + 1);
+  // A title row is written before the first channel under it, so that empty ones are left out.
+  const ChannelRecord* title = nullptr;
+  for (size_t i = 0; i < reference.size(); ++i) {
+    if (reference[i].marker) {
+      title = &reference[i].markerRecord;
+      continue;
+    }
+    for (const int row : taken[i]) {
+      if (title != nullptr) outcome.records.push_back(*title);
+      title = nullptr;
+      outcome.records.push_back(list[static_cast<size_t>(row)]);
+    }
+  }
+  if (outcome.matched < outcome.channels) {
+    outcome.records.push_back(MarkerRecord(msg::kOtherChannelsMarker));
+    title = nullptr;
+    for (size_t row = 0; row < list.size(); ++row) {
+      if (list[row].IsMarker()) {
+        title = &list[row];
+      } else if (!matched[row]) {
+        if (title != nullptr) outcome.records.push_back(*title);
+        title = nullptr;
+        outcome.records.push_back(list[row]);
+      }
+    }
+  }
+  return outcome;
+}
+
+std::string ReorderSummary(const ReorderOutcome& outcome) {
+  return Format(msg::kReorderReport, outcome.matched, outcome.channels);
+}
+
+bool ReadReferenceList(const std::string& path, Ui& ui, std::vector<ReferenceEntry>& reference) {
+  const FileContents file = ReadWholeFile(path, kMaxSettingsFileBytes);
+  if (!file.opened) {
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenFile, path.c_str()),
+                           FileProblemText(path, file), Icon::kInformation);
+    return false;
+  }
+  if (file.readFailed) {
+    ui.ShowDetailedMessage(Format(msg::kUnableToReadFile, path.c_str()),
+                           FileProblemText(path, file), Icon::kStop);
+    return false;
+  }
+  switch (DetectListFormat(file.bytes)) {
+    case ListFormat::kSettings:
+      reference = ReferenceFromRecords(DecodeSettingsBytes(file.bytes));
+      return true;
+    case ListFormat::kLamedb:
+    case ListFormat::kBouquet:
+    case ListFormat::kVdr: {
+      ForeignList list;
+      if (!ReadForeignLists({path}, ui, list)) return false;
+      reference = ReferenceFromForeign(list);
+      return true;
+    }
+    default:
+      ui.ShowMessage(Format(msg::kNotAReferenceList, path.c_str()), Icon::kStop);
+      return false;
+  }
+}
+
+bool OrderLikeReferenceList(EditorState& state, Ui& ui, std::string& folder) {
+  if (!RequireSettings(state, ui)) return false;
+  FileRequest request;
+  request.title = msg::kReferenceListTitle;
+  request.filterName = msg::kAnyListFilterName;
+  request.filterPattern = msg::kAnyListFilterPattern;
+  if (!AskOpenFile(ui, request, folder)) return false;
+  BusyScope busy(ui);
+  std::vector<ReferenceEntry> reference;
+  if (!ReadReferenceList(request.path, ui, reference)) return false;
+  ReorderOutcome outcome = ReorderLike(*state.settingsImage, reference);
+  ui.SetStatusText(ReorderSummary(outcome));
+  const std::vector<ChannelRecord>& old = *state.settingsImage;
+  const bool same =
+      outcome.records.size() == old.size() &&
+      std::memcmp(outcome.records.data(), old.data(), old.size() * sizeof(ChannelRecord)) == 0;
+  if (outcome.matched == 0 || same) return false;
+  state.settingsImage = std::move(outcome.records);
+  state.settingsModified = true;
+  ui.RefillChannelList();
+  return true;
+}
+
+}  // namespace pelorus
