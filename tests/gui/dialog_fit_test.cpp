@@ -24,6 +24,7 @@
 #include "channels/ui/find_dialog.h"
 #include "channels/ui/mpeg_search_dialog.h"
 #include "channels/ui/parameter_dialog.h"
+#include "lists/ui/list_dialogs.h"
 #include "support/gui_window.h"
 #include "support/quiet_ui.h"
 #include "support/records.h"
@@ -54,6 +55,13 @@ class DialogFitTest : public QObject {
     Options options;
     MpegSearchDialog mpeg(options, [] {});
     CheckFits(&mpeg, "MPEG Search");
+    // A list of every satellite a published list may hold is the largest import dialog.
+    ImportChoice importChoice;
+    ImportListDialog importList({192, 130, 235, 282, -8, -50, 90, 160, 390, 420}, importChoice);
+    CheckFits(&importList, "Import List");
+    ExportChoice exportChoice;
+    ExportListDialog exportList(exportChoice);
+    CheckFits(&exportList, "Export List");
 
     // The dialogs that run themselves are measured while they are up.
     CheckModal("Find", [](QWidget* owner) {
