@@ -1,7 +1,6 @@
 #include "lists/reorder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
@@ -19,7 +18,7 @@
 namespace pelorus {
 namespace {
 
-constexpr int kFrequencyTolerance = 2;  // MHz
+constexpr int kFrequencyTolerance = 2;  // MHz either way
 
 // Names compared without case and blanks: the emphasis codes and zero padding do not count
 // either.
@@ -52,59 +51,85 @@ uint64_t IdKey(uint16_t originalNetworkId, uint16_t tsId, uint16_t serviceId) {
   return (uint64_t{originalNetworkId} << 32) | (uint64_t{tsId} << 16) | serviceId;
 }
 
+// The reference rows that a channel may take, in reference order, with the first of them that
+// may still be free: rows are only ever taken, so the mark only moves forward, and a list with
+// many channels of one name does not search the same taken rows again and again.
+struct Bucket {
+  std::vector<int> rows;
+  size_t next = 0;
+};
+
+// Names are looked up together with the polarisation and the exact frequency; the frequencies
+// within the tolerance are five lookups, so that names many channels share (an empty one, or
+// "Test") do not make every lookup long.
+std::string NameKey(std::string_view comparable, uint8_t polarity, int frequency) {
+  std::string key(comparable);
+  key += static_cast<char>(polarity);
+  key += static_cast<char>(frequency & 0xFF);
+  key += static_cast<char>((frequency >> 8) & 0xFF);
+  return key;
+}
+
 class Matcher {
  public:
-  explicit Matcher(std::span<const ReferenceEntry> reference)
-      : reference_(reference), taken_(reference.size(), false) {
+  explicit Matcher(std::span<const ReferenceEntry> reference) : taken_(reference.size(), false) {
     for (size_t i = 0; i < reference.size(); ++i) {
       const ReferenceEntry& entry = reference[i];
       if (entry.marker) continue;
       const int index = static_cast<int>(i);
+      const std::string key = NameKey(ComparableName(entry.name), entry.polarity, entry.frequency);
       if (entry.hasIds) {
-        byIds_[IdKey(entry.originalNetworkId, entry.tsId, entry.serviceId)].push_back(index);
+        byIds_[IdKey(entry.originalNetworkId, entry.tsId, entry.serviceId)].rows.push_back(index);
+      } else {
+        byNameWithoutIds_[key].rows.push_back(index);
       }
-      byName_[ComparableName(entry.name)].push_back(index);
+      byName_[key].rows.push_back(index);
     }
   }
 
   // The reference row the channel takes, or -1.
   int Match(const ChannelRecord& record) {
-    candidates_.clear();
+    buckets_.clear();
     const bool hasIds = CarriesIds(record.serviceId, record.networkId, record.tsId);
     if (hasIds) {
       const auto found = byIds_.find(IdKey(record.networkId, record.tsId, record.serviceId));
-      if (found != byIds_.end()) candidates_ = found->second;
+      if (found != byIds_.end()) buckets_.push_back(&found->second);
     }
-    const auto named = byName_.find(ComparableName(RecordText(record)));
-    if (named != byName_.end()) {
-      for (const int index : named->second) {
-        const ReferenceEntry& entry = reference_[static_cast<size_t>(index)];
-        // Where both carry ids, the ids decide.
-        if (hasIds && entry.hasIds) continue;
-        if (std::abs(int{entry.frequency} - int{record.frequency}) > kFrequencyTolerance ||
-            entry.polarity != (record.polarity & 1)) {
-          continue;
-        }
-        candidates_.push_back(index);
+    // Where both carry ids, the ids decide: a channel with ids looks for names only among the
+    // reference channels without.
+    auto& names = hasIds ? byNameWithoutIds_ : byName_;
+    const std::string comparable = ComparableName(RecordText(record));
+    for (int frequency = record.frequency - kFrequencyTolerance;
+         frequency <= record.frequency + kFrequencyTolerance; ++frequency) {
+      if (frequency < 0 || frequency > 0xFFFF) continue;
+      const auto found = names.find(NameKey(comparable, record.polarity & 1, frequency));
+      if (found != names.end()) buckets_.push_back(&found->second);
+    }
+    int free = -1;
+    int first = -1;
+    for (Bucket* bucket : buckets_) {
+      while (bucket->next < bucket->rows.size() &&
+             taken_[static_cast<size_t>(bucket->rows[bucket->next])]) {
+        ++bucket->next;
       }
-    }
-    if (candidates_.empty()) return -1;
-    std::sort(candidates_.begin(), candidates_.end());
-    for (const int index : candidates_) {
-      if (!taken_[static_cast<size_t>(index)]) {
-        taken_[static_cast<size_t>(index)] = true;
-        return index;
+      if (bucket->next < bucket->rows.size() && (free < 0 || bucket->rows[bucket->next] < free)) {
+        free = bucket->rows[bucket->next];
       }
+      if (first < 0 || bucket->rows.front() < first) first = bucket->rows.front();
     }
-    return candidates_.front();
+    if (free >= 0) {
+      taken_[static_cast<size_t>(free)] = true;
+      return free;
+    }
+    return first;
   }
 
  private:
-  std::span<const ReferenceEntry> reference_;
   std::vector<bool> taken_;
-  std::unordered_map<uint64_t, std::vector<int>> byIds_;
-  std::unordered_map<std::string, std::vector<int>> byName_;
-  std::vector<int> candidates_;
+  std::unordered_map<uint64_t, Bucket> byIds_;
+  std::unordered_map<std::string, Bucket> byName_;
+  std::unordered_map<std::string, Bucket> byNameWithoutIds_;
+  std::vector<Bucket*> buckets_;
 };
 
 }  // namespace
