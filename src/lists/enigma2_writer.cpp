@@ -1,6 +1,6 @@
-#include <array>
 #include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "channels/record_name_text.h"
@@ -24,26 +24,9 @@ struct TransponderParameters {
   bool operator==(const TransponderParameters&) const = default;
 };
 
-// What the database keeps of a service, to tell one service named twice from two services that
-// share their ids.
-struct ServiceContent {
-  std::array<uint8_t, kChannelNameSize> name{};
-  uint8_t type = 0;
-  uint16_t video = 0;
-  uint16_t audio = 0;
-  uint16_t pcr = 0;
-  uint16_t text = 0;
-  bool operator==(const ServiceContent&) const = default;
-};
-
 uint8_t ServiceType(const ChannelRecord& record) {
   if (record.serviceType != 0) return record.serviceType;
   return record.videoPid != kNoPid ? 1 : 2;  // a type left at 0 would read as a data service
-}
-
-ServiceContent ContentOf(const ChannelRecord& record) {
-  return {record.name,     ServiceType(record), record.videoPid,
-          record.audioPid, record.pcrPid,       record.textPid};
 }
 
 // A name on one line of its own: control characters would break the file.
@@ -60,6 +43,43 @@ uint64_t Packed(uint32_t dvbNamespace, uint16_t tsId, uint16_t originalNetworkId
   return (uint64_t{dvbNamespace} << 32) | (uint64_t{tsId} << 16) | originalNetworkId;
 }
 
+void Append(std::string& key, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) key += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// The channels that would share one service entry's ids: the same transponder parameters,
+// transport stream, network and service id.
+std::string GroupKey(const TransponderParameters& parameters, const ChannelRecord& record) {
+  std::string key;
+  Append(key, static_cast<uint32_t>(parameters.orbital), 4);
+  Append(key, parameters.frequency, 2);
+  Append(key, parameters.symbolRate, 2);
+  Append(key, parameters.polarity, 1);
+  Append(key, parameters.fec, 1);
+  Append(key, parameters.inversion, 1);
+  Append(key, record.tsId, 2);
+  Append(key, record.networkId, 2);
+  Append(key, record.serviceId, 2);
+  return key;
+}
+
+// What the database keeps of a service besides its ids: a channel named twice is one service.
+std::string ContentKey(const ChannelRecord& record) {
+  std::string key(reinterpret_cast<const char*>(record.name.data()), kChannelNameSize);
+  Append(key, ServiceType(record), 1);
+  for (const uint16_t pid : {record.videoPid, record.audioPid, record.pcrPid, record.textPid}) {
+    Append(key, pid, 2);
+  }
+  return key;
+}
+
+// A service id on a transponder.
+struct SlotHash {
+  size_t operator()(const std::pair<uint64_t, uint16_t>& slot) const {
+    return std::hash<uint64_t>()(slot.first * 0x9E3779B97F4A7C15ull + slot.second);
+  }
+};
+
 class Enigma2Builder {
  public:
   explicit Enigma2Builder(const DiseqcPorts& ports) : ports_(ports) {}
@@ -74,27 +94,12 @@ class Enigma2Builder {
     parameters.fec = static_cast<uint8_t>(kLamedbFec[record.fecCode & 7]);
     const int inversion = (record.lnbSelect >> 2) & 3;
     parameters.inversion = static_cast<uint8_t>(inversion == 1 ? 0 : inversion == 2 ? 1 : 2);
-    const int position = parameters.orbital >= 0 ? parameters.orbital : 3600 + parameters.orbital;
-    const uint32_t base = static_cast<uint32_t>(position) << 16;
-    const ServiceContent content = ContentOf(record);
-    uint32_t dvbNamespace = base;
-    for (uint32_t variant = 0; variant < kVariantLimit; ++variant) {
-      dvbNamespace = base | Variant(variant, parameters);
-      const uint64_t key = Packed(dvbNamespace, record.tsId, record.networkId);
-      const auto transponder = transponders_.find(key);
-      if (transponder == transponders_.end()) {
-        AddTransponder(key, dvbNamespace, record, parameters);
-        AddService(record, dvbNamespace, content);
-        break;
-      }
-      if (!(transponder->second == parameters)) continue;
-      const auto service = services_.find(ServiceKey(record.serviceId, key));
-      if (service == services_.end()) {
-        AddService(record, dvbNamespace, content);
-        break;
-      }
-      if (service->second == content) break;  // the same service, named again
-    }
+    const std::string group = GroupKey(parameters, record);
+    const std::string identity = group + ContentKey(record);
+    const auto same = services_.find(identity);
+    const uint32_t dvbNamespace =
+        same != services_.end() ? same->second : Place(group, parameters, record);
+    if (same == services_.end()) services_.emplace(identity, dvbNamespace);
     return Format("#SERVICE 1:0:%X:%X:%X:%X:%X:0:0:0:\n", ServiceType(record), record.serviceId,
                   record.tsId, record.networkId, dvbNamespace);
   }
@@ -112,18 +117,37 @@ class Enigma2Builder {
     const uint32_t mark = (parameters.frequency & 0x7FFFu) | (uint32_t{parameters.polarity} << 15);
     return (mark + variant - 1) & 0xFFFFu;
   }
-  static std::pair<uint16_t, uint64_t> ServiceKey(uint16_t serviceId, uint64_t transponder) {
-    return {serviceId, transponder};
-  }
-  struct PairHash {
-    size_t operator()(const std::pair<uint16_t, uint64_t>& key) const {
-      return std::hash<uint64_t>()(key.second * 0x9E3779B97F4A7C15ull ^ key.first);
+
+  // A new service entry: on the first namespace whose transponder has these parameters (or is
+  // still free) and where no service has this id yet. The variants already found taken for this
+  // group stay taken, so the search goes on from where the last one ended.
+  uint32_t Place(const std::string& group, const TransponderParameters& parameters,
+                 const ChannelRecord& record) {
+    const int position = parameters.orbital >= 0 ? parameters.orbital : 3600 + parameters.orbital;
+    const uint32_t base = static_cast<uint32_t>(position) << 16;
+    uint32_t& variant = nextVariant_[group];
+    uint32_t dvbNamespace = base;
+    for (; variant < kVariantLimit; ++variant) {
+      dvbNamespace = base | Variant(variant, parameters);
+      const uint64_t key = Packed(dvbNamespace, record.tsId, record.networkId);
+      const auto transponder = transponders_.find(key);
+      if (transponder == transponders_.end()) {
+        AddTransponder(key, dvbNamespace, record, parameters);
+        break;
+      }
+      if (transponder->second == parameters && taken_.insert({key, record.serviceId}).second) {
+        break;
+      }
     }
-  };
+    ++variant;
+    AddService(record, dvbNamespace);
+    return dvbNamespace;
+  }
 
   void AddTransponder(uint64_t key, uint32_t dvbNamespace, const ChannelRecord& record,
                       const TransponderParameters& parameters) {
     transponders_.emplace(key, parameters);
+    taken_.insert({key, record.serviceId});
     const int position = parameters.orbital >= 0 ? parameters.orbital : 3600 + parameters.orbital;
     transponderText_ +=
         Format("%08x:%04x:%04x\n\ts %u:%u:%d:%d:%d:%d:0\n/\n", dvbNamespace, record.tsId,
@@ -131,10 +155,7 @@ class Enigma2Builder {
                parameters.polarity, parameters.fec, position, parameters.inversion);
   }
 
-  void AddService(const ChannelRecord& record, uint32_t dvbNamespace,
-                  const ServiceContent& content) {
-    services_.emplace(
-        ServiceKey(record.serviceId, Packed(dvbNamespace, record.tsId, record.networkId)), content);
+  void AddService(const ChannelRecord& record, uint32_t dvbNamespace) {
     std::string data = "p:";
     const std::pair<int, uint16_t> cached[] = {
         {0, record.videoPid}, {1, record.audioPid}, {2, record.textPid}, {3, record.pcrPid}};
@@ -148,7 +169,9 @@ class Enigma2Builder {
 
   const DiseqcPorts& ports_;
   std::unordered_map<uint64_t, TransponderParameters> transponders_;
-  std::unordered_map<std::pair<uint16_t, uint64_t>, ServiceContent, PairHash> services_;
+  std::unordered_set<std::pair<uint64_t, uint16_t>, SlotHash> taken_;  // service ids in use
+  std::unordered_map<std::string, uint32_t> services_;     // a service's namespace, by identity
+  std::unordered_map<std::string, uint32_t> nextVariant_;  // by group
   std::string transponderText_;
   std::string serviceText_;
 };

@@ -21,26 +21,24 @@ namespace {
 constexpr int kFrequencyTolerance = 2;  // MHz either way
 
 // Names compared without case and blanks: the emphasis codes and zero padding do not count
-// either.
-std::string ComparableName(std::string_view text) {
-  std::string name;
-  name.reserve(text.size());
+// either. Written into `name`, which is reused so that a lookup allocates nothing.
+void ComparableName(std::string_view text, std::string& name) {
+  name.clear();
   for (const char c : text) {
     auto byte = static_cast<unsigned char>(c);
     if (byte == 0) break;
     if (byte == ' ' || byte == '\t' || byte == 0xA0 || byte == 0x86 || byte == 0x87) continue;
     if (byte >= 'A' && byte <= 'Z') byte = static_cast<unsigned char>(byte - 'A' + 'a');
     // Latin-1 capitals with their small letters 0x20 above, except the multiplication sign.
-    if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)
+    if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7) {
       byte = static_cast<unsigned char>(byte + 0x20);
+    }
     name += static_cast<char>(byte);
   }
-  return name;
 }
 
-std::string RecordText(const ChannelRecord& record) {
-  const auto* bytes = reinterpret_cast<const char*>(record.name.data());
-  return std::string(bytes, kChannelNameSize);
+std::string_view NameBytes(const ChannelRecord& record) {
+  return std::string_view(reinterpret_cast<const char*>(record.name.data()), kChannelNameSize);
 }
 
 bool CarriesIds(uint16_t serviceId, uint16_t originalNetworkId, uint16_t tsId) {
@@ -59,31 +57,47 @@ struct Bucket {
   size_t next = 0;
 };
 
-// Names are looked up together with the polarisation and the exact frequency; the frequencies
-// within the tolerance are five lookups, so that names many channels share (an empty one, or
-// "Test") do not make every lookup long.
-std::string NameKey(std::string_view comparable, uint8_t polarity, int frequency) {
-  std::string key(comparable);
-  key += static_cast<char>(polarity);
-  key += static_cast<char>(frequency & 0xFF);
-  key += static_cast<char>((frequency >> 8) & 0xFF);
-  return key;
-}
+// The reference channels of one name and polarisation, by frequency: one lookup per channel,
+// then the few frequencies within the tolerance. Names that many channels share (an empty one,
+// or "Test") stay cheap, as their rows are spread over their frequencies.
+struct NameGroup {
+  std::vector<std::pair<int, int>> entries;         // frequency, reference row; while building
+  std::vector<std::pair<int, Bucket>> frequencies;  // sorted by frequency
+
+  void Finish() {
+    std::sort(entries.begin(), entries.end());
+    for (const auto& [frequency, row] : entries) {
+      if (frequencies.empty() || frequencies.back().first != frequency) {
+        frequencies.push_back({frequency, Bucket{}});
+      }
+      frequencies.back().second.rows.push_back(row);
+    }
+    entries.clear();
+    entries.shrink_to_fit();
+  }
+};
+
+using NameIndex = std::unordered_map<std::string, NameGroup>;
 
 class Matcher {
  public:
   explicit Matcher(std::span<const ReferenceEntry> reference) : taken_(reference.size(), false) {
+    std::string key;
     for (size_t i = 0; i < reference.size(); ++i) {
       const ReferenceEntry& entry = reference[i];
       if (entry.marker) continue;
       const int index = static_cast<int>(i);
-      const std::string key = NameKey(ComparableName(entry.name), entry.polarity, entry.frequency);
+      ComparableName(entry.name, key);
+      key += static_cast<char>(entry.polarity);
       if (entry.hasIds) {
         byIds_[IdKey(entry.originalNetworkId, entry.tsId, entry.serviceId)].rows.push_back(index);
       } else {
-        byNameWithoutIds_[key].rows.push_back(index);
+        byNameWithoutIds_[key].entries.emplace_back(entry.frequency, index);
       }
-      byName_[key].rows.push_back(index);
+      byName_[key].entries.emplace_back(entry.frequency, index);
+    }
+    for (NameIndex* names : {&byName_, &byNameWithoutIds_}) {
+      for (auto& [name, group] : *names) group.Finish();
     }
   }
 
@@ -97,13 +111,18 @@ class Matcher {
     }
     // Where both carry ids, the ids decide: a channel with ids looks for names only among the
     // reference channels without.
-    auto& names = hasIds ? byNameWithoutIds_ : byName_;
-    const std::string comparable = ComparableName(RecordText(record));
-    for (int frequency = record.frequency - kFrequencyTolerance;
-         frequency <= record.frequency + kFrequencyTolerance; ++frequency) {
-      if (frequency < 0 || frequency > 0xFFFF) continue;
-      const auto found = names.find(NameKey(comparable, record.polarity & 1, frequency));
-      if (found != names.end()) buckets_.push_back(&found->second);
+    NameIndex& names = hasIds ? byNameWithoutIds_ : byName_;
+    ComparableName(NameBytes(record), key_);
+    key_ += static_cast<char>(record.polarity & 1);
+    const auto group = names.find(key_);
+    if (group != names.end()) {
+      auto& frequencies = group->second.frequencies;
+      const int low = record.frequency - kFrequencyTolerance;
+      auto at = std::lower_bound(frequencies.begin(), frequencies.end(), low,
+                                 [](const auto& item, int value) { return item.first < value; });
+      for (; at != frequencies.end() && at->first <= record.frequency + kFrequencyTolerance; ++at) {
+        buckets_.push_back(&at->second);
+      }
     }
     int free = -1;
     int first = -1;
@@ -127,9 +146,10 @@ class Matcher {
  private:
   std::vector<bool> taken_;
   std::unordered_map<uint64_t, Bucket> byIds_;
-  std::unordered_map<std::string, Bucket> byName_;
-  std::unordered_map<std::string, Bucket> byNameWithoutIds_;
+  NameIndex byName_;
+  NameIndex byNameWithoutIds_;
   std::vector<Bucket*> buckets_;
+  std::string key_;
 };
 
 }  // namespace
@@ -143,7 +163,7 @@ std::vector<ReferenceEntry> ReferenceFromRecords(std::span<const ChannelRecord> 
     if (entry.marker) {
       entry.markerRecord = record;
     } else {
-      entry.name = RecordText(record);
+      entry.name = std::string(NameBytes(record));
       entry.frequency = record.frequency;
       entry.polarity = record.polarity & 1;
       entry.hasIds = CarriesIds(record.serviceId, record.networkId, record.tsId);
