@@ -55,9 +55,11 @@ class DialogFitTest : public QObject {
     Options options;
     MpegSearchDialog mpeg(options, [] {});
     CheckFits(&mpeg, "MPEG Search");
-    // A list of every satellite a published list may hold is the largest import dialog.
+    // A published list of many satellites makes the largest import dialog.
     ImportChoice importChoice;
-    ImportListDialog importList({192, 130, 235, 282, -8, -50, 90, 160, 390, 420}, importChoice);
+    std::vector<int> satellites;
+    for (int orbital = -300; orbital <= 1000; orbital += 30) satellites.push_back(orbital);
+    ImportListDialog importList(satellites, importChoice);
     CheckFits(&importList, "Import List");
     ExportChoice exportChoice;
     ExportListDialog exportList(exportChoice);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -60,7 +61,7 @@ ImportListDialog::ImportListDialog(const std::vector<int>& satellites, ImportCho
   layout->addWidget(all_);
 
   if (!satellites.empty()) {
-    auto* portBox = new QGroupBox(QStringLiteral("Porta DiSEqC"), this);
+    auto* portBox = new QGroupBox(QStringLiteral("Porta DiSEqC"));
     auto* form = new QFormLayout(portBox);
     for (const int orbital : satellites) {
       auto* combo = new QComboBox(portBox);
@@ -72,7 +73,15 @@ ImportListDialog::ImportListDialog(const std::vector<int>& satellites, ImportCho
       form->addRow(Text(SatellitePositionText(orbital)), combo);
       ports_.push_back(combo);
     }
-    layout->addWidget(portBox);
+    // Published lists may hold dozens of satellites: the rows scroll rather than grow the
+    // dialog past the screen.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ports"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(portBox);
+    scroll->setMaximumHeight(320);
+    layout->addWidget(scroll);
   }
 
   auto* modeBox = new QGroupBox(this);
