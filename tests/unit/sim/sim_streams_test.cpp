@@ -156,7 +156,7 @@ TEST_F(SimStreamsTest, TuningSwitchesTheTablesAndAnUnknownTransponderCarriesNoth
   std::vector<uint8_t> buffer(4096);
   const auto nit = CaptureSection(*transport, 0x0010, 0x40, buffer);
   ASSERT_GT(nit.size(), 12u);
-  EXPECT_EQ(Word(nit, 3), 0x00B1);
+  EXPECT_EQ(Word(nit, 3), 0x00B2);  // the network of 13.0 E
 
   ASSERT_EQ(Tune("12000"
                  "27500"
