@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "default_channels.h"
 #include "es_assets.h"
 #include "frame_store.h"
 #include "montery_side.h"
@@ -39,7 +40,8 @@ const pelorus::CommandLine kCommandLine{
     {},
     {{"--serial-link", "PATH", "make a pseudo-terminal and link its device name at PATH"},
      {"--scsi-socket", "PATH", "answer SCSI requests on a Unix socket at PATH"},
-     {"--channels", "FILE.dvb", "start with the channel table of this settings file"},
+     {"--channels", "FILE.dvb",
+      "start with the channel table of this settings file (else one that matches the multiplex)"},
      {"--fault", "NAME", "misbehave in one way on purpose"},
      {"--log", "FILE", "write what was received to FILE"},
      {"--dump-flash", "FILE", "write the flashed image to FILE on the way out"},
@@ -167,7 +169,9 @@ int main(int argc, char** argv) {
   sim::SimState state;
   if (!ReadOptions(parsed.parsed, state.options)) return Usage();
 
-  if (!state.options.channels.empty()) {
+  if (state.options.channels.empty()) {
+    state.channelTable = sim::DefaultChannelTable();
+  } else {
     std::ifstream in(state.options.channels, std::ios::binary);
     if (!in) {
       std::fprintf(stderr, "pelorus-receiver-sim: cannot read %s\n",

@@ -13,6 +13,7 @@
 #include "scsi/receiver_commands.h"
 #include "scsi/sim_transport.h"
 #include "scsi/stream_primitives.h"
+#include "sim/default_channels.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
 #include "ts_reading.h"
@@ -109,7 +110,8 @@ TEST_F(SimStreamsTest, SlotsServeTheirPidsAndLeaveOtherReadsAlone) {
   }
   // A channel count and a memory read are still what they were.
   int status = 0;
-  EXPECT_EQ(Read(GetChannelCountBlock(), 4, &status), (std::vector<uint8_t>{0, 0, 0, 0}));
+  const auto count = static_cast<uint8_t>(sim::DefaultChannelTable().size() / 64);
+  EXPECT_EQ(Read(GetChannelCountBlock(), 4, &status), (std::vector<uint8_t>{0, 0, 0, count}));
   EXPECT_EQ(status, kScsiSuccess);
   const auto block = Read(ReadMemoryBlock(kCurrentServiceAddress, 512), 512, &status);
   EXPECT_EQ(Word(block, 32), 0x0200);
