@@ -18,7 +18,9 @@
 #include "montery_side.h"
 #include "multiplex.h"
 #include "multiplex_layout.h"
+#include "scsi_faults.h"
 #include "scsi_side.h"
+#include "serial_faults.h"
 #include "serial_side.h"
 #include "sim_state.h"
 #include "stream_server.h"
@@ -128,6 +130,14 @@ bool ReadOptions(const pelorus::ParsedLine& line, sim::SimOptions& options) {
   }
   sim::TsFault fault;
   if (!options.tsFault.empty() && !sim::ParseTsFault(options.tsFault, fault)) return false;
+  // A fault is the serial side's or the SCSI side's; a name neither knows is a mistake.
+  sim::SerialFault serialFault;
+  sim::ScsiFault scsiFault;
+  if (!sim::ParseSerialFault(options.fault, serialFault) ||
+      !sim::ParseScsiFault(options.fault, scsiFault)) {
+    std::fprintf(stderr, "pelorus-receiver-sim: unknown fault '%s'\n", options.fault.c_str());
+    return false;
+  }
   if (const std::string* value = line.Value("--transponder")) {
     if (!IsNumber(*value, 0, static_cast<long>(sim::kTransponders.size()) - 1, number)) {
       return false;

@@ -59,27 +59,32 @@ std::optional<ScsiReply> ScsiStreamCommands::Handle(const ScsiRequest& request) 
 
   if (op == pelorus::kScsiOpSetupStream || op == pelorus::kScsiOpSetupSlottedStream) {
     const bool slotted = op == pelorus::kScsiOpSetupSlottedStream;
+    const ConnectionId connection = request.connection;
     if (request.direction == kNone || length == 0) {
-      slotted ? streams_.StopSlots() : streams_.StopSingle();
-      return Answer(kOk);
+      const bool stopped =
+          slotted ? streams_.StopSlots(connection) : streams_.StopSingle(connection);
+      return Answer(stopped ? kOk : kError);
     }
     if (request.direction != kOut || length != request.data.size()) return Answer(kError);
     const auto filters = DecodeStreamSetup(request.data, slotted);
     if (!filters) return Answer(kError);
-    const bool done =
-        slotted ? streams_.SetupSlots(*filters) : streams_.SetupSingle(filters->front());
+    // Another connection's running stream makes the receiver busy for this one.
+    const bool done = slotted ? streams_.SetupSlots(*filters, connection)
+                              : streams_.SetupSingle(filters->front(), connection);
     return Answer(done ? kOk : kError);
   }
 
   if (op == pelorus::kScsiOpRead && request.direction == kIn) {
     if (length > pelorus::kScsiMaxPiece || length > request.length) return std::nullopt;
-    if (sub == pelorus::kScsiReadStream) return Answer(streams_.ReadSingle(length));
+    if (sub == pelorus::kScsiReadStream) {
+      return Answer(streams_.ReadSingle(length, request.connection));
+    }
     // Slot reads share their sub-codes with memory and channel-count reads: they are slot
     // reads exactly while that slot is set up and whole packets are asked for.
     const bool wholePackets = length > 0 && length % kPacketSize == 0;
     const bool slotRead = sub < kMaxSlots && streams_.SlotCount() > sub && wholePackets &&
                           (sub != pelorus::kScsiReadMemory || address == 0);
-    if (slotRead) return Answer(streams_.ReadSlot(sub, length));
+    if (slotRead) return Answer(streams_.ReadSlot(sub, length, request.connection));
     return std::nullopt;
   }
 

@@ -1,5 +1,6 @@
 #include "stream_server.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -97,6 +98,11 @@ void StreamServer::LogLossesLocked(bool always) {
   }
 }
 
+bool StreamServer::SlotsRunningLocked() const {
+  return std::any_of(slots_.begin(), slots_.end(),
+                     [](const auto& slot) { return slot != nullptr; });
+}
+
 void StreamServer::RecountLocked() {
   subscribers_.fill(0);
   if (single_) ++subscribers_[single_->Filter().pid];
@@ -105,27 +111,44 @@ void StreamServer::RecountLocked() {
   }
 }
 
-bool StreamServer::SetupSingle(const StreamFilter& filter) {
+bool StreamServer::SetupSingle(const StreamFilter& filter, ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  if (!MayUse(single_ != nullptr, singleOwner_, connection)) {
+    state_.Log("stream set-up pid " + Hex4(filter.pid) + " refused: busy with connection " +
+               std::to_string(singleOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   single_ = std::make_unique<PidQueue>(filter, QueueCapacity());
+  singleOwner_ = connection;
   RecountLocked();
   state_.Log("stream set up pid " + Hex4(filter.pid) + " threshold " +
              std::to_string(filter.threshold) + " mode " + std::to_string(filter.mode));
   return true;
 }
 
-void StreamServer::StopSingle() {
+bool StreamServer::StopSingle(ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  if (!MayUse(single_ != nullptr, singleOwner_, connection)) {
+    state_.Log("stream stop refused: busy with connection " + std::to_string(singleOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   single_.reset();
+  singleOwner_ = kNoConnection;
   loggedLosses_ = 0;
   RecountLocked();
   state_.Log("stream stopped");
+  return true;
 }
 
-bool StreamServer::SetupSlots(const std::vector<StreamFilter>& filters) {
+bool StreamServer::SetupSlots(const std::vector<StreamFilter>& filters, ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  const bool running = SlotsRunningLocked();
+  if (!MayUse(running, slotsOwner_, connection)) {
+    state_.Log("slot set-up refused: busy with connection " + std::to_string(slotsOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   for (size_t s = 0; s < slots_.size(); ++s) {
     slots_[s] =
@@ -136,17 +159,25 @@ bool StreamServer::SetupSlots(const std::vector<StreamFilter>& filters) {
                  std::to_string(filters[s].mode));
     }
   }
+  slotsOwner_ = connection;
   RecountLocked();
   return true;
 }
 
-void StreamServer::StopSlots() {
+bool StreamServer::StopSlots(ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  const bool running = SlotsRunningLocked();
+  if (!MayUse(running, slotsOwner_, connection)) {
+    state_.Log("slot stop refused: busy with connection " + std::to_string(slotsOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   for (auto& slot : slots_) slot.reset();
+  slotsOwner_ = kNoConnection;
   loggedLosses_ = 0;
   RecountLocked();
   state_.Log("slots stopped");
+  return true;
 }
 
 size_t StreamServer::SlotCount() {
@@ -156,26 +187,35 @@ size_t StreamServer::SlotCount() {
   return count;
 }
 
+void StreamServer::Release(ConnectionId connection) {
+  std::lock_guard lock(mutex_);
+  if (singleOwner_ == connection) singleOwner_ = kNoConnection;
+  if (slotsOwner_ == connection) slotsOwner_ = kNoConnection;
+}
+
 std::optional<std::vector<uint8_t>> StreamServer::Read(std::unique_ptr<PidQueue>* queue,
-                                                       uint32_t length) {
+                                                       uint32_t length, const ConnectionId* owner,
+                                                       ConnectionId connection) {
   std::unique_lock lock(mutex_);
   const auto deadline = std::chrono::steady_clock::now() + kReadWait;
   std::vector<uint8_t> data;
   while (true) {
     // The queue may be replaced or stopped while the read waits.
-    if (!*queue) return std::nullopt;
+    if (!*queue || !MayUse(true, *owner, connection)) return std::nullopt;
     if ((*queue)->Take(length, data)) return data;
     if (arrived_.wait_until(lock, deadline) == std::cv_status::timeout) return std::nullopt;
   }
 }
 
-std::optional<std::vector<uint8_t>> StreamServer::ReadSingle(uint32_t length) {
-  return Read(&single_, length);
+std::optional<std::vector<uint8_t>> StreamServer::ReadSingle(uint32_t length,
+                                                             ConnectionId connection) {
+  return Read(&single_, length, &singleOwner_, connection);
 }
 
-std::optional<std::vector<uint8_t>> StreamServer::ReadSlot(size_t slot, uint32_t length) {
+std::optional<std::vector<uint8_t>> StreamServer::ReadSlot(size_t slot, uint32_t length,
+                                                           ConnectionId connection) {
   if (slot >= slots_.size()) return std::nullopt;
-  return Read(&slots_[slot], length);
+  return Read(&slots_[slot], length, &slotsOwner_, connection);
 }
 
 void StreamServer::Tune(int transponder) {

@@ -30,16 +30,22 @@ class StreamServer {
   StreamServer(const StreamServer&) = delete;
   StreamServer& operator=(const StreamServer&) = delete;
 
-  bool SetupSingle(const StreamFilter& filter);
-  void StopSingle();
-  bool SetupSlots(const std::vector<StreamFilter>& filters);
-  void StopSlots();
+  // A stream (the single-PID one, or the slot set) belongs to the connection that set it up:
+  // set-ups, stops and reads from another connection are refused (false, none) while it is
+  // running, so that no client's stream is ever changed under it. Its own connection may set
+  // it up again. A stream whose connection closed belongs to nobody: anyone may take it over.
+  bool SetupSingle(const StreamFilter& filter, ConnectionId connection);
+  bool StopSingle(ConnectionId connection);
+  bool SetupSlots(const std::vector<StreamFilter>& filters, ConnectionId connection);
+  bool StopSlots(ConnectionId connection);
   size_t SlotCount();
+  void Release(ConnectionId connection);
 
   // Exactly `length` bytes of the stream, waiting a little for them; no value when the stream
-  // is not set up or the data did not come in time.
-  std::optional<std::vector<uint8_t>> ReadSingle(uint32_t length);
-  std::optional<std::vector<uint8_t>> ReadSlot(size_t slot, uint32_t length);
+  // is not set up, is another connection's, or the data did not come in time.
+  std::optional<std::vector<uint8_t>> ReadSingle(uint32_t length, ConnectionId connection);
+  std::optional<std::vector<uint8_t>> ReadSlot(size_t slot, uint32_t length,
+                                               ConnectionId connection);
 
   // Switches to a transponder of the layout, or to none (-1: no lock, nothing on the stream).
   void Tune(int transponder);
@@ -60,8 +66,14 @@ class StreamServer {
   void Deliver(const Packet& packet);
   size_t QueueCapacity() const;
   void LogLossesLocked(bool always);
-  std::optional<std::vector<uint8_t>> Read(std::unique_ptr<PidQueue>* queue, uint32_t length);
+  std::optional<std::vector<uint8_t>> Read(std::unique_ptr<PidQueue>* queue, uint32_t length,
+                                           const ConnectionId* owner, ConnectionId connection);
+  // Whether `connection` may change or read a stream that `owner` set up.
+  static bool MayUse(bool running, ConnectionId owner, ConnectionId connection) {
+    return !running || owner == kNoConnection || owner == connection;
+  }
   void RecountLocked();
+  bool SlotsRunningLocked() const;
 
   SimState& state_;
   StreamAssets assets_;
@@ -76,6 +88,8 @@ class StreamServer {
   uint64_t position_ = 0;  // packets of the time line so far
   std::unique_ptr<PidQueue> single_;
   std::array<std::unique_ptr<PidQueue>, kMaxSlots> slots_;
+  ConnectionId singleOwner_ = kNoConnection;
+  ConnectionId slotsOwner_ = kNoConnection;
   std::array<uint8_t, 8192> subscribers_{};  // how many queues take each PID
   std::array<int8_t, 8192> probeArea_{};     // the probe area of each PID, -1 none
   std::vector<uint8_t> probe_;
