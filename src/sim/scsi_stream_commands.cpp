@@ -41,11 +41,12 @@ void ScsiStreamCommands::WriteCurrentService() {
   std::vector<uint8_t> block(pelorus::kCurrentServiceSize);
   memory_.Read(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
   const std::optional<ServicePids> service = streams_.CurrentService();
-  PutWord(block, 32, service ? service->video : kNoPid);
+  auto pidOrNone = [](uint16_t pid) { return pid != 0 ? pid : kNoPid; };
+  PutWord(block, 32, service ? pidOrNone(service->video) : kNoPid);
   // A viewer who chose the AC-3 soundtrack has it named as the audio of the current service.
   const bool ac3 = service && state_.options.ac3Audio && service->ac3 != 0;
-  PutWord(block, 34, service ? (ac3 ? service->ac3 : service->audio) : kNoPid);
-  PutWord(block, 148, service ? service->pcr : kNoPid);
+  PutWord(block, 34, service ? pidOrNone(ac3 ? service->ac3 : service->audio) : kNoPid);
+  PutWord(block, 148, service ? pidOrNone(service->pcr) : kNoPid);
   memory_.Write(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
 }
 
@@ -103,7 +104,7 @@ std::optional<ScsiReply> ScsiStreamCommands::Handle(const ScsiRequest& request) 
           state_.Log("tune refused: the digits are not a tune request");
           return Answer(kError);
         }
-        streams_.Tune(FindTransponder(tune->frequencyMhz, tune->symbolRateDigits, tune->vertical));
+        streams_.Tune(streams_.FindTransponder(*tune));
         WriteCurrentService();
         return Answer(kOk);
       }

@@ -23,15 +23,16 @@ std::string Hex4(uint16_t value) {
 
 }  // namespace
 
-StreamServer::StreamServer(SimState& state, StreamAssets assets)
+StreamServer::StreamServer(SimState& state, StreamAssets assets, std::vector<Recording> recordings)
     : state_(state),
       assets_(std::move(assets)),
+      recordings_(std::move(recordings)),
       rate_(state.options.rate),
       clockStart_(static_cast<int64_t>(std::time(nullptr))) {
   ParseTsFault(state.options.tsFault, fault_);
   probeArea_.fill(-1);
   transponder_ = state.options.transponder;
-  multiplex_ = std::make_unique<Multiplex>(assets_, transponder_, rate_, clockStart_, 0, fault_);
+  source_ = MakeSourceLocked(transponder_);
   thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
 }
 
@@ -42,6 +43,35 @@ StreamServer::~StreamServer() {
   LogLossesLocked(true);
 }
 
+std::unique_ptr<PacketSource> StreamServer::MakeSourceLocked(int transponder) {
+  if (transponder < 0) return nullptr;
+  if (!recordings_.empty()) {
+    // A recording plays at the pace of its PCRs unless a rate was asked for.
+    const uint64_t fixedRate = state_.options.rateGiven ? rate_ : 0;
+    return MakeRecordingSource(recordings_[static_cast<size_t>(transponder)], elapsedNs_,
+                               fixedRate);
+  }
+  return MakeGeneratedSource(assets_, transponder, rate_, clockStart_, elapsedNs_, fault_);
+}
+
+int StreamServer::FindTransponder(const TuneRequest& request) const {
+  if (!recordings_.empty()) return FindRecording(recordings_, request);
+  return sim::FindTransponder(request.frequencyMhz, request.symbolRateDigits, request.vertical);
+}
+
+std::string StreamServer::Describe(int transponder) const {
+  if (transponder < 0) return "nothing (no lock)";
+  if (!recordings_.empty()) {
+    const Recording& recording = recordings_[static_cast<size_t>(transponder)];
+    return "recording " + std::to_string(transponder) + " " + recording.path +
+           (recording.info.transportStreamId
+                ? " transport stream " + Hex4(*recording.info.transportStreamId)
+                : std::string());
+  }
+  return "transport stream " +
+         Hex4(kTransponders[static_cast<size_t>(transponder)].transportStreamId);
+}
+
 void StreamServer::Run(std::stop_token stop) {
   const auto start = std::chrono::steady_clock::now();
   const Multiplex::Sink sink = [this](const Packet& packet) { Deliver(packet); };
@@ -50,12 +80,10 @@ void StreamServer::Run(std::stop_token stop) {
     std::this_thread::sleep_for(kTick);
     const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::steady_clock::now() - start);
-    const auto target = static_cast<uint64_t>(static_cast<unsigned __int128>(elapsed.count()) *
-                                              rate_ / (uint64_t{kPacketSize} * 8 * 1000000000));
     {
       std::lock_guard lock(mutex_);
-      if (multiplex_) multiplex_->Generate(target, sink, subscribers_[kNullPid] > 0);
-      position_ = target;
+      elapsedNs_ = elapsed.count();
+      if (source_) source_->Advance(elapsedNs_, sink, subscribers_[kNullPid] > 0);
       if (++ticks % kLossLogTicks == 0) LogLossesLocked(false);
     }
     arrived_.notify_all();
@@ -221,21 +249,14 @@ std::optional<std::vector<uint8_t>> StreamServer::ReadSlot(size_t slot, uint32_t
 void StreamServer::Tune(int transponder) {
   std::lock_guard lock(mutex_);
   transponder_ = transponder;
-  multiplex_.reset();
-  if (transponder >= 0) {
-    multiplex_ =
-        std::make_unique<Multiplex>(assets_, transponder, rate_, clockStart_, position_, fault_);
-  }
+  source_.reset();
+  source_ = MakeSourceLocked(transponder);
   // What was queued came from the old transponder.
   if (single_) single_->Clear();
   for (auto& slot : slots_) {
     if (slot) slot->Clear();
   }
-  state_.Log("tuned " +
-             (transponder >= 0
-                  ? "transport stream " +
-                        Hex4(kTransponders[static_cast<size_t>(transponder)].transportStreamId)
-                  : std::string("nothing (no lock)")));
+  state_.Log("tuned " + Describe(transponder));
 }
 
 int StreamServer::Transponder() {
@@ -245,8 +266,8 @@ int StreamServer::Transponder() {
 
 std::optional<ServicePids> StreamServer::CurrentService() {
   std::lock_guard lock(mutex_);
-  if (transponder_ < 0) return std::nullopt;
-  return ServiceAt(transponder_, 0).pids;
+  if (!source_) return std::nullopt;
+  return source_->CurrentService();
 }
 
 void StreamServer::Probe(const std::vector<uint16_t>& pids) {
