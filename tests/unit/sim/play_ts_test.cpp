@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "receiver/receiver_memory.h"
 #include "scsi/receiver_commands.h"
@@ -27,10 +25,8 @@ using testing::TempDir;
 using testing::Word;
 
 std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  const std::vector<uint8_t> bytes = testing::ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 class PlayTsTest : public ::testing::Test {
