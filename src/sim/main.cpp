@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
-#include "command_line.h"
 #include "es_assets.h"
 #include "frame_store.h"
 #include "montery_side.h"
 #include "multiplex.h"
 #include "multiplex_layout.h"
+#include "qtcore/argument_grammar.h"
 #include "scsi_side.h"
 #include "serial_side.h"
 #include "sim_state.h"
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
     }
     if (word == "--help") return Usage(stdout);
   }
-  const pelorus::LineResult parsed = pelorus::ParseCommandLine(kCommandLine, words);
+  const pelorus::LineResult parsed = pelorus::ParseArguments(kCommandLine, words);
   if (parsed.fault != pelorus::LineFault::kNone) return UsageError(parsed);
   sim::SimState state;
   if (!ReadOptions(parsed.parsed, state.options)) return Usage();
