@@ -33,10 +33,14 @@ using GuiCommandHandler = void (*)(GuiContext& context);
 // Each feature registers the menu commands it builds, from its own ui/ file:
 //   const GuiCommandRegistrar kRead(cmd::kSerialRead, RunSerialRead);
 // The main window enables exactly the commands that have a handler; the rest stay in the menus,
-// greyed, until their feature is built.
+// greyed, until their feature is built. A command registered twice stops the program before its
+// window opens: the second handler is never silently taken instead of the first.
 struct GuiCommandRegistrar {
   GuiCommandRegistrar(int command, GuiCommandHandler handler);
 };
+
+// Adds a handler; false, with the first handler kept, when the command already has one.
+bool RegisterGuiCommand(int command, GuiCommandHandler handler);
 
 // The handler of a command, or null.
 GuiCommandHandler FindGuiCommand(int command);
