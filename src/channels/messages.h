@@ -65,6 +65,7 @@ inline constexpr char kPrintDocumentName[] = "Tessera Settings Editor";
 // The editing comforts.
 inline constexpr char kDuplicatesSelected[] = "%d duplicate channels selected";
 inline constexpr char kCompareTitle[] = "Confronta con File";
+inline constexpr char kCompareClose[] = "Chiudi";
 // Qt's %1 placeholder: the captions of the fields, in the dialog's order.
 inline constexpr char kFieldsNotNumbers[] = "Not a number that can be read: %1";
 

@@ -21,6 +21,7 @@
 #include "app/shell.h"
 #include "app/ui/gui_command.h"
 #include "app/ui/pictures.h"
+#include "app/ui/window_fit.h"
 #include "channel_list_model.h"
 #include "channel_list_view.h"
 #include "channels/settings_file.h"
@@ -335,18 +336,21 @@ void MainWindow::focusInEvent(QFocusEvent* event) {
 
 void MainWindow::ShowMessage(std::string_view text, Icon icon) {
   QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QMessageBox::Ok, this);
+  FitMessageBox(box);
   box.exec();
 }
 
 void MainWindow::ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) {
   QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QMessageBox::Ok, this);
   if (!detail.empty()) box.setDetailedText(Text(detail));
+  FitMessageBox(box);
   box.exec();
 }
 
 Answer MainWindow::Ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) {
   QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QtButtons(buttons), this);
   box.setDefaultButton(QtButton(defaultAnswer));
+  FitMessageBox(box);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return Answer::kYes;
