@@ -135,6 +135,21 @@ class ComfortsTest : public QObject {
     QCOMPARE(Names(), QString("OTO"));
   }
 
+  void theDuplicatesCountGoesWhenAnotherListIsOpened() {
+    std::vector<ChannelRecord> records = {testing::MakeChannel("One", 11000),
+                                          testing::MakeChannel("One bis", 11002)};
+    OpenAsking("dups.dvb", records);
+    window->RunCommand(cmd::kFindDuplicates);
+    QCOMPARE(window->statusLabel()->text(), QString("1 duplicate channels selected"));
+    // Another command's status is left alone; the count goes with the list it counted.
+    window->SetStatusText("Something else");
+    window->RefillChannelList();
+    QCOMPARE(window->statusLabel()->text(), QString("Something else"));
+    window->RunCommand(cmd::kFindDuplicates);
+    OpenAsking("other.dvb", {testing::MakeChannel("Alone", 12000)});
+    QCOMPARE(window->statusLabel()->text(), QString());
+  }
+
   void recentFilesListTheLastFilesOpened() {
     std::vector<ChannelRecord> one = {testing::MakeChannel("X", 11000)};
     OpenAsking("second.dvb", one);

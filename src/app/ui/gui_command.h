@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "app/commands.h"
@@ -26,6 +27,8 @@ struct GuiContext {
   std::function<void(const std::vector<int>& rows, int focusRow)> selectRows;
   // Sets the PID formats again from the options and rebuilds every row.
   std::function<void()> refillWithNewPidMode;
+  // A status text about the rows shown, cleared when the list is refilled (another list opened).
+  std::function<void(std::string_view text)> setListStatus = {};
 };
 
 using GuiCommandHandler = void (*)(GuiContext& context);

@@ -277,7 +277,8 @@ void MainWindow::RunCommand(int command) {
       scsiAvailable(),
       [this] { return SelectedRows(); },
       [this](const std::vector<int>& rows, int focusRow) { SelectRows(rows, focusRow); },
-      [this] { RefillWithNewPidMode(); }};
+      [this] { RefillWithNewPidMode(); },
+      [this](std::string_view text) { SetListStatusText(text); }};
   RecordCommand recording(state_, command, CurrentSelection());
   handler(context);
   recording.Finish(CurrentSelection());
@@ -413,6 +414,15 @@ void MainWindow::Beep() { QApplication::beep(); }
 
 void MainWindow::SetWindowTitle(std::string_view title) { setWindowTitle(Text(title)); }
 
-void MainWindow::RefillChannelList() { model_->Refill(state_.settingsImage, pidMode_); }
+void MainWindow::RefillChannelList() {
+  model_->Refill(state_.settingsImage, pidMode_);
+  if (!listStatus_.isEmpty() && statusText_->text() == listStatus_) SetStatusText("");
+  listStatus_.clear();
+}
+
+void MainWindow::SetListStatusText(std::string_view text) {
+  SetStatusText(text);
+  listStatus_ = statusText_->text();
+}
 
 }  // namespace pelorus
