@@ -8,10 +8,15 @@ namespace pelorus {
 
 size_t DecodeChannelName(const ChannelRecord& record, std::span<char, kChannelNameSize> out) {
   std::memcpy(out.data(), record.name.data(), kChannelNameSize);
-  for (char& c : out) {
-    const auto byte = static_cast<uint8_t>(c);
-    if (byte == kEmphasisOn) c = '[';
-    if (byte == kEmphasisOff) c = ']';
+  // Emphasis codes are rare; most names are plain text, told apart by one pass over the bytes.
+  uint8_t high = 0;
+  for (const uint8_t byte : record.name) high |= byte;
+  if ((high & 0x80) != 0) {
+    for (char& c : out) {
+      const auto byte = static_cast<uint8_t>(c);
+      if (byte == kEmphasisOn) c = '[';
+      if (byte == kEmphasisOff) c = ']';
+    }
   }
   // The text ends at the first zero byte; without one, trailing blanks are no part of it.
   const void* zero = std::memchr(out.data(), 0, kChannelNameSize);
