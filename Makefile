@@ -48,14 +48,15 @@ unit-tests: build
 	  --output-junit junit.xml
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of their own
-# (line tables are all the reports need). The minute-long soak (label "long") exercises timing,
+# (line tables are all the reports need). The dialogs are built and tested once, in the normal
+# build, not compiled a second time here. The minute-long soak (label "long") exercises timing,
 # not memory, and runs in the normal build.
 test-asan: asan-build
 	@$(MAKE) --no-print-directory asan-tests
 
 asan-build: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPELORUS_SANITIZE=ON \
-	  -DPELORUS_BENCH=OFF -DPELORUS_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+	  -DPELORUS_GUI=OFF -DPELORUS_BENCH=OFF -DPELORUS_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
 	  -DCMAKE_C_FLAGS_DEBUG=-g1 $(LAUNCHER)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
@@ -82,8 +83,8 @@ fuzz-smoke: fuzz-build
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPELORUS_FUZZ=ON -DPELORUS_GUI=OFF -DPELORUS_TESTS=OFF -DPELORUS_BENCH=OFF \
-	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
-	  -DPELORUS_SANITIZE=ON $(LAUNCHER)
+	  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+	  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DPELORUS_SANITIZE=ON $(LAUNCHER)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # A build whose output would interleave with a test run's goes to a log instead.

@@ -1,6 +1,8 @@
 #include "cli.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -137,12 +139,23 @@ const CliCommand* FindCliCommand(std::string_view name) {
   return nullptr;
 }
 
-CliCommandRegistrar::CliCommandRegistrar(const CliCommand& command) {
+bool RegisterCliCommand(const CliCommand& command) {
   auto& commands = Registry();
-  const auto place = std::upper_bound(
+  const auto place = std::lower_bound(
       commands.begin(), commands.end(), command,
       [](const CliCommand& a, const CliCommand& b) { return std::strcmp(a.name, b.name) < 0; });
+  if (place != commands.end() && std::strcmp(place->name, command.name) == 0) return false;
   commands.insert(place, command);
+  return true;
+}
+
+CliCommandRegistrar::CliCommandRegistrar(const CliCommand& command) {
+  // A second command of one name would hide the first, depending on the link order; stopping
+  // here, before main(), makes every test of the console fail at once.
+  if (!RegisterCliCommand(command)) {
+    std::fprintf(stderr, "console command %s is registered twice\n", command.name);
+    std::abort();
+  }
 }
 
 int UsageError(CliContext& context) {

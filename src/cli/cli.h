@@ -42,6 +42,8 @@ struct CliCommand {
 std::span<const CliCommand> CliCommands();
 const CliCommand* FindCliCommand(std::string_view name);
 
+// Refuses (false) a command whose name is taken; the registrar ends the program then.
+bool RegisterCliCommand(const CliCommand& command);
 struct CliCommandRegistrar {
   explicit CliCommandRegistrar(const CliCommand& command);
 };

@@ -1,6 +1,7 @@
 #include "link_actions.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/options_io.h"
@@ -19,13 +20,22 @@ std::vector<LinkAction>& Registry() {
 
 }  // namespace
 
-LinkActionRegistrar::LinkActionRegistrar(const LinkAction& action) {
+bool RegisterLinkAction(const LinkAction& action) {
+  if (FindLinkAction(action.link, action.name) != nullptr) return false;
   auto& actions = Registry();
   const auto place =
       std::upper_bound(actions.begin(), actions.end(), action, [](const auto& a, const auto& b) {
         return std::string_view(a.name) < std::string_view(b.name);
       });
   actions.insert(place, action);
+  return true;
+}
+
+LinkActionRegistrar::LinkActionRegistrar(const LinkAction& action) {
+  if (!RegisterLinkAction(action)) {
+    std::fprintf(stderr, "console action %s %s is registered twice\n", action.link, action.name);
+    std::abort();
+  }
 }
 
 const LinkAction* FindLinkAction(std::string_view link, std::string_view name) {

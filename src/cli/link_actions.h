@@ -24,6 +24,8 @@ struct LinkAction {
   std::string Usage() const;
 };
 
+// Refuses (false) an action whose link and name are taken; the registrar ends the program then.
+bool RegisterLinkAction(const LinkAction& action);
 struct LinkActionRegistrar {
   explicit LinkActionRegistrar(const LinkAction& action);
 };

@@ -306,7 +306,8 @@ TEST_F(UndoTest, AlternatingUndoAndRedoOnAFullListKeepsMemoryFlat) {
   EXPECT_LT(bytes, 65536 * sizeof(uint32_t) + 4096);
   const SettingsImage last = state.settingsImage;
   UndoSelection shown;
-  for (int i = 0; i < 1000; ++i) {
+  // Any growth per step shows as a difference after a few hundred steps already.
+  for (int i = 0; i < 200; ++i) {
     ASSERT_TRUE(UndoLastEdit(state, ui, shown));
     ASSERT_TRUE(RedoLastEdit(state, ui, shown));
   }

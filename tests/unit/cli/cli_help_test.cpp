@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli.h"
+#include "link_actions.h"
 #include "support/cli_run.h"
 
 namespace pelorus {
@@ -55,6 +56,23 @@ TEST(CliHelp, VersionAndOverview) {
     EXPECT_NE(overview.out.find(std::string("  ") + command.name), std::string::npos);
   }
   EXPECT_EQ(RunCommandLine({}).status, 2);
+}
+
+}  // namespace
+}  // namespace pelorus
+
+namespace pelorus {
+namespace {
+
+int RunNothing(const ParsedLine&, CliContext&) { return kExitDone; }
+int RunNoAction(const ParsedLine&, EditorState&, CliContext&) { return kExitDone; }
+
+TEST(CliRegistry, ACommandOrActionRegisteredTwiceIsRefused) {
+  // The registrars end the program on a refusal; the refusal itself is what is checked here.
+  EXPECT_FALSE(RegisterCliCommand({"list", {}, RunNothing}));
+  EXPECT_NE(FindCliCommand("list"), nullptr);
+  EXPECT_FALSE(RegisterLinkAction({"scsi", "capture", {}, RunNoAction}));
+  EXPECT_NE(FindLinkAction("scsi", "capture"), nullptr);
 }
 
 }  // namespace
