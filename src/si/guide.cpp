@@ -13,11 +13,6 @@ constexpr uint16_t kNoService = 0xFFFF;
 using ts::kCrcSize;
 constexpr size_t kSdtLoopStart = 11;
 constexpr size_t kEitLoopStart = 14;
-constexpr std::time_t kUnixEpochMjd = 40587;
-
-std::time_t Seconds(const Duration& time) {
-  return time.hours * 3600 + time.minutes * 60 + time.seconds;
-}
 
 // Appends `bytes` to `text` until it holds `field` bytes, keeping only those `keep` accepts and
 // turning the rest into what `replace` gives (0: dropped).
@@ -38,19 +33,6 @@ bool Printable(uint8_t byte) { return byte >= 0x20 && byte <= 0x7F; }
 bool AnyByte(uint8_t) { return true; }
 bool TextByte(uint8_t byte) { return byte >= 0x20 && byte <= 0x7C; }
 
-// Calls `visit(tag, body)` for every descriptor of a loop, stopping at one that runs past it.
-template <typename Visit>
-void ForEachDescriptor(std::span<const uint8_t> loop, Visit visit) {
-  ByteReader reader(loop);
-  while (reader.Remaining() >= 2) {
-    const uint8_t tag = reader.U8();
-    const uint8_t length = reader.U8();
-    const std::span<const uint8_t> body = reader.Bytes(length);
-    if (!reader.Ok()) return;
-    visit(tag, body);
-  }
-}
-
 // The section without its CRC, from `start`; empty when the section is shorter.
 std::span<const uint8_t> LoopOf(std::span<const uint8_t> section, size_t start) {
   if (section.size() < start + kCrcSize) return {};
@@ -59,35 +41,7 @@ std::span<const uint8_t> LoopOf(std::span<const uint8_t> section, size_t start) 
 
 }  // namespace
 
-void MjdToDate(uint16_t mjd, int& year, int& month, int& day) {
-  const int yearPrime = static_cast<int>((mjd - 15078.2) / 365.25);
-  const int monthPrime =
-      static_cast<int>((mjd - 14956.1 - static_cast<int>(yearPrime * 365.25)) / 30.6001);
-  day = mjd - 14956 - static_cast<int>(yearPrime * 365.25) - static_cast<int>(monthPrime * 30.6001);
-  const int k = (monthPrime == 14 || monthPrime == 15) ? 1 : 0;
-  year = yearPrime + k + 1900;
-  month = monthPrime - 1 - k * 12;
-}
-
-Duration BcdTime(uint32_t value) {
-  auto pair = [](uint32_t byte) { return static_cast<int>((byte >> 4) * 10 + (byte & 0x0F)); };
-  return Duration{pair((value >> 16) & 0xFF), pair((value >> 8) & 0xFF), pair(value & 0xFF)};
-}
-
-std::time_t ToEpoch(const GuideTime& time) {
-  std::tm parts{};
-  parts.tm_year = time.year - 1900;
-  parts.tm_mon = time.month - 1;
-  parts.tm_mday = time.day;
-  parts.tm_hour = time.hour;
-  parts.tm_min = time.minute;
-  parts.tm_sec = time.second;
-  return timegm(&parts);
-}
-
-std::time_t EventEntry::End() const {
-  return ToEpoch(start) + duration.hours * 3600 + duration.minutes * 60 + duration.seconds;
-}
+std::time_t EventEntry::End() const { return ToEpoch(start) + DurationSeconds(duration); }
 
 void Guide::ParseSdtSections(std::span<const uint8_t> buffer) {
   int crcErrors = 0;
@@ -163,16 +117,11 @@ void Guide::ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc
   while (loop.Remaining() >= 12) {
     EventEntry event;
     event.eventId = loop.U16();
-    const uint16_t mjd = loop.U16();
-    MjdToDate(mjd, event.start.year, event.start.month, event.start.day);
-    const Duration time = BcdTime(loop.U24());
-    event.start.hour = time.hours;
-    event.start.minute = time.minutes;
-    event.start.second = time.seconds;
+    const BroadcastTime start = loop.Time40();
+    event.start = ToGuideTime(start);
     event.duration = BcdTime(loop.U24());
-    // Straight from the day number (the Unix epoch is MJD 40587): no calendar conversion.
-    event.endUtc =
-        (std::time_t{mjd} - kUnixEpochMjd) * 86400 + Seconds(time) + Seconds(event.duration);
+    // Straight from the day number: no calendar conversion.
+    event.endUtc = BroadcastSeconds(start) + DurationSeconds(event.duration);
     const size_t descriptorsLength = loop.U16() & 0x0FFF;
     const auto descriptors = loop.Bytes(std::min(descriptorsLength, loop.Remaining()));
     // A first look decides whether the event is needed at all: the carousel repeats known

@@ -11,29 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/dvb_time.h"
+
 namespace pelorus {
-
-// A calendar date and UTC time of day as the tables carry them.
-struct GuideTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-struct Duration {
-  int hours = 0;
-  int minutes = 0;
-  int seconds = 0;
-};
-
-// Modified Julian Date to year, month, day (the broadcast standard's Annex C formula).
-void MjdToDate(uint16_t mjd, int& year, int& month, int& day);
-// A 24-bit BCD hhmmss, read digit pair by digit pair as decimal numbers.
-Duration BcdTime(uint32_t value);
-// Seconds since the epoch of a UTC date and time.
-std::time_t ToEpoch(const GuideTime& time);
 
 inline constexpr size_t kServiceNameField = 19;
 inline constexpr size_t kProviderNameField = 99;

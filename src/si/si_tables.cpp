@@ -25,20 +25,6 @@ std::span<const uint8_t> Loop(std::span<const uint8_t> section, size_t from, siz
   return section.subspan(from, std::min(length, section.size() - from));
 }
 
-// Calls `visit(tag, body)` for every descriptor of a loop; a descriptor whose length runs past
-// the loop ends it.
-template <typename Visit>
-void ForEachDescriptor(std::span<const uint8_t> loop, Visit visit) {
-  ByteReader reader(loop);
-  while (reader.Remaining() >= 2) {
-    const uint8_t tag = reader.U8();
-    const uint8_t length = reader.U8();
-    const std::span<const uint8_t> body = reader.Bytes(length);
-    if (!reader.Ok()) return;
-    visit(tag, body);
-  }
-}
-
 }  // namespace
 
 int BcdDigits(std::span<const uint8_t> bytes, int digits) {

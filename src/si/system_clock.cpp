@@ -34,18 +34,11 @@ TdtClockSync::Result TdtClockSync::OnSection(std::span<const uint8_t> section, S
   ByteReader reader(section);
   const uint8_t tableId = reader.U8();
   const int length = reader.U16() & 0x0FFF;
-  const uint16_t mjd = reader.U16();
-  const uint32_t bcd = reader.U24();
+  const BroadcastTime utc = reader.Time40();
   if (!reader.Ok() || tableId != ts::table::kTdt || length < 1 || length > kMaxTdtLength) {
     return Result::kNotATdt;
   }
-  GuideTime utc;
-  MjdToDate(mjd, utc.year, utc.month, utc.day);
-  const Duration time = BcdTime(bcd);
-  utc.hour = time.hours;
-  utc.minute = time.minutes;
-  utc.second = time.seconds;
-  lastTime_ = ToEpoch(utc);
+  lastTime_ = ToEpoch(ToGuideTime(utc));
   return clock.SetUtc(lastTime_, error) ? Result::kSet : Result::kRefused;
 }
 
