@@ -34,7 +34,7 @@ bool IsBcdTimeOfDay(uint32_t value) {
   return time.hours < 24 && time.minutes < 60 && time.seconds < 60;
 }
 
-std::time_t ToEpoch(const GuideTime& time) {
+std::tm ToTm(const GuideTime& time) {
   std::tm parts{};
   parts.tm_year = time.year - 1900;
   parts.tm_mon = time.month - 1;
@@ -42,6 +42,11 @@ std::time_t ToEpoch(const GuideTime& time) {
   parts.tm_hour = time.hour;
   parts.tm_min = time.minute;
   parts.tm_sec = time.second;
+  return parts;
+}
+
+std::time_t ToEpoch(const GuideTime& time) {
+  std::tm parts = ToTm(time);
   return timegm(&parts);
 }
 

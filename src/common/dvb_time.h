@@ -37,6 +37,8 @@ Duration BcdTime(uint32_t value);
 // True when every nibble of the 24-bit value is a decimal digit and it names a time of day:
 // hours 0-23, minutes and seconds 0-59.
 bool IsBcdTimeOfDay(uint32_t value);
+// The date and time as the C library's broken-down time (day of week and year left 0).
+std::tm ToTm(const GuideTime& time);
 // Seconds since the epoch of a UTC date and time.
 std::time_t ToEpoch(const GuideTime& time);
 

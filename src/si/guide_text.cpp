@@ -72,13 +72,7 @@ ShownTime ShowStartTime(const GuideTime& start) {
     return {Strftime(nl_langinfo(D_FMT), parts), Strftime(nl_langinfo(T_FMT), parts)};
   }
   // The zone rules could not convert the time; show what the air said, marked as UTC.
-  parts = std::tm{};
-  parts.tm_year = start.year - 1900;
-  parts.tm_mon = start.month - 1;
-  parts.tm_mday = start.day;
-  parts.tm_hour = start.hour;
-  parts.tm_min = start.minute;
-  parts.tm_sec = start.second;
+  parts = ToTm(start);
   return {Strftime(nl_langinfo(D_FMT), parts),
           Strftime(nl_langinfo(T_FMT), parts) + msg::si::kUtcSuffix};
 }

@@ -3,9 +3,7 @@
 // the clock.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
-
+#include "fixed_zone.h"
 #include "section_builder.h"
 #include "si/guide.h"
 #include "si/guide_text.h"
@@ -18,32 +16,10 @@ using testing::Bytes;
 
 constexpr std::time_t kNoon = 750513600;  // 1993-10-13 12:00 UTC
 
-class UtcCLocale {
- public:
-  UtcCLocale() {
-    const char* zone = std::getenv("TZ");
-    had_ = zone != nullptr;
-    if (had_) saved_ = zone;
-    setenv("TZ", "UTC", 1);
-    tzset();
-    std::setlocale(LC_TIME, "C");
-  }
-  ~UtcCLocale() {
-    if (had_) {
-      setenv("TZ", saved_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
+using testing::FixedZone;
 
 TEST(GuideModelTest, EventTextsAreShownAndWrittenDecoded) {
-  UtcCLocale zone;
+  FixedZone zone;
   Guide guide;
   guide.ParseSdtSections(testing::Sdt(1, 1, {{10, "Prov", "One"}}));
   guide.ParseEitSections(testing::Eit(10, {{1, 0xC079, 0x124500, 0x013000,
