@@ -2,10 +2,12 @@
 
 #include <langinfo.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
 #include "common/strfmt.h"
+#include "si/dvb_text.h"
 #include "si/messages.h"
 
 namespace pelorus {
@@ -17,6 +19,26 @@ std::string Strftime(const char* format, const std::tm& parts) {
   return std::string(text, length);
 }
 
+// The decoded text with every character `blank` picks turned into a blank, cut to `field`
+// characters.
+template <typename Blank>
+std::string Cleaned(const std::string& decoded, size_t field, Blank blank) {
+  std::string out;
+  out.reserve(decoded.size());
+  size_t characters = 0;
+  for (size_t at = 0; at < decoded.size() && characters < field; ++characters) {
+    uint32_t codePoint = 0;
+    const size_t length = std::max<size_t>(NextCodePoint(decoded, at, codePoint), 1);
+    if (blank(codePoint)) {
+      out.push_back(' ');
+    } else {
+      out.append(decoded, at, length);
+    }
+    at += length;
+  }
+  return out;
+}
+
 void AppendEventHead(std::string& text, const EventEntry& event, const char* separator) {
   const ShownTime shown = ShowStartTime(event.start);
   text += shown.date;
@@ -25,10 +47,23 @@ void AppendEventHead(std::string& text, const EventEntry& event, const char* sep
   text += Format("->%02d:%02d:%02d", event.duration.hours, event.duration.minutes,
                  event.duration.seconds);
   text += separator;
-  text += event.name;
+  text += ShownEventName(event);
 }
 
 }  // namespace
+
+std::string ShownEventName(const EventEntry& event) {
+  return Cleaned(DecodeDvbText(event.name), kEventNameField,
+                 [](uint32_t codePoint) { return codePoint < 0x20 || codePoint == 0x7F; });
+}
+
+std::string ShownExtendedText(const EventEntry& event) {
+  // Entries made without the bytes as they came show their stored text.
+  const std::string& bytes = event.rawExtended.empty() ? event.extendedText : event.rawExtended;
+  return Cleaned(DecodeDvbText(bytes), kExtendedTextField, [](uint32_t codePoint) {
+    return codePoint < 0x20 || (codePoint >= 0x7D && codePoint <= 0x7F);
+  });
+}
 
 ShownTime ShowStartTime(const GuideTime& start) {
   const std::time_t epoch = ToEpoch(start);
@@ -37,13 +72,7 @@ ShownTime ShowStartTime(const GuideTime& start) {
     return {Strftime(nl_langinfo(D_FMT), parts), Strftime(nl_langinfo(T_FMT), parts)};
   }
   // The zone rules could not convert the time; show what the air said, marked as UTC.
-  parts = std::tm{};
-  parts.tm_year = start.year - 1900;
-  parts.tm_mon = start.month - 1;
-  parts.tm_mday = start.day;
-  parts.tm_hour = start.hour;
-  parts.tm_min = start.minute;
-  parts.tm_sec = start.second;
+  parts = ToTm(start);
   return {Strftime(nl_langinfo(D_FMT), parts),
           Strftime(nl_langinfo(T_FMT), parts) + msg::si::kUtcSuffix};
 }
@@ -65,8 +94,9 @@ std::string ServiceEventsText(const ServiceEntry& service) {
   for (const EventEntry& event : service.events) {
     AppendEventHead(text, event, "\r\n");
     text += "\r\n";
-    if (!event.extendedText.empty()) {
-      text += event.extendedText;
+    const std::string extended = ShownExtendedText(event);
+    if (!extended.empty()) {
+      text += extended;
       text += "\r\n";
     }
     text += "\r\n";
@@ -83,7 +113,7 @@ std::string GuideFileText(const std::map<uint16_t, ServiceEntry>& services) {
       text += ' ';
       AppendEventHead(text, event, " ");
       text += " [";
-      text += event.extendedText;
+      text += ShownExtendedText(event);
       text += "]\r\n";
     }
     text += "\r\n";
