@@ -39,6 +39,7 @@ DeliveryEntry ParseDeliveryDescriptor(std::span<const uint8_t> body) {
   entry.orbitalPosition = BcdDigits(std::span(bytes).subspan(4, 2), 4);
   entry.east = (bytes[6] & 0x80) != 0;
   entry.polarisation = (bytes[6] >> 5) & 0x03;
+  entry.dvbS2 = (bytes[6] & 0x04) != 0;
   entry.symbolRate = BcdDigits(std::span(bytes).subspan(7, 4), 7);
   entry.fec = bytes[10] & 0x0F;
   return entry;

@@ -28,6 +28,7 @@ struct DeliveryEntry {
   int polarisation = 0;  // 0 H, 1 V, 2 left circular, 3 right circular
   int symbolRate = 0;    // units of 100 symbols/s
   int fec = 0;           // FEC_inner
+  bool dvbS2 = false;    // modulation_system: the second generation, which DVB-S tuners cannot take
   int frequencyMhz = 0;  // the first six digits: the list's text
 };
 // BCD digits are read as the receiver's tools always did: the bytes printed as hexadecimal and
