@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "command_line.h"
 #include "default_channels.h"
 #include "es_assets.h"
 #include "frame_store.h"
@@ -20,6 +19,7 @@
 #include "multiplex.h"
 #include "multiplex_layout.h"
 #include "packet_source.h"
+#include "qtcore/argument_grammar.h"
 #include "scsi_faults.h"
 #include "scsi_side.h"
 #include "serial_faults.h"
@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "pelorus-receiver-sim: option '--play-ts' needs a file\n");
     return Usage();
   }
-  const pelorus::LineResult parsed = pelorus::ParseCommandLine(kCommandLine, rest);
+  const pelorus::LineResult parsed = pelorus::ParseArguments(kCommandLine, rest);
   if (parsed.fault != pelorus::LineFault::kNone) return UsageError(parsed);
   if (!ReadOptions(parsed.parsed, state.options)) return Usage();
   if (!state.options.playTs.empty() && !state.options.writeTs.empty()) {

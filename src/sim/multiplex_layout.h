@@ -53,8 +53,8 @@
 // turn), TDT every second, ECMs every 100 ms, EMMs and data sections every second, an
 // adaptation-only PCR packet on every PCR PID every 20 ms (and a PCR in the first packet of
 // each picture on services whose PCR is on the video PID). Video and audio are sent as each
-// unit falls due and decoded 700 ms later. The services need about 3 Mbit/s; --rate accepts
-// 4 to 400 Mbit/s and fills the rest with null packets.
+// unit falls due and decoded 700 ms later. The busiest transport stream (TS 6) needs about
+// 3.7 Mbit/s; --rate accepts 4 to 400 Mbit/s and fills the rest with null packets.
 //
 // Stream side (stream_server.h): a read (3C 06, 3C ss) answers exactly the length asked for,
 // filtered by the set-up's mode, waiting up to 500 ms for it and failing (status 4) if it did

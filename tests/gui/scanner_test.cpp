@@ -207,6 +207,9 @@ class ScannerTest : public QObject {
                qPrintable(lines.join(" | ")));
       QVERIFY2(lines.filter("no lock").size() >= 1, qPrintable(lines.join(" | ")));
       QCOMPARE(lines.front(), QString("Scanning horizontal plane"));
+      // The width the search ran with stands beside its step.
+      QCOMPARE(results->window()->findChild<QLabel*>(QStringLiteral("searchSettings"))->text(),
+               QString("Step 2MHz  Sweep 2MHz"));
       QCOMPARE(lines.back(), QString("Scan completed"));
       QCOMPARE(results->currentRow(), results->count() - 1);
       QCOMPARE(graph.tuning()->closeButton()->text(), QString("Close"));

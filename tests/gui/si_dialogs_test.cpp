@@ -1,5 +1,6 @@
 // The service-information dialogs, offscreen, against the stand-in receiver's multiplex.
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -85,6 +86,21 @@ class SiDialogsTest : public QObject {
     QCOMPARE(dialog.findChild<QLineEdit*>("pcrPid")->text(), QString("0200"));
     QCOMPARE(dialog.findChild<QLabel*>("status")->text(), QString("Ready"));
     Look(dialog, "si-browser");
+
+    // Every caption in the program's language, the network id named as the channel dialog does.
+    QStringList captions;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) captions << label->text();
+    for (const QGroupBox* group : dialog.findChildren<QGroupBox*>()) captions << group->title();
+    for (const char* expected :
+         {"ID Canali:", "Nome Rete:", "Frequenza:", "Posizione Orbitale:", "Polarizzazione:",
+          "Symbol Rate:", "FEC:", "TS ID:", "PMT PID:", "PCR PID:", "ES PID:", "Tabella Canali",
+          "Tabella Associazione Programmi", "Mappa Tabella Programmi"}) {
+      QVERIFY2(captions.contains(QString::fromUtf8(expected)), expected);
+    }
+    for (const char* english : {"Network ID:", "Network:", "Frequency:", "Orbital position:",
+                                "Polarisation:", "Transport stream ID:", "PAT"}) {
+      QVERIFY2(!captions.contains(QString::fromUtf8(english)), english);
+    }
   }
 
   void eitBrowserFillsItsListsAndStopsQuickly() {
