@@ -24,7 +24,9 @@ std::string Upper(std::string_view text) {
 // No value when the result does not fit the record or is 0 (a title row's frequency).
 std::optional<int> Thousands(std::string_view text) {
   uint64_t value = 0;
-  if (!ParseDecimal(TrimBlanks(text), value)) return std::nullopt;
+  if (!ParseDecimal(TrimBlanks(text), value) || value >= kMaxRecordNumber * 1000 + 500) {
+    return std::nullopt;
+  }
   if (value >= kUnitBoundary) value = (value + 500) / 1000;
   if (value == 0 || value > kMaxRecordNumber) return std::nullopt;
   return static_cast<int>(value);
@@ -110,6 +112,8 @@ TransponderTable ParseBlocks(std::span<const uint8_t> bytes) {
     ReadKey(line.substr(0, equals), line.substr(equals + 1), *block);
   }
   if (block) FinishBlock(*block, table);
+  // A block is judged at its end, after the stray lines inside it: the lines in file order.
+  std::sort(table.badLines.begin(), table.badLines.end());
   return table;
 }
 
