@@ -297,6 +297,11 @@ void ChannelSearchDialog::SearchFinished(const RunResult& result) {
   if (!search_) return;
   search_->Join();
   running_ = false;
+  if (closing_) {
+    found_.clear();
+    QDialog::reject();
+    return;
+  }
   found_ = search_->Found();
   progress_->setValue(100);
   summary_->setText(Text(search_->Summary().Text()));
@@ -317,12 +322,14 @@ void ChannelSearchDialog::SetInputsEnabled(bool enabled) {
 }
 
 void ChannelSearchDialog::reject() {
-  // "Annulla" during the search stops it first; the worker ends within a second.
-  if (search_) {
+  // "Annulla" during the search stops it and closes the dialog once the worker says it has
+  // ended, so the window never waits on the receiver.
+  if (running_ && search_) {
+    closing_ = true;
+    cancel_->setEnabled(false);
     search_->RequestStop();
-    search_->Join();
+    return;
   }
-  running_ = false;
   found_.clear();
   QDialog::reject();
 }

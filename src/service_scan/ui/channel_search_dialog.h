@@ -73,6 +73,7 @@ class ChannelSearchDialog : public QDialog {
   std::unique_ptr<ChannelSearch> search_;
   std::vector<FoundService> found_;
   bool running_ = false;
+  bool closing_ = false;  // "Annulla" came during the search
   std::string folder_;
 
   QCheckBox* network_;
