@@ -33,7 +33,7 @@ bool SlotCapture::Setup(std::span<const uint16_t> pids, LinkFailure& failure) {
 }
 
 SlotCapture::Outcome SlotCapture::Read(std::span<SlotTable> tables,
-                                       std::chrono::steady_clock::time_point deadline,
+                                       const std::chrono::steady_clock::time_point& deadline,
                                        const RunGate& gate, LinkFailure& failure) {
   const size_t count = std::min(tables.size(), kMaxSlots);
   std::array<SectionAssembler, kMaxSlots> assemblers;

@@ -47,9 +47,10 @@ class SlotCapture {
     kLinkLost,  // the receiver went silent or the link went away: `failure` says how
   };
   // Reads the slots set up last (table i on slot i) until every required table is done, the
-  // deadline passes or the run is to stop. A read the receiver refuses (nothing came in its own
-  // wait) is only retried; one that finds the link silent or lost ends the capture at once.
-  Outcome Read(std::span<SlotTable> tables, std::chrono::steady_clock::time_point deadline,
+  // deadline passes or the run is to stop. The deadline is looked at before every read, so a
+  // table's take may move it. A read the receiver refuses (nothing came in its own wait) is only
+  // retried; one that finds the link silent or lost ends the capture at once.
+  Outcome Read(std::span<SlotTable> tables, const std::chrono::steady_clock::time_point& deadline,
                const RunGate& gate, LinkFailure& failure);
 
  private:

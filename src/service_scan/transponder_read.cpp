@@ -89,8 +89,8 @@ void ReadProgramMaps(SlotCapture& capture, const TransponderReadRequest& request
                         }});
     }
     LinkFailure failure;
-    const SlotCapture::Outcome outcome =
-        capture.Read(tables, Clock::now() + request.timeout, gate, failure);
+    const Clock::time_point deadline = Clock::now() + request.timeout;
+    const SlotCapture::Outcome outcome = capture.Read(tables, deadline, gate, failure);
     for (const uint16_t pid : group) {
       for (const auto& [number, collector] : byPid[pid]) {
         if (std::optional<Pmt> pmt = WhatCame(collector)) read.tables.pmts[number] = *pmt;
@@ -121,11 +121,16 @@ TransponderRead ReadTransponder(ScsiTransport& transport, const TransponderReadR
   TableCollector<Sdt> sdt;
   NitCollectors nit;
   nit.waitOther = request.waitNitOther;
+  // No PAT within the time-out is no lock; once it has come, the SDT and the NITs get the
+  // time-out again from then, so a table sent less often than the PAT is not cut short.
+  Clock::time_point deadline = Clock::now() + request.timeout;
   std::vector<SlotTable> tables = {
       {ts::pid::kPat,
-       [&pat](const Section& section) {
+       [&pat, &deadline, &request](const Section& section) {
          if (section.tableId == ts::table::kPat) pat.Add(section);
-         return pat.Current().has_value();
+         if (!pat.Current()) return false;
+         deadline = Clock::now() + request.timeout;
+         return true;
        }},
       {ts::pid::kSdt,
        [&sdt](const Section& section) {
@@ -136,8 +141,7 @@ TransponderRead ReadTransponder(ScsiTransport& transport, const TransponderReadR
   tables.push_back({ts::pid::kNit, [&nit](const Section& section) { return nit.Take(section); },
                     request.readNit});
   LinkFailure failure;
-  const SlotCapture::Outcome outcome =
-      capture.Read(tables, Clock::now() + request.timeout, gate, failure);
+  const SlotCapture::Outcome outcome = capture.Read(tables, deadline, gate, failure);
   read.tables.pat = WhatCame(pat);
   read.tables.sdt = WhatCame(sdt);
   read.tables.nitActual = WhatCame(nit.actual);

@@ -33,7 +33,8 @@ struct TransponderReadRequest {
   // is still read on the third slot while the PAT and SDT are, for the orbital position.
   bool readNit = false;
   bool waitNitOther = false;  // and wait for a NIT other too, up to the time-out
-  // No PAT within it is no lock; every later group of tables gets it again.
+  // No PAT within it is no lock; the SDT and NITs get it again from the PAT's arrival, and
+  // every later group of tables gets it again.
   std::chrono::milliseconds timeout{3000};
 };
 
