@@ -32,6 +32,8 @@ constexpr std::array kFileMenu = {
     Item(cmd::kImport, "Importa...", "Ctrl+I"),
     Item(cmd::kExport, "&Esporta...", "Ctrl+E"),
     Item(cmd::kCompareWithFile, "Confronta con File..."),
+    Item(cmd::kImportOtherReceiver, "Importa da altro ricevitore..."),
+    Item(cmd::kExportOtherReceiver, "Esporta per altro ricevitore..."),
     kSeparator,
     Item(cmd::kPreferences, "P&referenze..."),
     kSeparator,
@@ -60,6 +62,7 @@ constexpr std::array kEditMenu = {
     Item(cmd::kSortByFrequency, "Ordina per &Frequenza"),
     Item(cmd::kSortByServiceId, "Ordina per Servizio ID"),
     Item(cmd::kSortByPolarity, "Ordina per P&olarità"),
+    Item(cmd::kOrderLikeList, "Ordina come Lista..."),
 };
 
 constexpr std::array kSearchMenu = {
@@ -175,11 +178,11 @@ std::span<const int> ScsiOnlyCommands() { return kScsiOnly; }
 std::span<const ToolbarEntry> Toolbar() { return kToolbar; }
 
 bool ClearsStatusAfter(int command) {
+  // The two reads of the list leave the status line themselves (cleared, or "0 channels").
   static constexpr std::array kClearing = {
-      cmd::kSerialWrite,     cmd::kSerialRead,  cmd::kSerialFirmware,  cmd::kSerialGrab,
-      cmd::kScsiWrite,       cmd::kScsiRead,    cmd::kScsiFirmware,    cmd::kScsiSpeedTest,
-      cmd::kScsiReadMemory,  cmd::kScsiGrab,    cmd::kScsiReadStreams, cmd::kScsiWriteStreams,
-      cmd::kStreamFileCheck, cmd::kTuneChannel,
+      cmd::kSerialWrite,     cmd::kSerialFirmware,   cmd::kSerialGrab,      cmd::kScsiWrite,
+      cmd::kScsiFirmware,    cmd::kScsiSpeedTest,    cmd::kScsiReadMemory,  cmd::kScsiGrab,
+      cmd::kScsiReadStreams, cmd::kScsiWriteStreams, cmd::kStreamFileCheck, cmd::kTuneChannel,
   };
   for (const int clearing : kClearing) {
     if (clearing == command) return true;

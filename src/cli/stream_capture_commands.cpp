@@ -13,6 +13,7 @@
 #include "cli.h"
 #include "common/strfmt.h"
 #include "link_actions.h"
+#include "long_run.h"
 #include "streams/capture_command.h"
 #include "streams/messages.h"
 #include "streams/record_command.h"
@@ -56,25 +57,28 @@ void RunFor(CliContext& context, int seconds, std::chrono::milliseconds step, Po
 }
 
 int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) {
-  const int seconds = ParseSeconds(line);
-  int mode = static_cast<int>(state.options.streamMode);
-  if (const std::string* text = line.Value("--mode")) {
-    if (text->size() != 1 || (*text)[0] < '0' || (*text)[0] > '6') return UsageError(context);
-    mode = (*text)[0] - '0';
-  }
-  if (seconds == 0) return UsageError(context);
+  // Every number is checked here, so that a typing error is a usage error naming the option
+  // rather than a PID 0 or a threshold cut at its first letter. The PID's and threshold's ranges
+  // are the command's own to refuse, with the dialog's messages.
+  const std::optional<int64_t> seconds =
+      NumberOption(line, "--seconds", 1, kMaxSeconds, 0, context);
+  const std::optional<int64_t> pid =
+      NumberOption(line, "--pid", 0, UINT32_MAX, 0, context, NumberBase::kPrefixed);
+  const std::optional<int64_t> threshold =
+      NumberOption(line, "--threshold", 0, UINT32_MAX, state.options.streamThreshold, context,
+                   NumberBase::kPrefixed);
+  const std::optional<int64_t> mode =
+      NumberOption(line, "--mode", 0, 6, std::min<uint32_t>(state.options.streamMode, 6), context);
+  if (!seconds || !pid || !threshold || !mode) return kExitUsage;
   if (!ConnectScsi(state, context)) return kExitFailed;
 
-  uint64_t written = 0;
-  const bool done = CaptureStream(
+  const CaptureOutcome outcome = CaptureStream(
       state, context.ui,
       [&](CaptureDialogRequest& request) {
         request.file.path = line.Name(0);
         request.pidText = *line.Value("--pid");
-        if (const std::string* threshold = line.Value("--threshold")) {
-          request.thresholdText = *threshold;
-        }
-        request.mode = mode;
+        request.thresholdText = std::to_string(*threshold);
+        request.mode = static_cast<int>(*mode);
         request.ts2es = line.Has("--ts2es");
         request.syncVideo = line.Has("--sync-video");
         return true;
@@ -88,17 +92,15 @@ int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) 
           last = progress;
           last.rate = rate;
         });
-        RunFor(context, seconds, std::chrono::milliseconds(100), [&](std::string& status) {
+        WaitOutRun(context, worker.worker(), static_cast<double>(*seconds), [&] {
           std::lock_guard lock(mutex);
-          status =
-              Format("%s  polls %s  %s", last.count.c_str(), last.polls.c_str(), last.rate.c_str());
-          return last.ended;
+          return Format("%s  polls %s  %s", last.count.c_str(), last.polls.c_str(),
+                        last.rate.c_str());
         });
-        worker.Stop();
-        written = worker.BytesWritten();
       });
-  std::fprintf(context.out, "%" PRIu64 " bytes written\n", written);
-  return done ? kExitDone : kExitFailed;
+  // The count is what the file now holds: whole packets only.
+  std::fprintf(context.out, "%" PRIu64 " bytes written\n", outcome.bytesInFile);
+  return ExitStatusOf(outcome.result);
 }
 
 int RunRecord(const ParsedLine& line, EditorState& state, CliContext& context) {

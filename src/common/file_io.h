@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "common/temporary_files.h"
 
 namespace pelorus {
 
@@ -38,6 +41,12 @@ struct FileContents {
 };
 FileContents ReadWholeFile(const std::string& path, uint64_t maxBytes = kMaxSettingsFileBytes);
 
+// The same, into storage of the caller's: once the size is known, `place(size)` returns where
+// the bytes go (at least `size` of them), so a large file is read where it is wanted without a
+// copy. `bytes` stays empty; `size` is how many bytes were read.
+FileContents ReadWholeFileInto(const std::string& path, uint64_t maxBytes,
+                               const std::function<std::span<uint8_t>(uint64_t size)>& place);
+
 // Opens a regular file for reading without ever blocking (a FIFO is opened non-blocking and then
 // refused). Returns the descriptor, or -1 with `problem`, `error` and, for regular files over
 // `maxBytes`, `size` filled in.
@@ -66,19 +75,5 @@ WriteResult WriteFileAtomically(const std::string& path, std::span<const uint8_t
 
 // The folder part of a path, with its trailing separator ("/a/b/c.dvb" gives "/a/b/").
 std::string FolderOf(const std::string& path);
-
-// Temporary files are named "<name>.pelorus-XXXXXX" and held under a lock while written; one
-// that nobody holds and that has not been touched for `minAge` seconds was left by a process
-// that died. Removes such files from `folder`; returns how many were removed.
-int RemoveStaleTemporaryFiles(const std::string& folder, int minAgeSeconds = 2);
-
-// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file being written before the process
-// ends as the signal asks. For the console tool, which has no event loop to end cleanly.
-void RemoveTemporaryFileOnSignals();
-
-namespace testing_hooks {
-// Called once the temporary file exists and is locked; tests end the process there.
-extern void (*afterTemporaryCreated)();
-}  // namespace testing_hooks
 
 }  // namespace pelorus

@@ -2,51 +2,27 @@
 
 #include <cctype>
 
+#include "common/number_parse.h"
 #include "common/strfmt.h"
 
 namespace pelorus {
-namespace {
-
-int DigitValue(char c, int base) {
-  int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  return value < base ? value : -1;
-}
-
-}  // namespace
 
 std::optional<uint32_t> ParseNumberText(std::string_view text) {
-  std::string lower;
-  for (char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  std::string_view rest = lower;
-  while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front()))) {
-    rest.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+    text.remove_prefix(1);
   }
-  int base = 10;
-  bool negative = false;
-  if (rest.starts_with("$")) {
-    base = 16;
-    rest.remove_prefix(1);
-  } else if (rest.starts_with("0x")) {
-    base = 16;
-    rest.remove_prefix(2);
-  } else if (rest.starts_with("-") || rest.starts_with("+")) {
-    negative = rest.front() == '-';
-    rest.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+    text.remove_suffix(1);
   }
-  uint64_t value = 0;
-  for (char c : rest) {
-    const int digit = DigitValue(c, base);
-    if (digit < 0) break;
-    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-    if (value > 0xFFFFFFFFull) return std::nullopt;
+  // A negative number is the 32-bit pattern of its two's complement, as the field stores it.
+  if (text.starts_with('-')) {
+    const std::optional<int64_t> negative = ParseNumber(text, -0x80000000LL, 0);
+    if (!negative) return std::nullopt;
+    return static_cast<uint32_t>(static_cast<int64_t>(0x100000000LL) + *negative);
   }
-  if (negative) {
-    if (value > 0x80000000ull) return std::nullopt;
-    return static_cast<uint32_t>(0u - static_cast<uint32_t>(value));
-  }
-  return static_cast<uint32_t>(value);
+  const std::optional<int64_t> value = ParseNumber(text, 0, 0xFFFFFFFFLL, NumberBase::kPrefixed);
+  if (!value) return std::nullopt;
+  return static_cast<uint32_t>(*value);
 }
 
 std::string RangeFieldText(const MemoryRange& range, int32_t value) {

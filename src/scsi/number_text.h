@@ -7,10 +7,11 @@
 
 namespace pelorus {
 
-// The number fields of the SCSI dialogs: the text is read lower-cased, a leading "$" or "0x"
-// means hexadecimal, anything else decimal (so "ff" is 0). Reading stops at the first character
-// that is not a digit. The value is the 32-bit pattern the field stores; no value when the
-// number does not fit in 32 bits.
+// The number fields of the SCSI dialogs: a leading "$" or "0x" (in either case) means
+// hexadecimal, anything else decimal. Blanks around the number are ignored; the rest of the text
+// must be the number, so "ff", "12ab" and an empty field are not read as some number. The value
+// is the 32-bit pattern the field stores (a negative number its two's complement); no value when
+// the number does not fit in 32 bits.
 std::optional<uint32_t> ParseNumberText(std::string_view text);
 
 // A memory range as the dialog keeps it: two signed 32-bit numbers. Valid when the address is

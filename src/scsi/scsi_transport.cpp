@@ -5,12 +5,22 @@
 namespace pelorus {
 
 int ScsiTransport::Exec(ScsiAddress address, std::span<const uint8_t> cdb, ScsiDirection direction,
-                        std::span<uint8_t> buffer, size_t* received) {
+                        std::span<uint8_t> buffer, size_t* received, LinkFailure* failure) {
   std::lock_guard lock(mutex_);
   size_t count = 0;
   if (direction == ScsiDirection::kIn) std::fill(buffer.begin(), buffer.end(), uint8_t{0});
+  lastProblem_ = LinkProblem::kNone;
   const int status = Execute(address, cdb, direction, buffer, count);
+  if (status == kScsiSuccess) {
+    lastProblem_ = LinkProblem::kNone;
+  } else if (lastProblem_ == LinkProblem::kNone) {
+    lastProblem_ = LinkProblem::kRefused;
+  }
   if (received != nullptr) *received = direction == ScsiDirection::kIn ? count : 0;
+  if (failure != nullptr) {
+    failure->problem = lastProblem_;
+    failure->reason = status == kScsiSuccess ? std::string() : lastFailure_;
+  }
   return status;
 }
 
@@ -21,8 +31,8 @@ bool ScsiTransport::QueryBus(std::vector<ScsiAdapter>& adapters) {
 }
 
 int ExecScsiCommand(ScsiTransport& transport, std::span<const uint8_t> cdb, ScsiDirection direction,
-                    std::span<uint8_t> buffer, size_t* received) {
-  return transport.Exec(transport.receiverAddress, cdb, direction, buffer, received);
+                    std::span<uint8_t> buffer, size_t* received, LinkFailure* failure) {
+  return transport.Exec(transport.receiverAddress, cdb, direction, buffer, received, failure);
 }
 
 bool ExecScsiCommandFully(ScsiTransport& transport, std::span<const uint8_t> cdb,

@@ -42,5 +42,8 @@ void BuildSgIoHeader(sg_io_hdr& header, std::span<const uint8_t> cdb, ScsiDirect
 
 // kScsiSuccess when the kernel, the adapter and the device all report a clean completion.
 int StatusFromSgIoHeader(const sg_io_hdr& header);
+// Why a command with a failed status failed: the adapter's time-out, a target that is gone, or
+// the receiver's own refusal.
+LinkProblem ProblemFromSgIoHeader(const sg_io_hdr& header);
 
 }  // namespace pelorus

@@ -69,7 +69,10 @@ SimTransport::SimTransport(std::string socketPath) : socketPath_(std::move(socke
 
 SimTransport::~SimTransport() { Disconnect(); }
 
-void SimTransport::Failed(const char* reason) { lastFailure_ = socketPath_ + ": " + reason; }
+void SimTransport::Failed(const char* reason, LinkProblem problem) {
+  lastFailure_ = socketPath_ + ": " + reason;
+  lastProblem_ = problem;
+}
 
 bool SimTransport::Connect() {
   if (socket_ >= 0) return true;
@@ -110,7 +113,7 @@ bool SimTransport::SendAll(std::span<const uint8_t> bytes, Deadline deadline) {
       continue;
     } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       if (!WaitFor(socket_, POLLOUT, deadline)) {
-        Failed("the receiver took no request within the time-out");
+        Failed("the receiver took no request within the time-out", LinkProblem::kSilent);
         return false;
       }
     } else {
@@ -130,7 +133,7 @@ bool SimTransport::ReceiveAll(std::span<uint8_t> bytes, Deadline deadline) {
       continue;
     } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       if (!WaitFor(socket_, POLLIN, deadline)) {
-        Failed("the receiver did not answer within the time-out");
+        Failed("the receiver did not answer within the time-out", LinkProblem::kSilent);
         return false;
       }
     } else {
@@ -159,6 +162,7 @@ int SimTransport::Execute(ScsiAddress address, std::span<const uint8_t> cdb,
   // where the exchange ends; nothing after it can be trusted.
   if (!header || header->length > asked) {
     lastFailure_ = kMalformedAnswer;
+    lastProblem_ = LinkProblem::kLost;
     Disconnect();
     return kScsiError;
   }
@@ -175,7 +179,7 @@ bool SimTransport::ListAdapters(std::vector<ScsiAdapter>& adapters) {
   size_t received = 0;
   const int status = Execute({}, {}, ScsiDirection::kIn, answer, received);
   if (status != kScsiSuccess) {
-    if (lastFailure_.empty()) Failed("the receiver refused the bus query");
+    if (lastFailure_.empty()) Failed("the receiver refused the bus query", LinkProblem::kRefused);
     return false;
   }
   const auto parsed = ParseBusAnswer(std::span(answer).first(received));

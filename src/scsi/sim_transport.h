@@ -32,8 +32,9 @@ class SimTransport : public ScsiTransport {
  private:
   using Deadline = std::chrono::steady_clock::time_point;
   bool Connect();
-  // Keeps "PATH: reason" as the last failure.
-  void Failed(const char* reason);
+  // Keeps "PATH: reason" as the last failure; a broken exchange means the link is gone unless
+  // the receiver merely stayed silent.
+  void Failed(const char* reason, LinkProblem problem = LinkProblem::kLost);
   void Disconnect();
   bool SendAll(std::span<const uint8_t> bytes, Deadline deadline);
   bool ReceiveAll(std::span<uint8_t> bytes, Deadline deadline);

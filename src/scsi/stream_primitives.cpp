@@ -63,11 +63,12 @@ std::span<const uint8_t> Capture(ScsiTransport& transport, uint16_t pid, std::sp
 }  // namespace
 
 bool SetupPidStream(ScsiTransport& transport, uint16_t pid, uint16_t threshold, uint16_t mode,
-                    bool slotted) {
+                    bool slotted, LinkFailure* failure) {
   const StreamFilter filter{pid, threshold, mode};
   std::vector<uint8_t> data = StreamFilterData(std::span(&filter, 1));
   const ScsiBlock block = SetupStreamBlock(slotted, static_cast<uint32_t>(data.size()));
-  return ExecScsiCommand(transport, block, ScsiDirection::kOut, data) == kScsiSuccess;
+  return ExecScsiCommand(transport, block, ScsiDirection::kOut, data, nullptr, failure) ==
+         kScsiSuccess;
 }
 
 void StopPidStream(ScsiTransport& transport, bool slotted) {

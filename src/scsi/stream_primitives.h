@@ -16,9 +16,10 @@ namespace pelorus {
 // Shared operations of the stream features, each one command (or a short exchange) to the
 // receiver the scan found.
 
-// "Setup PID stream" with one filter. True when the receiver accepted it.
+// "Setup PID stream" with one filter. True when the receiver accepted it; `*failure` (if given)
+// says why not.
 bool SetupPidStream(ScsiTransport& transport, uint16_t pid, uint16_t threshold, uint16_t mode,
-                    bool slotted);
+                    bool slotted, LinkFailure* failure = nullptr);
 void StopPidStream(ScsiTransport& transport, bool slotted);
 // Sends the busy word for the SCSIBusy option.
 void SetScsiBusy(ScsiTransport& transport, bool scsiBusy);

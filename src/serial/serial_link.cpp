@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/device_access.h"
 #include "serial/debug_echo.h"
 #include "serial/messages.h"
 #include "serial/serial_timing.h"
@@ -35,18 +36,24 @@ bool SerialLink::Open(const std::string& path, int baud) {
   }
   if (!opened) {
     const int error = errno;
-    const std::string detail =
+    std::string detail =
         path.empty() ? std::string("no serial port was named")
                      : path + ": " + (IsOpen() ? "the port is already open" : std::strerror(error));
+    // "Permission denied" alone leaves a new user guessing; the group that may open the port
+    // is what they need to know.
+    const std::string advice = IsOpen() ? std::string() : DeviceAccessAdvice(path, error);
+    if (!advice.empty()) detail += "\n" + advice;
     ui_.ShowDetailedMessage(msg::kUnableToOpenSerialPort, detail, Icon::kStop);
     return false;
   }
   if (SerialDebugSink* sink = sink_.load()) sink->PortOpened(serialDebug);
+  path_ = path;
   {
     // Anything left from an earlier open is discarded, in the ring and in the driver.
     std::lock_guard lock(mutex_);
     ring_.Clear();
     readerEnded_ = false;
+    lostReason_.clear();
   }
   overrunPending_ = false;
   device_.Purge();
@@ -72,19 +79,26 @@ void SerialLink::Close() {
 
 void SerialLink::ReaderLoop(std::stop_token stop) {
   std::array<uint8_t, 4096> chunk;
-  bool hungUp = false;
+  std::string lost;
   while (!stop.stop_requested()) {
     std::array<pollfd, 2> fds{{{device_.Descriptor(), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}}};
     if (::poll(fds.data(), fds.size(), -1) < 0) continue;
     if (stop.stop_requested()) break;
     size_t count = 0;
+    errno = 0;
     const auto result = device_.ReadAvailable(chunk, count);
-    if (result == SerialDevice::ReadResult::kClosed) break;
+    if (result == SerialDevice::ReadResult::kClosed) {
+      lost = path_ + ": the serial line hung up";
+      if (errno != 0) lost += std::string(" (") + std::strerror(errno) + ")";
+      break;
+    }
     if (count == 0) {
       // The other end went away (a pseudo-terminal whose master closed, an unplugged adapter):
       // nothing more will come, and polling on would only spin.
-      if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) hungUp = true;
-      if (hungUp) break;
+      if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        lost = path_ + ": the serial line hung up";
+        break;
+      }
       continue;
     }
     SerialDebugSink* sink = sink_.load();
@@ -115,6 +129,18 @@ void SerialLink::ReaderLoop(std::stop_token stop) {
   }
   std::lock_guard lock(mutex_);
   readerEnded_ = true;
+  lostReason_ = lost;
+  dataArrived_.notify_all();
+}
+
+bool SerialLink::LinkLost() const {
+  std::lock_guard lock(mutex_);
+  return !lostReason_.empty();
+}
+
+std::string SerialLink::LostReason() const {
+  std::lock_guard lock(mutex_);
+  return lostReason_;
 }
 
 void SerialLink::ReportOverrun() {
@@ -167,6 +193,8 @@ size_t SerialLink::Read(std::span<uint8_t> buffer) {
       if (received == buffer.size()) return received;
       deadline = Clock::now() + silence;  // every byte restarts the time-out
     }
+    // A line that hung up sends nothing more: waiting out the time-out would only delay the news.
+    if (!lostReason_.empty()) return received;
     const auto now = Clock::now();
     if (now >= deadline) return received;
     if (now - lastKeepAlive_ >= kKeepAliveInterval) {

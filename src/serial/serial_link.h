@@ -68,6 +68,12 @@ class SerialLink {
   // Waits, keeping the Ui alive.
   void Pause(std::chrono::microseconds duration);
 
+  // True once the line hung up or failed while open: reads return at once with what the ring
+  // still holds, and LostReason says what happened ("the serial line hung up"). A silent line
+  // that is still connected is not lost; its reads end by the time-out.
+  bool LinkLost() const;
+  std::string LostReason() const;
+
   void SetDebugSink(SerialDebugSink* sink) { sink_.store(sink); }
 
   int timeoutTicks = 8;
@@ -84,11 +90,13 @@ class SerialLink {
 
   Ui& ui_;
   SerialDevice device_;
-  std::mutex mutex_;  // guards ring_ and readerEnded_
+  std::string path_;
+  mutable std::mutex mutex_;  // guards ring_, readerEnded_ and lostReason_
   std::condition_variable dataArrived_;
   std::condition_variable spaceFreed_;
   ReceiveRing ring_;
   bool readerEnded_ = false;
+  std::string lostReason_;
   std::atomic<bool> overrunPending_{false};
   std::atomic<SerialDebugSink*> sink_{nullptr};
   int wakePipe_[2] = {-1, -1};

@@ -4,6 +4,7 @@
 
 #include "channels/pid_format.h"
 #include "common/file_io.h"
+#include "common/run_output.h"
 #include "common/strfmt.h"
 #include "scsi/number_text.h"
 #include "scsi/scsi_guard.h"
@@ -57,9 +58,10 @@ std::optional<CaptureSettings> ReadCaptureFields(EditorState& state, Ui& ui,
   return settings;
 }
 
-bool CaptureStream(EditorState& state, Ui& ui, const CaptureDialog& dialog,
-                   const CaptureRunner& runner) {
-  if (!RequireScsi(state, ui)) return false;
+CaptureOutcome CaptureStream(EditorState& state, Ui& ui, const CaptureDialog& dialog,
+                             const CaptureRunner& runner) {
+  const CaptureOutcome refused{RunResult::Failed(""), 0};
+  if (!RequireScsi(state, ui)) return refused;
   Options& options = state.options;
   const char* prefixed = PidFormatsFor(PidModeFromOption(options.decimal)).prefixed;
   CaptureDialogRequest request;
@@ -74,32 +76,40 @@ bool CaptureStream(EditorState& state, Ui& ui, const CaptureDialog& dialog,
   request.mode = static_cast<int>(std::min<uint32_t>(options.streamMode, kModeCount - 1));
   request.ts2es = options.ts2Es != 0;
   request.syncVideo = options.syncVideo != 0;
-  if (!dialog(request)) return false;
+  if (!dialog(request)) return refused;
   options.mppInitialDir = FolderOf(request.file.path);
 
   const std::optional<CaptureSettings> settings = ReadCaptureFields(state, ui, request);
-  if (!settings) return false;
-  StreamFile file;
-  if (!file.Create(request.file.path)) {
-    ui.ShowMessage(msg::streams::kUnableToOpenForOutput, Icon::kInformation);
-    return false;
+  if (!settings) return refused;
+  // Whole packets are the unit of a stream of whole packets; the other modes are bytes.
+  const bool packets = settings->mode == kModeEntirePackets && !settings->ts2es;
+  RunOutput output(request.file.path, packets ? ts::kPacketSize : 1);
+  if (!output.Open()) {
+    ui.ShowDetailedMessage(msg::streams::kUnableToOpenForOutput, output.FailureText(),
+                           Icon::kInformation);
+    return refused;
   }
   ScsiTransport& transport = *state.aspiModule;
-  if (!SetupPidStream(transport, settings->pid, settings->threshold, settings->mode, false)) {
-    file.Close();
-    ui.ShowMessage(msg::streams::kSetupPidStreamFailed, Icon::kStop);
-    return false;
+  LinkFailure failure;
+  if (!SetupPidStream(transport, settings->pid, settings->threshold, settings->mode, false,
+                      &failure)) {
+    // Nothing was written: the old file stays as it was.
+    output.Discard();
+    ui.ShowDetailedMessage(msg::streams::kSetupPidStreamFailed, failure.reason, Icon::kStop);
+    return refused;
   }
-  CaptureWorker worker(transport, file, *settings);
+  CaptureWorker worker(transport, output, *settings);
   runner(worker);
-  worker.Stop();
-  const bool closed = file.Close();
-  if (worker.WriteFailed() || !closed) {
-    ui.ShowMessage(Format(msg::streams::kUnableToWriteFile, request.file.path.c_str()),
-                   Icon::kStop);
-    return false;
+  CaptureOutcome outcome{worker.Stop(), 0};
+  // What arrived replaces the file, also after a failure part-way.
+  const RunOutput::Ending ending = output.Finish();
+  if (ending == RunOutput::Ending::kReplaced) outcome.bytesInFile = output.FileBytes();
+  if (ending == RunOutput::Ending::kFailed && !outcome.result.Failed()) {
+    outcome.result = RunResult::Failed(
+        Format(msg::streams::kUnableToWriteFile, request.file.path.c_str()), output.FailureText());
   }
-  return true;
+  ShowRunResult(ui, outcome.result);
+  return outcome;
 }
 
 }  // namespace pelorus

@@ -6,6 +6,7 @@
 
 #include "common/editor_state.h"
 #include "common/ui.h"
+#include "common/worker.h"
 #include "streams/stream_capture.h"
 
 namespace pelorus {
@@ -22,8 +23,9 @@ struct CaptureDialogRequest {
 };
 using CaptureDialog = std::function<bool(CaptureDialogRequest& request)>;
 
-// Shows the progress of a started capture: calls worker.Start with its progress callback and
-// returns when the user stops or the worker reports it ended. The command stops the worker.
+// Shows the progress of a capture: calls worker.Start with its progress callback and returns
+// when the user stops or the worker reports it ended. The command stops the worker and shows
+// how the run ended.
 using CaptureRunner = std::function<void(CaptureWorker& worker)>;
 
 // The options the dialog's fields give, stored back into the options as the dialog does. A PID
@@ -32,9 +34,18 @@ using CaptureRunner = std::function<void(CaptureWorker& worker)>;
 std::optional<CaptureSettings> ReadCaptureFields(EditorState& state, Ui& ui,
                                                  const CaptureDialogRequest& request);
 
+// What a capture left: how it ended and the bytes now in the file (0 when the old file, if any,
+// was left as it was).
+struct CaptureOutcome {
+  RunResult result;
+  uint64_t bytesInFile = 0;
+};
+
 // "Leggi Streams...": asks for the file and the options, sets up the stream, runs the worker
-// until stopped. True when the capture ran and the file could be written throughout.
-bool CaptureStream(EditorState& state, Ui& ui, const CaptureDialog& dialog,
-                   const CaptureRunner& runner);
+// until stopped. What arrives replaces the file only when something arrived; a failure is shown
+// with what failed and what was kept. Cancelling or a refused option is a failure with no
+// message of its own (the dialog or the option's message said it).
+CaptureOutcome CaptureStream(EditorState& state, Ui& ui, const CaptureDialog& dialog,
+                             const CaptureRunner& runner);
 
 }  // namespace pelorus

@@ -24,6 +24,9 @@ inline constexpr char kSetupPidStreamFailed[] = "Setup PID stream command failed
 // Our own: a PID the receiver cannot carry is refused before anything is sent.
 inline constexpr char kAudioPidInvalid[] =
     "The current service's audio PID 0x%04x is not a valid PID (at most 0x1fff)";
+// Our own: what the audio PID brings holds no AC-3 frames (an MPEG audio service, say).
+inline constexpr char kNoAc3Track[] =
+    "The current service carries no AC-3 audio track: there is nothing for the decoder to play";
 inline constexpr char kAc3DialogTitle[] = "AC3 Decoder";
 inline constexpr char kBytesReadLabel[] = "Leggi Bytes:";
 inline constexpr char kAc3PollsLabel[] = "Contatore:";
@@ -94,6 +97,12 @@ inline constexpr char kCurrentServiceFailed[] =
     "Unable to read the current service from the Mediamaster";
 // Our own: a disk that fills up ends the capture; the file keeps what was written.
 inline constexpr char kUnableToWriteFile[] = "Unable to write file %s";
+// Our own: a long run that ends before it was asked to says why, and what it kept.
+inline constexpr char kStreamLost[] = "The receiver stopped sending the stream";
+inline constexpr char kStreamChanged[] = "The receiver's stream was changed by another program";
+inline constexpr char kBytesKept[] = "%s kept in %s";
+inline constexpr char kNothingReceived[] =
+    "Nothing was received from the receiver: %s was left as it was";
 // Our own: packets the full ring could not take.
 inline constexpr char kPacketsDropped[] = "%llu packets were dropped: the disk did not keep up";
 

@@ -1,5 +1,6 @@
 #include "streams/stream_capture.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "common/strfmt.h"
@@ -7,6 +8,7 @@
 #include "scsi/stream_primitives.h"
 #include "streams/messages.h"
 #include "streams/size_text.h"
+#include "streams/ts_packet.h"
 #include "streams/ts_to_es.h"
 
 namespace pelorus {
@@ -37,27 +39,61 @@ std::optional<std::span<const uint8_t>> CaptureFilter::Process(std::span<const u
   return bytes;
 }
 
-CaptureWorker::CaptureWorker(ScsiTransport& transport, StreamSink& sink,
+bool PacketGuard::CheckPacket(std::span<const uint8_t> packet) {
+  const ts::Packet header(packet.first<ts::kPacketSize>());
+  if (!ts::HasSync(header)) {
+    problem_ =
+        Format("packet %llu does not begin with 0x47", static_cast<unsigned long long>(packets_));
+    return false;
+  }
+  if (ts::Pid(header) != pid_) {
+    problem_ = Format("packet %llu carries PID 0x%04x where 0x%04x was asked for",
+                      static_cast<unsigned long long>(packets_), ts::Pid(header), pid_);
+    return false;
+  }
+  ++packets_;
+  return true;
+}
+
+bool PacketGuard::Check(std::span<const uint8_t> bytes) {
+  if (!problem_.empty()) return false;
+  if (carried_ > 0) {
+    const size_t take = std::min(ts::kPacketSize - carried_, bytes.size());
+    std::copy_n(bytes.begin(), take, carry_.begin() + static_cast<ptrdiff_t>(carried_));
+    carried_ += take;
+    bytes = bytes.subspan(take);
+    if (carried_ < ts::kPacketSize) return true;
+    carried_ = 0;
+    if (!CheckPacket(carry_)) return false;
+  }
+  while (bytes.size() >= ts::kPacketSize) {
+    if (!CheckPacket(bytes.first(ts::kPacketSize))) return false;
+    bytes = bytes.subspan(ts::kPacketSize);
+  }
+  std::copy(bytes.begin(), bytes.end(), carry_.begin());
+  carried_ = bytes.size();
+  return true;
+}
+
+CaptureWorker::CaptureWorker(ScsiTransport& transport, RunOutput& output,
                              const CaptureSettings& settings)
-    : transport_(transport), sink_(sink), settings_(settings) {}
+    : transport_(transport), output_(output), settings_(settings) {}
 
 CaptureWorker::~CaptureWorker() { Stop(); }
 
 void CaptureWorker::Start(ProgressCallback progress) {
-  if (thread_.joinable() || stopped_) return;
+  if (started_) return;
+  started_ = true;
   progress_ = std::move(progress);
-  thread_ = std::jthread([this](const std::stop_token& stop) { Run(stop); });
+  worker_.Start([this](RunControl& control) { return Run(control); });
 }
 
-void CaptureWorker::Stop() {
-  if (stopped_) return;
-  stopped_ = true;
-  thread_.request_stop();
-  // The transport lets this wait for a read that is under way.
-  StopPidStream(transport_, false);
-  if (thread_.joinable()) thread_.join();
+RunResult CaptureWorker::Stop() {
+  worker_.RequestStop();
+  const RunResult result = worker_.Join();
   std::lock_guard lock(callbackMutex_);
   progress_ = nullptr;
+  return result;
 }
 
 void CaptureWorker::Report(const CaptureProgress& progress) {
@@ -65,44 +101,77 @@ void CaptureWorker::Report(const CaptureProgress& progress) {
   if (progress_) progress_(progress);
 }
 
-void CaptureWorker::Run(const std::stop_token& stop) {
+RunResult CaptureWorker::Failure(const char* message, const std::string& reason) const {
+  std::string detail = reason;
+  if (output_.HasData()) {
+    if (!detail.empty()) detail += "; ";
+    detail += Format(msg::streams::kBytesKept, SizeText(output_.DataBytes()).c_str(),
+                     output_.Target().c_str());
+  }
+  return RunResult::Failed(message, detail);
+}
+
+RunResult CaptureWorker::Run(RunControl& control) {
   std::vector<uint8_t> buffer(settings_.threshold, 0);
   const ScsiBlock read = ReadStreamBlock(settings_.threshold);
   CaptureFilter filter(settings_);
+  // Only whole packets carry a header to check; the other modes deliver parts of packets.
+  std::optional<PacketGuard> guard;
+  if (settings_.mode == kModeEntirePackets) guard.emplace(settings_.pid);
   const auto start = std::chrono::steady_clock::now();
   int64_t rateShownFor = 0;
-  uint64_t total = 0;
   int polls = 0;
-  while (!stop.stop_requested()) {
+  RunResult result = RunResult::Done();
+  while (!control.StopRequested()) {
     size_t received = 0;
-    const bool readOk =
-        ExecScsiCommand(transport_, read, ScsiDirection::kIn, buffer, &received) == kScsiSuccess;
-    if (stop.stop_requested()) break;
+    LinkFailure failure;
+    const bool readOk = ExecScsiCommand(transport_, read, ScsiDirection::kIn, buffer, &received,
+                                        &failure) == kScsiSuccess;
+    if (control.StopRequested()) break;
     if (readOk) {
-      const std::optional<std::span<const uint8_t>> bytes =
-          filter.Process(std::span<const uint8_t>(buffer).first(received));
-      if (!bytes) continue;
-      if (!bytes->empty() && !sink_.Write(*bytes)) {
-        writeFailed_ = true;
-        Report({SizeText(total), Format(msg::streams::kPollCount, polls), "", true});
-        return;
+      const std::span<const uint8_t> bytes = std::span<const uint8_t>(buffer).first(received);
+      if (guard && !guard->Check(bytes)) {
+        result = Failure(msg::streams::kStreamChanged, guard->Problem());
+        break;
       }
-      total += bytes->size();
-      bytesWritten_ = total;
+      const std::optional<std::span<const uint8_t>> kept = filter.Process(bytes);
+      if (!kept) continue;
+      if (!kept->empty() && !output_.Write(*kept)) {
+        bytesWritten_ = output_.DataBytes();
+        result = Failure(Format(msg::streams::kUnableToWriteFile, output_.Target().c_str()).c_str(),
+                         output_.FailureText());
+        break;
+      }
+      bytesWritten_ = output_.DataBytes();
+    } else if (EndsTheRun(failure.problem)) {
+      result = Failure(msg::streams::kStreamLost, failure.reason);
+      break;
     } else {
-      std::this_thread::sleep_for(kFailedReadRest);
+      // A refused read is skipped, as the receiver sometimes does between packets.
+      control.Wait(kFailedReadRest);
     }
-    CaptureProgress progress{SizeText(total), Format(msg::streams::kPollCount, polls), "", false};
+    CaptureProgress progress{SizeText(output_.DataBytes()), Format(msg::streams::kPollCount, polls),
+                             "", false};
     const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
     // The rate is shown once per whole second that has gone by.
     const auto wholeSeconds = static_cast<int64_t>(elapsed.count());
     if (wholeSeconds > rateShownFor) {
       rateShownFor = wholeSeconds;
-      progress.rate = RateText(total, elapsed.count());
+      progress.rate = RateText(output_.DataBytes(), elapsed.count());
     }
     Report(progress);
     polls_ = ++polls;
   }
+  // The stream is stopped however the run ended, so the receiver does not go on sending.
+  StopPidStream(transport_, false);
+  if (result.Failed()) {
+    Report({SizeText(output_.DataBytes()), Format(msg::streams::kPollCount, polls), "", true});
+    return result;
+  }
+  if (!output_.HasData()) {
+    return RunResult::Failed(Format(msg::streams::kNothingReceived, output_.Target().c_str()));
+  }
+  return RunResult::Stopped();
 }
 
 }  // namespace pelorus

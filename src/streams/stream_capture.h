@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -7,11 +8,11 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "common/run_output.h"
+#include "common/worker.h"
 #include "scsi/scsi_transport.h"
-#include "streams/stream_file.h"
 
 namespace pelorus {
 
@@ -43,47 +44,72 @@ class CaptureFilter {
   bool videoSynced_ = false;
 };
 
+// Watches a stream of whole packets as it arrives in reads of any length: every packet must
+// begin with the sync byte and carry the PID that was asked for. Anything else means the
+// receiver's filter is no longer ours — another program set up a stream of its own.
+class PacketGuard {
+ public:
+  explicit PacketGuard(uint16_t pid) : pid_(pid) {}
+  // False at the first packet that breaks the rule; Problem() then says which.
+  bool Check(std::span<const uint8_t> bytes);
+  const std::string& Problem() const { return problem_; }
+
+ private:
+  bool CheckPacket(std::span<const uint8_t> packet);
+
+  uint16_t pid_;
+  std::array<uint8_t, 188> carry_{};
+  size_t carried_ = 0;
+  uint64_t packets_ = 0;
+  std::string problem_;
+};
+
 // The three fields of the capture dialog after a poll.
 struct CaptureProgress {
   std::string count;   // bytes written, as SizeText
   std::string polls;   // polls before this one
   std::string rate;    // empty: leave the field as it is
-  bool ended = false;  // the worker stopped by itself: the file could not be written
+  bool ended = false;  // the worker stopped by itself: the run's result says why
 };
 
-// Polls the receiver's stream on a thread of its own and writes what comes to the sink, until
-// stopped. Progress goes to a callback on the worker's thread; none comes after Stop returns.
+// Polls the receiver's stream on a worker of its own and writes what comes to the output, until
+// stopped, until the output cannot take more, or until the receiver is lost or its stream is
+// taken over. Progress goes to a callback on the worker's thread; none comes after Stop returns.
+// The worker stops the receiver's stream before it ends.
 class CaptureWorker {
  public:
   using ProgressCallback = std::function<void(const CaptureProgress&)>;
 
-  CaptureWorker(ScsiTransport& transport, StreamSink& sink, const CaptureSettings& settings);
+  CaptureWorker(ScsiTransport& transport, RunOutput& output, const CaptureSettings& settings);
   ~CaptureWorker();
   CaptureWorker(const CaptureWorker&) = delete;
   CaptureWorker& operator=(const CaptureWorker&) = delete;
 
   void Start(ProgressCallback progress);
-  // Stops the receiver's stream and waits for the worker; also when it was never started.
-  void Stop();
+  void RequestStop() { worker_.RequestStop(); }
+  // Asks the worker to stop and waits for it; also when it was never started.
+  RunResult Stop();
+  bool Ended() const { return started_ && !worker_.Running(); }
+  // The worker the capture runs on, for a front end's wait.
+  Worker& worker() { return worker_; }
 
-  bool WriteFailed() const { return writeFailed_; }
   uint64_t BytesWritten() const { return bytesWritten_; }
   int Polls() const { return polls_; }
 
  private:
-  void Run(const std::stop_token& stop);
+  RunResult Run(RunControl& control);
+  RunResult Failure(const char* message, const std::string& reason) const;
   void Report(const CaptureProgress& progress);
 
   ScsiTransport& transport_;
-  StreamSink& sink_;
+  RunOutput& output_;
   CaptureSettings settings_;
   std::mutex callbackMutex_;
   ProgressCallback progress_;
-  std::atomic<bool> writeFailed_ = false;
   std::atomic<uint64_t> bytesWritten_ = 0;
   std::atomic<int> polls_ = 0;
-  bool stopped_ = false;
-  std::jthread thread_;
+  bool started_ = false;
+  Worker worker_;
 };
 
 }  // namespace pelorus

@@ -14,12 +14,13 @@ TEST(NumberTextTest, PrefixesChooseHexadecimalInAnyCase) {
 }
 
 TEST(NumberTextTest, WithoutPrefixTheTextIsDecimal) {
-  EXPECT_EQ(ParseNumberText("ff"), 0u);
   EXPECT_EQ(ParseNumberText("1234"), 1234u);
-  EXPECT_EQ(ParseNumberText("  65536"), 65536u);
-  EXPECT_EQ(ParseNumberText("12ab"), 12u);  // reading stops at the first non-digit
-  EXPECT_EQ(ParseNumberText(""), 0u);
+  EXPECT_EQ(ParseNumberText("  65536 "), 65536u);
   EXPECT_EQ(ParseNumberText("-1"), 0xFFFFFFFFu);
+  // Text that is not wholly a number is no number, rather than the digits it begins with.
+  for (const char* bad : {"ff", "12ab", "", "  ", "0x", "$", "abc", "1 2", "0x1g", "--1"}) {
+    EXPECT_FALSE(ParseNumberText(bad).has_value()) << bad;
+  }
 }
 
 TEST(NumberTextTest, NumbersBeyondThirtyTwoBitsAreNotTakenModulo) {

@@ -116,11 +116,43 @@ TEST(SimTransportTest, SilenceEndsInAFailedStatusAfterTheTimeOut) {
   transport.SetTimeout(std::chrono::milliseconds(200));
   std::vector<uint8_t> answer(4);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ExecScsiCommand(transport, GetChannelCountBlock(), ScsiDirection::kIn, answer),
+  LinkFailure failure;
+  EXPECT_EQ(ExecScsiCommand(transport, GetChannelCountBlock(), ScsiDirection::kIn, answer, nullptr,
+                            &failure),
             kScsiError);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(190));
   EXPECT_LT(waited, std::chrono::seconds(3));
+  // A receiver that stopped answering ends a long run as surely as a closed socket.
+  EXPECT_EQ(failure.problem, LinkProblem::kSilent);
+  EXPECT_TRUE(EndsTheRun(failure.problem));
+  EXPECT_EQ(failure.reason, path + ": the receiver did not answer within the time-out");
+}
+
+TEST(SimTransportTest, ARefusalKeepsTheLinkAndAClosedSocketLosesIt) {
+  testing::TempDir dir;
+  const std::string path = dir.File("s");
+  OneShotServer server(path, [](int fd) {
+    Drain(fd, 3 + 10 + 5);
+    const uint8_t refused[] = {4, 0, 0, 0, 0};
+    ::send(fd, refused, sizeof refused, MSG_NOSIGNAL);
+    Drain(fd, 3 + 10 + 5);
+    // ... and then the receiver goes away in the middle of the next exchange.
+  });
+  SimTransport transport(path);
+  std::vector<uint8_t> answer(4);
+  LinkFailure failure;
+  EXPECT_EQ(ExecScsiCommand(transport, GetChannelCountBlock(), ScsiDirection::kIn, answer, nullptr,
+                            &failure),
+            kScsiError);
+  EXPECT_EQ(failure.problem, LinkProblem::kRefused);
+  EXPECT_FALSE(EndsTheRun(failure.problem));
+  EXPECT_EQ(ExecScsiCommand(transport, GetChannelCountBlock(), ScsiDirection::kIn, answer, nullptr,
+                            &failure),
+            kScsiError);
+  EXPECT_EQ(failure.problem, LinkProblem::kLost);
+  EXPECT_EQ(failure.reason, path + ": the receiver closed the connection");
+  EXPECT_EQ(transport.LastProblem(), LinkProblem::kLost);
 }
 
 TEST(SimTransportTest, AnswerLongerThanAskedIsAFailure) {
@@ -164,7 +196,12 @@ TEST(SimTransportTest, NoServerIsAFailedStatusNotAHang) {
   SimTransport transport(dir.File("nobody"));
   std::vector<ScsiAdapter> adapters;
   EXPECT_FALSE(transport.QueryBus(adapters));
-  EXPECT_EQ(ExecScsiCommand(transport, StartFirmwareBlock(), ScsiDirection::kNone, {}), kScsiError);
+  LinkFailure failure;
+  EXPECT_EQ(
+      ExecScsiCommand(transport, StartFirmwareBlock(), ScsiDirection::kNone, {}, nullptr, &failure),
+      kScsiError);
+  EXPECT_EQ(failure.problem, LinkProblem::kLost);
+  EXPECT_EQ(failure.reason, dir.File("nobody") + ": No such file or directory");
 }
 
 }  // namespace

@@ -153,6 +153,7 @@ TEST_F(SerialLinkTest, OverrunIsReportedAndKeepsWhatTheRingHolds) {
 }
 
 TEST_F(SerialLinkTest, HangUpKeepsWhatArrivedAndFailsWrites) {
+  EXPECT_FALSE(link.LinkLost());
   pty.Send("ok");
   std::this_thread::sleep_for(50ms);
   pty.CloseMaster();
@@ -160,6 +161,23 @@ TEST_F(SerialLinkTest, HangUpKeepsWhatArrivedAndFailsWrites) {
   EXPECT_EQ(link.Read(bytes), 2u);  // what came before the hang-up is still there
   EXPECT_LT(link.Write("CBEG"), 4u);
   EXPECT_TRUE(ui.calls.empty());
+  EXPECT_TRUE(link.LinkLost());
+  EXPECT_EQ(link.LostReason().rfind(pty.slave + ": the serial line hung up", 0), 0u)
+      << link.LostReason();
+}
+
+TEST_F(SerialLinkTest, AReadEndsAtOnceWhenTheLineHangsUp) {
+  // A whole time-out of silence would be several seconds; a hang-up is news at once.
+  link.timeoutTicks = 150;
+  std::jthread hangUp([&] {
+    std::this_thread::sleep_for(100ms);
+    pty.CloseMaster();
+  });
+  uint8_t bytes[4];
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(link.Read(bytes), 0u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  EXPECT_TRUE(link.LinkLost());
 }
 
 TEST_F(SerialLinkTest, DebugWindowSeesEveryByteByTheEchoRule) {

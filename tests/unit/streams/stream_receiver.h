@@ -27,6 +27,12 @@ class StreamReceiver : public ScsiTransport {
   size_t packetsPerRead = 0;  // 0: as many as the read asks for
   std::chrono::microseconds readDelay{0};
   int badSyncEvery = 0;  // every n-th packet without the sync byte (0: none)
+  // From this stream read on (1 = the first), every read fails as a lost link would (0: never).
+  int loseLinkAtRead = 0;
+  LinkProblem lostAs = LinkProblem::kLost;
+  // From this stream read on, the packets carry another PID, as when another program has set up
+  // a stream of its own (0: never).
+  int otherPidAtRead = 0;
   std::atomic<int> reads = 0;
   std::atomic<int> stops = 0;
 
@@ -76,13 +82,20 @@ class StreamReceiver : public ScsiTransport {
     if (!stream) return kScsiSuccess;
     ++reads;
     if (readDelay.count() > 0) std::this_thread::sleep_for(readDelay);
+    if (loseLinkAtRead > 0 && reads >= loseLinkAtRead) {
+      lastProblem_ = lostAs;
+      lastFailure_ = lostAs == LinkProblem::kSilent ? "rx: the receiver did not answer"
+                                                    : "rx: the receiver closed the connection";
+      return kScsiError;
+    }
     if (readStatus != kScsiSuccess) return readStatus;
     const size_t slot = cdb[1] == 0x06 ? 0 : cdb[1];
     if (slot >= pids_.size()) return kScsiError;
     size_t packets = buffer.size() / 188;
     if (packetsPerRead > 0) packets = std::min(packets, packetsPerRead);
     for (size_t i = 0; i < packets; ++i) {
-      const uint16_t pid = pids_[slot];
+      const bool other = otherPidAtRead > 0 && reads >= otherPidAtRead;
+      const uint16_t pid = other ? static_cast<uint16_t>(pids_[slot] + 1) : pids_[slot];
       uint32_t& n = sent_[pid];
       const bool start = n % 4 == 0;
       std::vector<uint8_t> packet = MakePacket({.pid = pid,
