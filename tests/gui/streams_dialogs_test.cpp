@@ -78,7 +78,9 @@ class StreamsDialogsTest : public QObject {
   void progressDialogsAreWideEnoughForTheirTitles() {
     testing::StreamReceiver receiver;
     testing::MemorySink sink;
-    CaptureWorker worker(receiver, sink, CaptureSettings{});
+    testing::TempDir dir;
+    RunOutput output(dir.File("title.mpp"), 188);
+    CaptureWorker worker(receiver, output, CaptureSettings{});
     CaptureProgressDialog capture(nullptr, worker);
     QCOMPARE(capture.windowTitle(), QString("SCSI : Lettura Dati"));
     QVERIFY(capture.minimumWidth() >= TitleBarWidth(capture, capture.windowTitle()));
