@@ -117,16 +117,20 @@ class ByteReader {
       ok_ = false;
       return 0;
     }
-    uint32_t value = 0;
-    for (int i = 0; i < count; ++i) {
-      const uint8_t bit = (bytes_[position_] >> (7 - bitOffset_)) & 1;
-      value = (value << 1) | bit;
-      if (++bitOffset_ == 8) {
+    uint64_t value = 0;
+    while (count > 0) {
+      const int available = 8 - bitOffset_;
+      const int take = std::min(available, count);
+      const uint32_t bits = (bytes_[position_] >> (available - take)) & ((1u << take) - 1u);
+      value = (value << take) | bits;
+      count -= take;
+      bitOffset_ += take;
+      if (bitOffset_ == 8) {
         bitOffset_ = 0;
         ++position_;
       }
     }
-    return value;
+    return static_cast<uint32_t>(value);
   }
   bool Flag() { return ReadBits(1) != 0; }
 

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <iterator>
 #include <string>
@@ -238,6 +239,11 @@ size_t SelectorSize(std::string_view text) {
 }  // namespace
 
 std::string DecodeDvbText(std::span<const uint8_t> text, DvbTextControls controls) {
+  // Most texts are ASCII in the default table, which is ASCII there: nothing to convert.
+  if (text.empty() || (text[0] >= 0x20 && std::all_of(text.begin(), text.end(),
+                                                      [](uint8_t byte) { return byte < 0x80; }))) {
+    return std::string(text.begin(), text.end());
+  }
   const Table table = SelectTable(text);
   const std::span<const uint8_t> body = text.subspan(std::min(table.selectorSize, text.size()));
   Output out(controls);

@@ -26,21 +26,14 @@ void ParseExtendedEvent(std::span<const uint8_t> body, EitEvent& event) {
   event.hasExtendedEvent = true;
 }
 
-EitEvent ParseEvent(ByteReader& loop) {
-  EitEvent event;
+EitEventView ViewEvent(ByteReader& loop) {
+  EitEventView event;
   event.eventId = loop.U16();
   event.start = loop.Time40();
   event.durationBcd = loop.U24();
   event.runningStatus = static_cast<uint8_t>(loop.ReadBits(3));
   event.freeCaMode = loop.Flag();
-  const std::span<const uint8_t> descriptors = loop.Sub(loop.ReadBits(12)).Rest();
-  ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
-    if (tag == ts::tag::kShortEvent) {
-      ParseShortEvent(body, event);
-    } else if (tag == ts::tag::kExtendedEvent) {
-      ParseExtendedEvent(body, event);
-    }
-  });
+  event.descriptors = loop.Sub(loop.ReadBits(12)).Rest();
   return event;
 }
 
@@ -60,8 +53,54 @@ bool Eit::PresentFollowing() const {
 }
 
 std::optional<Eit> Eit::Parse(const Section& section) {
+  std::optional<EitView> view = EitView::Parse(section);
+  if (!view) return std::nullopt;
+  Eit eit = std::move(view->table);
+  eit.events.reserve(view->events.size());
+  for (const EitEventView& event : view->events) eit.events.push_back(event.Event());
+  return eit;
+}
+
+void Eit::Append(const Eit& later) {
+  events.insert(events.end(), later.events.begin(), later.events.end());
+}
+
+EitEventView::Look EitEventView::LookAt() const {
+  Look look;
+  ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
+    if (tag == ts::tag::kShortEvent) look.described = true;
+    if (tag != ts::tag::kExtendedEvent) return;
+    look.described = true;
+    if (look.hasText) return;
+    ByteReader reader(body);
+    reader.Skip(4);
+    reader.Loop8();
+    look.hasText = !reader.Loop8().Rest().empty();
+  });
+  return look;
+}
+
+EitEvent EitEventView::Event() const {
+  EitEvent event;
+  event.eventId = eventId;
+  event.start = start;
+  event.durationBcd = durationBcd;
+  event.runningStatus = runningStatus;
+  event.freeCaMode = freeCaMode;
+  ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
+    if (tag == ts::tag::kShortEvent) {
+      ParseShortEvent(body, event);
+    } else if (tag == ts::tag::kExtendedEvent) {
+      ParseExtendedEvent(body, event);
+    }
+  });
+  return event;
+}
+
+std::optional<EitView> EitView::Parse(const Section& section) {
   if (!IsEit(section.tableId) || !section.syntax) return std::nullopt;
-  Eit eit;
+  EitView view;
+  Eit& eit = view.table;
   eit.tableId = section.tableId;
   eit.serviceId = section.extension;
   eit.version = section.version;
@@ -73,12 +112,8 @@ std::optional<Eit> Eit::Parse(const Section& section) {
   eit.segmentLastSectionNumber = reader.U8();
   eit.lastTableId = reader.U8();
   if (!reader.Ok()) return std::nullopt;
-  while (reader.Ok() && reader.Remaining() >= 12) eit.events.push_back(ParseEvent(reader));
-  return eit;
-}
-
-void Eit::Append(const Eit& later) {
-  events.insert(events.end(), later.events.begin(), later.events.end());
+  while (reader.Ok() && reader.Remaining() >= 12) view.events.push_back(ViewEvent(reader));
+  return view;
 }
 
 }  // namespace pelorus

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,37 @@ struct Eit {
   bool PresentFollowing() const;
   static std::optional<Eit> Parse(const Section& section);
   void Append(const Eit& later);
+};
+
+// One event of an EIT section as it lies there: its fixed fields, its descriptor loop left in
+// the section. For readers that look at many events and keep few (the guide: the carousel
+// repeats every event again and again), it answers what they ask first without copying.
+struct EitEventView {
+  uint16_t eventId = 0;
+  BroadcastTime start;
+  uint32_t durationBcd = 0;
+  uint8_t runningStatus = 0;
+  bool freeCaMode = false;
+  std::span<const uint8_t> descriptors;  // inside the section: valid while it is
+
+  // What a reader asks first, in one pass over the descriptors: is a short or an extended
+  // event descriptor there, and does an extended one carry text.
+  struct Look {
+    bool described = false;
+    bool hasText = false;
+  };
+  Look LookAt() const;
+  // The event with its texts copied out.
+  EitEvent Event() const;
+};
+
+// An EIT section read without copying: the table's fields (its `events` left empty) and a view
+// of each event. Eit::Parse is this with every event copied out.
+struct EitView {
+  Eit table;
+  std::vector<EitEventView> events;
+
+  static std::optional<EitView> Parse(const Section& section);
 };
 
 }  // namespace pelorus

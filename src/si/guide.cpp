@@ -86,12 +86,28 @@ void Guide::AddServices(const Sdt& sdt) {
 void Guide::AddEvents(const Eit& eit, std::time_t nowUtc) {
   if (eit.serviceId == kNoService) return;
   for (const EitEvent& event : eit.events) {
-    // The carousel repeats known events far more often than it brings new ones: only an event
-    // the service lacks, or one bringing the text it lacks, is made into an entry.
-    if (!event.hasShortEvent && !event.hasExtendedEvent) continue;
-    if (!ExpireAndCheck(eit.serviceId, event.eventId, HasText(event), nowUtc)) continue;
-    AddEvent(eit.serviceId, EntryOf(event));
+    const bool described = event.hasShortEvent || event.hasExtendedEvent;
+    if (Wanted(eit.serviceId, event.eventId, described, HasText(event), nowUtc)) {
+      AddEvent(eit.serviceId, EntryOf(event));
+    }
   }
+}
+
+void Guide::AddEvents(const EitView& eit, std::time_t nowUtc) {
+  if (eit.table.serviceId == kNoService) return;
+  for (const EitEventView& event : eit.events) {
+    // The carousel repeats known events far more often than it brings new ones: an event's
+    // texts are copied out only when it is to become an entry.
+    const EitEventView::Look look = event.LookAt();
+    if (Wanted(eit.table.serviceId, event.eventId, look.described, look.hasText, nowUtc)) {
+      AddEvent(eit.table.serviceId, EntryOf(event.Event()));
+    }
+  }
+}
+
+bool Guide::Wanted(uint16_t serviceId, uint16_t eventId, bool described, bool hasText,
+                   std::time_t nowUtc) {
+  return described && ExpireAndCheck(serviceId, eventId, hasText, nowUtc);
 }
 
 void Guide::ParseSdtSections(std::span<const uint8_t> buffer) {
@@ -116,7 +132,7 @@ void Guide::ParseEitSections(std::span<const uint8_t> buffer, std::time_t nowUtc
   ForEachSection(
       buffer,
       [this, nowUtc](const Section& section) {
-        if (const std::optional<Eit> eit = Eit::Parse(section)) AddEvents(*eit, nowUtc);
+        if (const std::optional<EitView> eit = EitView::Parse(section)) AddEvents(*eit, nowUtc);
       },
       crcErrors);
   std::lock_guard guard(lock_);
@@ -132,7 +148,7 @@ void Guide::ParseSdtSection(std::span<const uint8_t> bytes) {
 void Guide::ParseEitSection(std::span<const uint8_t> bytes, std::time_t nowUtc) {
   const std::optional<Section> section = Section::Parse(bytes);
   if (!section) return;
-  if (const std::optional<Eit> eit = Eit::Parse(*section)) AddEvents(*eit, nowUtc);
+  if (const std::optional<EitView> eit = EitView::Parse(*section)) AddEvents(*eit, nowUtc);
 }
 
 bool Guide::ExpireAndCheck(uint16_t serviceId, uint16_t eventId, bool hasText, std::time_t nowUtc) {

@@ -64,6 +64,8 @@ class Guide {
   // The events of one EIT section, for a service the guide knows: each arrival expires at most
   // one ended event of the service, a known event only gains the extended text it lacked.
   void AddEvents(const Eit& eit, std::time_t nowUtc);
+  // The same from a section's view, its texts copied out only for the events kept.
+  void AddEvents(const EitView& eit, std::time_t nowUtc);
 
   // One assembled unit of each PID as the capture hands it over: walked with the section model
   // (CRC-checked), each SDT or EIT section added. EIT units are discarded until an SDT unit has
@@ -97,6 +99,9 @@ class Guide {
   // Expires one ended event of the service; true when the arriving event is new to it, or known
   // without the extended text it brings.
   bool ExpireAndCheck(uint16_t serviceId, uint16_t eventId, bool hasText, std::time_t nowUtc);
+  // A described event that ExpireAndCheck lets in.
+  bool Wanted(uint16_t serviceId, uint16_t eventId, bool described, bool hasText,
+              std::time_t nowUtc);
   void AddEvent(uint16_t serviceId, EventEntry event);
 
   mutable std::mutex lock_;

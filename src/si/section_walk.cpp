@@ -21,12 +21,15 @@ void ForEachSection(std::span<const uint8_t> data,
     if (size <= ts::kSectionHeaderSize || size > rest.size()) return;
     const std::span<const uint8_t> bytes = rest.first(size);
     if (bytes[0] != ts::table::kStuffing) {
-      if (Crc32Mpeg(bytes) != 0) {
+      // Every section is checked here, the short form too; the view has checked the long form.
+      const std::optional<Section> section = Section::Parse(bytes);
+      const bool crcOk = section && section->hasCrc ? section->crcOk : Crc32Mpeg(bytes) == 0;
+      if (!crcOk) {
         ++crcErrors;
         return;
       }
       if (bytes[0] == ts::table::kPat) return;
-      if (const std::optional<Section> section = Section::Parse(bytes)) visit(*section);
+      if (section) visit(*section);
     }
     at += size;
     if (data.size() - at < kMinFollowing) return;

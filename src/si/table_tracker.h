@@ -2,9 +2,9 @@
 
 #include <bitset>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <utility>
-#include <vector>
 
 #include "si/section.h"
 
@@ -49,7 +49,8 @@ class TableCollector {
  public:
   // One section. True when it completed a version of the table: Current() is then that version.
   bool Add(const Section& section) {
-    const std::optional<Table> parsed = Table::Parse(section);
+    if (!section.Usable()) return false;
+    std::optional<Table> parsed = Table::Parse(section);
     if (!parsed) return false;
     const SectionTracker::Outcome outcome = tracker_.Add(section, SegmentLast(*parsed));
     if (outcome == SectionTracker::Outcome::kIgnored ||
@@ -57,10 +58,10 @@ class TableCollector {
       return false;
     }
     if (outcome == SectionTracker::Outcome::kRestarted) {
-      parts_.assign(256, std::nullopt);
+      parts_.clear();
       built_ = false;
     }
-    parts_[section.number] = std::move(*parsed);
+    parts_.insert_or_assign(section.number, std::move(*parsed));
     if (built_ || !tracker_.Complete()) return false;
     current_ = Join();
     built_ = true;
@@ -73,7 +74,7 @@ class TableCollector {
   bool Complete() const { return tracker_.Complete(); }
   void Reset() {
     tracker_.Reset();
-    parts_.assign(256, std::nullopt);
+    parts_.clear();
     current_.reset();
     built_ = false;
   }
@@ -88,10 +89,9 @@ class TableCollector {
   }
   std::optional<Table> Join() const {
     std::optional<Table> joined;
-    for (const std::optional<Table>& part : parts_) {
-      if (!part) continue;
+    for (const auto& [number, part] : parts_) {
       if (joined) {
-        joined->Append(*part);
+        joined->Append(part);
       } else {
         joined = part;
       }
@@ -100,7 +100,7 @@ class TableCollector {
   }
 
   SectionTracker tracker_;
-  std::vector<std::optional<Table>> parts_ = std::vector<std::optional<Table>>(256);
+  std::map<uint8_t, Table> parts_;  // by section number: only the sections that came
   std::optional<Table> current_;
   bool built_ = false;
 };

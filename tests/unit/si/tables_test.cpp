@@ -140,17 +140,23 @@ TEST(TablesTest, ANewVersionReplacesTheOldOnceItIsCompleteAndAMissingSectionIsWa
   EXPECT_FALSE(tracker.Complete());
 }
 
-TEST(TablesTest, CatAndPmtCarryTheCaSystemsAndSkipUnknownDescriptors) {
+TEST(TablesTest, CatOfTwoSectionsAndPmtCarryTheCaSystemsAndSkipUnknownDescriptors) {
   Bytes cat;
   Append(cat, Descriptor(0x09, {0x0B, 0x00, 0xE1, 0x23, 0x55}));  // system 0x0B00, EMM PID 0x123
   Append(cat, kPrivate);
   Append(cat, Descriptor(0x09, {0x18, 0x10, 0xE4, 0x56}));
-  const std::optional<Cat> parsed = Cat::Parse(View(LongSection(0x01, 0xFFFF, cat)));
+  TableCollector<Cat> collector;
+  EXPECT_FALSE(collector.Add(View(LongSection(0x01, 0xFFFF, cat, true, {0, 0, 1}))));
+  EXPECT_TRUE(collector.Add(View(
+      LongSection(0x01, 0xFFFF, Descriptor(0x09, {0x09, 0x63, 0xE7, 0x89}), true, {0, 1, 1}))));
+  const std::optional<Cat>& parsed = collector.Current();
   ASSERT_TRUE(parsed);
-  ASSERT_EQ(parsed->ca.size(), 2u);
+  ASSERT_EQ(parsed->ca.size(), 3u);
   EXPECT_EQ(parsed->ca[0].systemId, 0x0B00);
   EXPECT_EQ(parsed->ca[0].pid, 0x123);
   EXPECT_EQ(parsed->ca[1].pid, 0x456);
+  EXPECT_EQ(parsed->ca[2].systemId, 0x0963);
+  EXPECT_EQ(parsed->ca[2].pid, 0x789);
 
   auto pmt = [&](const Bytes& programInfo, const Bytes& audioInfo) {
     Bytes payload;
