@@ -100,6 +100,7 @@ constexpr std::array kScsiMenu = {
     Item(cmd::kServiceInfo, "Analisi Sistema..."),
     Item(cmd::kEitBrowser, "Analisi Eventi..."),
     Item(cmd::kPidFinder, "Cerca PID..."),
+    Item(cmd::kChannelSearch, "Ricerca Canali..."),
 };
 
 constexpr std::array kToolsMenu = {
@@ -138,6 +139,7 @@ constexpr std::array kScsiOnly = {
     cmd::kScsiWrite,      cmd::kScsiRead,    cmd::kScsiFirmware,     cmd::kScsiSpeedTest,
     cmd::kScsiReadMemory, cmd::kScsiGrab,    cmd::kScsiWriteStreams, cmd::kScsiReadStreams,
     cmd::kMultiPidRecord, cmd::kServiceInfo, cmd::kEitBrowser,       cmd::kPidFinder,
+    cmd::kChannelSearch,
 };
 
 constexpr ToolbarEntry Separator() { return ToolbarEntry{0, 0, 0, "", ""}; }

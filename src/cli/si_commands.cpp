@@ -19,6 +19,7 @@
 #include "si/guide_file.h"
 #include "si/messages.h"
 #include "si/pid_tools.h"
+#include "si/si_describe.h"
 #include "si/si_reader.h"
 
 namespace pelorus {
@@ -41,10 +42,10 @@ int RunSi(const ParsedLine&, EditorState& state, CliContext& context) {
   if (!ConnectScsi(state, context)) return kExitFailed;
   ScsiTransport& transport = Transport(state);
   SetScsiBusy(transport, state.options.scsiBusy != 0);
-  if (const std::optional<NitInfo> nit = ReadNit(transport)) {
-    std::fprintf(context.out, "network\t%04x\t%s\n", nit->networkId, nit->networkName.c_str());
-    for (const DeliveryEntry& entry : nit->deliveries) {
-      const DeliveryTexts texts = DescribeDelivery(entry);
+  if (const std::optional<Nit> nit = ReadNit(transport)) {
+    const NetworkTexts network = DescribeNetwork(*nit);
+    std::fprintf(context.out, "network\t%s\t%s\n", network.networkId.c_str(), network.name.c_str());
+    for (const DeliveryTexts& texts : network.deliveries) {
       std::fprintf(context.out, "delivery\t%s\t%s\t%s\t%s\t%s\t%s\n", texts.list.c_str(),
                    texts.frequency.c_str(), texts.orbit.c_str(), texts.polarisation.c_str(),
                    texts.symbolRate.c_str(), texts.fec.c_str());
@@ -52,23 +53,25 @@ int RunSi(const ParsedLine&, EditorState& state, CliContext& context) {
   } else {
     context.ui.ShowMessage(msg::si::kNitMissing, Icon::kInformation);
   }
-  const std::optional<PatInfo> pat = ReadPat(transport);
+  const std::optional<Pat> pat = ReadPat(transport);
   if (!pat) {
     context.ui.SetStatusText(msg::si::kErrorReadingPat);
     return kExitFailed;
   }
-  std::fprintf(context.out, "transport_stream\t%04x\n", pat->transportStreamId);
-  for (const PatProgram& program : pat->programs) {
-    std::fprintf(context.out, "program\t%u\t%04x\n", unsigned{program.programNumber},
-                 program.pmtPid);
-    const std::optional<PmtInfo> pmt = ReadPmt(transport, program);
+  const TransportStreamTexts multiplex = DescribeTransportStream(*pat);
+  std::fprintf(context.out, "transport_stream\t%s\n", multiplex.transportStreamId.c_str());
+  for (size_t i = 0; i < pat->programs.size(); ++i) {
+    const ProgramTexts& program = multiplex.programs[i];
+    std::fprintf(context.out, "program\t%s\t%s\n", program.number.c_str(), program.pmtPid.c_str());
+    const std::optional<Pmt> pmt = ReadPmt(transport, pat->programs[i]);
     if (!pmt) {
       context.ui.SetStatusText(msg::si::kErrorReadingPmt);
       continue;
     }
-    std::fprintf(context.out, "pcr\t%04x\n", pmt->pcrPid);
-    for (const PmtStream& stream : pmt->streams) {
-      std::fprintf(context.out, "stream\t%02x\t%04x\n", stream.streamType, stream.pid);
+    const ProgramMapTexts map = DescribeProgramMap(*pmt);
+    std::fprintf(context.out, "pcr\t%s\n", map.pcrPid.c_str());
+    for (const StreamTexts& stream : map.streams) {
+      std::fprintf(context.out, "stream\t%s\t%s\n", stream.type.c_str(), stream.pid.c_str());
     }
   }
   return kExitDone;

@@ -104,6 +104,7 @@ inline constexpr int kExportOtherReceiver = 40308;
 inline constexpr int kOrderLikeList = 40309;
 inline constexpr int kRecentFileFirst = 40310;  // the entries of "File recenti", newest first
 inline constexpr int kRecentFileCount = 8;
+inline constexpr int kChannelSearch = 40320;  // "Ricerca Canali..." of the SCSI menu
 
 // Not a menu command: double-click or Enter on the list, which edits the first selected row.
 inline constexpr int kEditSelectedChannel = 1;

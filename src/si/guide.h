@@ -11,29 +11,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/dvb_time.h"
+#include "si/eit.h"
+#include "si/sdt.h"
+
 namespace pelorus {
-
-// A calendar date and UTC time of day as the tables carry them.
-struct GuideTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-struct Duration {
-  int hours = 0;
-  int minutes = 0;
-  int seconds = 0;
-};
-
-// Modified Julian Date to year, month, day (the broadcast standard's Annex C formula).
-void MjdToDate(uint16_t mjd, int& year, int& month, int& day);
-// A 24-bit BCD hhmmss, read digit pair by digit pair as decimal numbers.
-Duration BcdTime(uint32_t value);
-// Seconds since the epoch of a UTC date and time.
-std::time_t ToEpoch(const GuideTime& time);
 
 inline constexpr size_t kServiceNameField = 19;
 inline constexpr size_t kProviderNameField = 99;
@@ -46,7 +28,9 @@ struct EventEntry {
   Duration duration;
   std::string name;          // the short event name's bytes as they came, cut to the field
   std::string extendedText;  // control and upper bytes blanked, cut to the field
-  std::string rawExtended;   // the extended text's bytes as they came, for the XMLTV file
+  // The extended text's bytes as they came (its descriptors' parts joined), which the screen,
+  // the guide file and the XMLTV file decode.
+  std::string rawExtended;
   // The end, worked out once when the event is parsed: every arrival looks at the ends of the
   // service's events, and converting dates each time would dominate the parsing.
   std::time_t endUtc = 0;
@@ -57,7 +41,7 @@ struct ServiceEntry {
   uint16_t serviceId = 0;
   std::string name;      // printable ASCII only, cut to the field
   std::string provider;  // printable ASCII only, cut to the field
-  std::string rawName;   // the descriptor's bytes, for the XMLTV file
+  std::string rawName;   // the service name's bytes as they came, for the XMLTV file
   uint16_t transportStreamId = 0;
   uint16_t originalNetworkId = 0;
   std::vector<EventEntry> events;  // in order of arrival
@@ -67,18 +51,28 @@ struct ServiceEntry {
   std::time_t earliestEnd = std::numeric_limits<std::time_t>::max();
 };
 
-// The programme guide the EIT browser builds while it listens, and its counters. Every member
-// takes the guide's lock, so the capture thread and the window can share one guide.
+// The programme guide the EIT browser builds while it listens, and its counters. It keeps what
+// the table types parsed: services from the SDT, events from the EIT. Every member takes the
+// guide's lock, so the capture thread and the window can share one guide.
 class Guide {
  public:
   // Called (on the parsing thread, outside the lock) for every service the SDT adds.
   std::function<void(uint16_t serviceId)> serviceAdded;
 
-  // One assembled buffer of each table; the sections are walked, CRC-checked and parsed.
-  // EIT buffers are discarded until an SDT buffer has been parsed.
+  // The services of an SDT the guide does not know yet; a known service is never changed.
+  void AddServices(const Sdt& sdt);
+  // The events of one EIT section, for a service the guide knows: each arrival expires at most
+  // one ended event of the service, a known event only gains the extended text it lacked.
+  void AddEvents(const Eit& eit, std::time_t nowUtc);
+  // The same from a section's view, its texts copied out only for the events kept.
+  void AddEvents(const EitView& eit, std::time_t nowUtc);
+
+  // One assembled unit of each PID as the capture hands it over: walked with the section model
+  // (CRC-checked), each SDT or EIT section added. EIT units are discarded until an SDT unit has
+  // been taken.
   void ParseSdtSections(std::span<const uint8_t> buffer);
   void ParseEitSections(std::span<const uint8_t> buffer, std::time_t nowUtc);
-  // Single sections (the walk is done), for tests and the fuzzer.
+  // Single sections without the walk, for tests and the fuzzer.
   void ParseSdtSection(std::span<const uint8_t> section);
   void ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc);
 
@@ -105,6 +99,9 @@ class Guide {
   // Expires one ended event of the service; true when the arriving event is new to it, or known
   // without the extended text it brings.
   bool ExpireAndCheck(uint16_t serviceId, uint16_t eventId, bool hasText, std::time_t nowUtc);
+  // A described event that ExpireAndCheck lets in.
+  bool Wanted(uint16_t serviceId, uint16_t eventId, bool described, bool hasText,
+              std::time_t nowUtc);
   void AddEvent(uint16_t serviceId, EventEntry event);
 
   mutable std::mutex lock_;

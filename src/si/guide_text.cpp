@@ -2,10 +2,12 @@
 
 #include <langinfo.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
 #include "common/strfmt.h"
+#include "si/dvb_text.h"
 #include "si/messages.h"
 
 namespace pelorus {
@@ -17,6 +19,46 @@ std::string Strftime(const char* format, const std::tm& parts) {
   return std::string(text, length);
 }
 
+bool NameBlank(uint32_t codePoint) { return codePoint < 0x20 || codePoint == 0x7F; }
+bool TextBlank(uint32_t codePoint) {
+  return codePoint < 0x20 || (codePoint >= 0x7D && codePoint <= 0x7F);
+}
+
+// Appends the text decoded, every character `blank` picks turned into a blank, cut to `field`
+// characters. Texts of ASCII bytes in the default table (nearly all of them) are copied as they
+// are: the guide's text is built for thousands of events at a time.
+template <typename Blank>
+void AppendShown(std::string& out, const std::string& bytes, size_t field, Blank blank) {
+  const bool ascii = !bytes.empty() && static_cast<uint8_t>(bytes[0]) >= 0x20 &&
+                     std::all_of(bytes.begin(), bytes.end(),
+                                 [](char byte) { return static_cast<uint8_t>(byte) < 0x80; });
+  if (ascii) {
+    const size_t from = out.size();
+    out.append(bytes, 0, std::min(bytes.size(), field));
+    for (size_t at = from; at < out.size(); ++at) {
+      if (blank(static_cast<uint8_t>(out[at]))) out[at] = ' ';
+    }
+    return;
+  }
+  const std::string text = DecodeDvbText(bytes);
+  size_t characters = 0;
+  for (size_t at = 0; at < text.size() && characters < field; ++characters) {
+    uint32_t codePoint = 0;
+    const size_t length = std::max<size_t>(NextCodePoint(text, at, codePoint), 1);
+    if (blank(codePoint)) {
+      out.push_back(' ');
+    } else {
+      out.append(text, at, length);
+    }
+    at += length;
+  }
+}
+
+// Entries made without the bytes as they came show their stored text.
+const std::string& ExtendedBytes(const EventEntry& event) {
+  return event.rawExtended.empty() ? event.extendedText : event.rawExtended;
+}
+
 void AppendEventHead(std::string& text, const EventEntry& event, const char* separator) {
   const ShownTime shown = ShowStartTime(event.start);
   text += shown.date;
@@ -25,10 +67,22 @@ void AppendEventHead(std::string& text, const EventEntry& event, const char* sep
   text += Format("->%02d:%02d:%02d", event.duration.hours, event.duration.minutes,
                  event.duration.seconds);
   text += separator;
-  text += event.name;
+  AppendShown(text, event.name, kEventNameField, NameBlank);
 }
 
 }  // namespace
+
+std::string ShownEventName(const EventEntry& event) {
+  std::string shown;
+  AppendShown(shown, event.name, kEventNameField, NameBlank);
+  return shown;
+}
+
+std::string ShownExtendedText(const EventEntry& event) {
+  std::string shown;
+  AppendShown(shown, ExtendedBytes(event), kExtendedTextField, TextBlank);
+  return shown;
+}
 
 ShownTime ShowStartTime(const GuideTime& start) {
   const std::time_t epoch = ToEpoch(start);
@@ -37,13 +91,7 @@ ShownTime ShowStartTime(const GuideTime& start) {
     return {Strftime(nl_langinfo(D_FMT), parts), Strftime(nl_langinfo(T_FMT), parts)};
   }
   // The zone rules could not convert the time; show what the air said, marked as UTC.
-  parts = std::tm{};
-  parts.tm_year = start.year - 1900;
-  parts.tm_mon = start.month - 1;
-  parts.tm_mday = start.day;
-  parts.tm_hour = start.hour;
-  parts.tm_min = start.minute;
-  parts.tm_sec = start.second;
+  parts = ToTm(start);
   return {Strftime(nl_langinfo(D_FMT), parts),
           Strftime(nl_langinfo(T_FMT), parts) + msg::si::kUtcSuffix};
 }
@@ -65,10 +113,9 @@ std::string ServiceEventsText(const ServiceEntry& service) {
   for (const EventEntry& event : service.events) {
     AppendEventHead(text, event, "\r\n");
     text += "\r\n";
-    if (!event.extendedText.empty()) {
-      text += event.extendedText;
-      text += "\r\n";
-    }
+    const size_t before = text.size();
+    AppendShown(text, ExtendedBytes(event), kExtendedTextField, TextBlank);
+    if (text.size() > before) text += "\r\n";
     text += "\r\n";
   }
   return text;
@@ -83,7 +130,7 @@ std::string GuideFileText(const std::map<uint16_t, ServiceEntry>& services) {
       text += ' ';
       AppendEventHead(text, event, " ");
       text += " [";
-      text += event.extendedText;
+      AppendShown(text, ExtendedBytes(event), kExtendedTextField, TextBlank);
       text += "]\r\n";
     }
     text += "\r\n";

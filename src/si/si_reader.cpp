@@ -9,6 +9,8 @@
 
 #include "common/ts_numbers.h"
 #include "scsi/receiver_commands.h"
+#include "si/table_capture.h"
+#include "si/table_tracker.h"
 
 namespace pelorus {
 namespace {
@@ -17,30 +19,43 @@ constexpr uint8_t kTuneCommand = 0x17;
 constexpr size_t kTuneDataLength = 16;
 constexpr auto kLockTime = std::chrono::milliseconds(500);
 
+// The sections `wanted` picks until the table is complete; after the time-out, what came.
+template <typename Table, typename Wanted>
+std::optional<Table> ReadTable(ScsiTransport& transport, uint16_t pid, CaptureLimits limits,
+                               Wanted wanted) {
+  TableCollector<Table> table;
+  CaptureSections(
+      transport, pid, [&](const Section& section) { return wanted(section) && table.Add(section); },
+      limits);
+  if (table.Current()) return table.Current();
+  return table.Partial();
+}
+
 }  // namespace
 
-std::optional<NitInfo> ReadNit(ScsiTransport& transport, CaptureLimits limits) {
-  std::vector<uint8_t> buffer(4096);
-  const auto section =
-      CaptureSection(transport, ts::pid::kNit, ts::table::kNitActual, buffer, limits);
-  if (section.empty()) return std::nullopt;
-  return ParseNit(section);
+std::optional<Nit> ReadNit(ScsiTransport& transport, CaptureLimits limits) {
+  return ReadTable<Nit>(transport, ts::pid::kNit, limits, [](const Section& section) {
+    return section.tableId == ts::table::kNitActual;
+  });
 }
 
-std::optional<PatInfo> ReadPat(ScsiTransport& transport, CaptureLimits limits) {
-  std::vector<uint8_t> buffer(1024);
-  const auto section = CaptureSection(transport, ts::pid::kPat, ts::table::kPat, buffer, limits);
-  if (section.empty()) return std::nullopt;
-  return ParsePat(section);
+std::optional<Sdt> ReadSdt(ScsiTransport& transport, CaptureLimits limits) {
+  return ReadTable<Sdt>(transport, ts::pid::kSdt, limits, [](const Section& section) {
+    return section.tableId == ts::table::kSdtActual;
+  });
 }
 
-std::optional<PmtInfo> ReadPmt(ScsiTransport& transport, const PatProgram& program,
-                               CaptureLimits limits) {
-  std::vector<uint8_t> buffer(1024);
-  const auto section = CaptureSectionWithExtension(transport, program.pmtPid, ts::table::kPmt,
-                                                   program.programNumber, buffer, limits);
-  if (section.empty()) return std::nullopt;
-  return ParsePmt(section);
+std::optional<Pat> ReadPat(ScsiTransport& transport, CaptureLimits limits) {
+  return ReadTable<Pat>(transport, ts::pid::kPat, limits,
+                        [](const Section& section) { return section.tableId == ts::table::kPat; });
+}
+
+std::optional<Pmt> ReadPmt(ScsiTransport& transport, const PatProgram& program,
+                           CaptureLimits limits) {
+  // Several programmes may share a PMT PID: the table_id_extension names the programme.
+  return ReadTable<Pmt>(transport, program.pmtPid, limits, [&program](const Section& section) {
+    return section.tableId == ts::table::kPmt && section.extension == program.programNumber;
+  });
 }
 
 std::optional<int> TuneFecIndex(std::string_view caption) {

@@ -9,16 +9,22 @@
 
 #include "scsi/scsi_transport.h"
 #include "scsi/stream_primitives.h"
-#include "si/si_tables.h"
+#include "si/nit.h"
+#include "si/psi_tables.h"
+#include "si/sdt.h"
 
 namespace pelorus {
 
-// Reads the tables of the tuned multiplex through the section capture. Each gives up after the
-// capture's time-out, so a PID that carries nothing ends in no value instead of a wait.
-std::optional<NitInfo> ReadNit(ScsiTransport& transport, CaptureLimits limits = {});
-std::optional<PatInfo> ReadPat(ScsiTransport& transport, CaptureLimits limits = {});
-std::optional<PmtInfo> ReadPmt(ScsiTransport& transport, const PatProgram& program,
-                               CaptureLimits limits = {});
+// Reads the tables of the tuned multiplex, every section of each: the NIT and the SDT of this
+// multiplex (the other networks' and multiplexes' tables and the BAT on the same PIDs are passed
+// over), the PAT, and one programme's PMT. Each gives up after the capture's time-out, so a PID
+// that carries nothing ends in no value instead of a wait; a table whose last sections never
+// came by then is what came of it.
+std::optional<Nit> ReadNit(ScsiTransport& transport, CaptureLimits limits = {});
+std::optional<Sdt> ReadSdt(ScsiTransport& transport, CaptureLimits limits = {});
+std::optional<Pat> ReadPat(ScsiTransport& transport, CaptureLimits limits = {});
+std::optional<Pmt> ReadPmt(ScsiTransport& transport, const PatProgram& program,
+                           CaptureLimits limits = {});
 
 // The manual tune: the FEC choices in the order of their index, as the dialog captions them.
 inline constexpr std::array<const char*, 6> kTuneFecCaptions = {"1/1", "1/2", "2/3",

@@ -3,10 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/byte_reader.h"
-#include "common/ts_numbers.h"
-#include "si/guide.h"
-
 namespace pelorus {
 namespace {
 
@@ -26,26 +22,24 @@ bool RealSystemClock::SetUtc(std::time_t utc, std::string& error) {
   return true;
 }
 
-TdtClockSync::Result TdtClockSync::OnSection(std::span<const uint8_t> section, SystemClock& clock,
+TdtClockSync::Result TdtClockSync::OnSection(std::span<const uint8_t> bytes, SystemClock& clock,
                                              std::string& error) {
+  const std::optional<Section> section = Section::Parse(bytes);
+  std::optional<Tdt> tdt;
+  if (section && section->length >= 1 && section->length <= kMaxTdtLength) {
+    tdt = Tdt::Parse(*section);
+  }
+  return OnTdt(tdt ? &*tdt : nullptr, clock, error);
+}
+
+TdtClockSync::Result TdtClockSync::OnTdt(const Tdt* tdt, SystemClock& clock, std::string& error) {
   --countdown_;
   if (countdown_ >= 1) return Result::kWaiting;
   countdown_ = kEvery;
-  ByteReader reader(section);
-  const uint8_t tableId = reader.U8();
-  const int length = reader.U16() & 0x0FFF;
-  const uint16_t mjd = reader.U16();
-  const uint32_t bcd = reader.U24();
-  if (!reader.Ok() || tableId != ts::table::kTdt || length < 1 || length > kMaxTdtLength) {
-    return Result::kNotATdt;
-  }
-  GuideTime utc;
-  MjdToDate(mjd, utc.year, utc.month, utc.day);
-  const Duration time = BcdTime(bcd);
-  utc.hour = time.hours;
-  utc.minute = time.minutes;
-  utc.second = time.seconds;
-  lastTime_ = ToEpoch(utc);
+  if (tdt == nullptr) return Result::kNotATdt;
+  const std::optional<std::time_t> utc = tdt->Utc();
+  if (!utc) return Result::kGarbled;
+  lastTime_ = *utc;
   return clock.SetUtc(lastTime_, error) ? Result::kSet : Result::kRefused;
 }
 

@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "si/time_tables.h"
+
 namespace pelorus {
 
 // The machine's clock, behind a seam: the desktop sets the real one, tests use a fake and never
@@ -24,14 +26,18 @@ class RealSystemClock : public SystemClock {
 };
 
 // Sets the clock from the time-and-date table: from the first TDT after it is (re)started and
-// then from every 60th TDT section.
+// then from every 60th TDT section. It keeps what the TDT type parsed; a TDT whose time is not
+// a time of day (digits that are not BCD, hour 25, minute 60) never sets the clock.
 class TdtClockSync {
  public:
   static constexpr int kEvery = 60;
 
-  enum class Result { kWaiting, kNotATdt, kSet, kRefused };
-  // One TDT buffer, from its table_id. `error` holds the system's reason when refused.
+  enum class Result { kWaiting, kNotATdt, kGarbled, kSet, kRefused };
+  // One section from the TDT PID, counted whatever its table; the TDT only when its
+  // section_length is 1 to 1024. `error` holds the system's reason when refused.
   Result OnSection(std::span<const uint8_t> section, SystemClock& clock, std::string& error);
+  // The same with the section already read: `tdt` is null for a section that is not a TDT.
+  Result OnTdt(const Tdt* tdt, SystemClock& clock, std::string& error);
   // Unchecking the option restarts the count, so that checking it again syncs at once.
   void Restart() { countdown_ = 0; }
   // The time of the last section that set (or tried to set) the clock.

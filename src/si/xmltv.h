@@ -6,15 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "si/dvb_text.h"
 #include "si/guide.h"
 
 namespace pelorus {
-
-// A text of the broadcast tables in UTF-8: its first byte may select a character table (the
-// Latin tables, the two-byte form naming an ISO 8859 part, UCS-2, UTF-8); without one the
-// default Latin table applies. The tables' control codes are dropped (their line break becomes
-// a newline) and bytes no table knows become U+FFFD.
-std::string DecodeDvbText(std::span<const uint8_t> text);
 
 // The text with &, <, >, " and ' written as entities and every character XML forbids left out.
 std::string XmlEscape(std::string_view utf8);

@@ -117,7 +117,7 @@ class MainWindowTest : public QObject {
                           "Misura Velocità", "Leggi Memoria...", "Cattura Immagine...", "-",
                           "Leggi Streams...", "Scrivi Streams...", "Registra il PID Multiplo...",
                           "Trasmetti Multi PID...", "Decoder AC3...", "-", "Analisi Sistema...",
-                          "Analisi Eventi...", "Cerca PID..."}));
+                          "Analisi Eventi...", "Cerca PID...", "Ricerca Canali..."}));
     QCOMPARE(Labels(popups[6]->menu()), (QStringList{"&Informazioni...", "Per Aggiornamenti",
                                                      "Visita l'Homepage del Pelorus"}));
 

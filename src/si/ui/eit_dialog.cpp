@@ -149,7 +149,7 @@ void EitDialog::AddService(uint16_t serviceId) {
     const auto found = services.find(serviceId);
     if (found != services.end()) line = ServiceLine(found->second);
   });
-  if (!line.empty()) serviceList_->addItem(QString::fromLatin1(line.c_str()));
+  if (!line.empty()) serviceList_->addItem(QString::fromUtf8(line.c_str()));
 }
 
 void EitDialog::ShowEvents() {
@@ -162,7 +162,7 @@ void EitDialog::ShowEvents() {
     if (serviceId >= 0 && found != services.end()) text = ServiceEventsText(found->second);
   });
   // The whole text, however many events: the field scrolls.
-  QString shown = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+  QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   eventText_->setPlainText(shown);
 }

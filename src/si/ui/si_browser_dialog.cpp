@@ -107,7 +107,7 @@ SiBrowserDialog::SiBrowserDialog(ScsiTransport& transport, Ui& ui, QWidget* pare
   connect(deliveryList_, &QListWidget::currentRowChanged, this, &SiBrowserDialog::ShowDelivery);
   connect(programList_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row < 0 || row >= static_cast<int>(programs_.size())) return;
-    pmtPid_->setText(Q(Format("%04x", programs_[row].pmtPid)));
+    pmtPid_->setText(Q(programTexts_[static_cast<size_t>(row)].pmtPid));
     ReadPmt(programs_[row]);
   });
   connect(streamList_, &QListWidget::currentRowChanged, this, &SiBrowserDialog::ShowStream);
@@ -134,20 +134,20 @@ bool SiBrowserDialog::ReadNit() {
   SetStatus(msg::si::kReadingNit);
   deliveryList_->clear();
   deliveries_.clear();
-  const std::optional<NitInfo> nit = pelorus::ReadNit(transport_);
+  const std::optional<Nit> nit = pelorus::ReadNit(transport_);
   if (!nit) {
     ui_.ShowMessage(msg::si::kNitMissing, Icon::kInformation);
     SetStatus(msg::si::kReady);
     return false;
   }
-  networkId_->setText(Q(Format("%04x", nit->networkId)));
-  networkName_->setText(QString::fromLatin1(nit->networkName.data(),
-                                            static_cast<qsizetype>(nit->networkName.size())));
-  deliveries_ = nit->deliveries;
+  const NetworkTexts network = DescribeNetwork(*nit);
+  networkId_->setText(Q(network.networkId));
+  networkName_->setText(Q(network.name));
+  deliveries_ = nit->Deliveries();
   {
     const QSignalBlocker quiet(deliveryList_);
-    for (const DeliveryEntry& entry : deliveries_) {
-      deliveryList_->addItem(Q(DescribeDelivery(entry).list));
+    for (const DeliveryTexts& delivery : network.deliveries) {
+      deliveryList_->addItem(Q(delivery.list));
     }
     deliveryList_->setCurrentRow(-1);
   }
@@ -176,22 +176,23 @@ void SiBrowserDialog::ReadPat() {
     streamList_->clear();
   }
   programs_.clear();
+  programTexts_.clear();
   streams_.clear();
   pmtPid_->clear();
   esPid_->clear();
   pcrPid_->clear();
-  const std::optional<PatInfo> pat = pelorus::ReadPat(transport_);
+  const std::optional<Pat> pat = pelorus::ReadPat(transport_);
   if (!pat) {
     transportStreamId_->clear();
     SetStatus(msg::si::kErrorReadingPat);
     return;
   }
-  transportStreamId_->setText(Q(Format("%04x", pat->transportStreamId)));
+  const TransportStreamTexts texts = DescribeTransportStream(*pat);
+  transportStreamId_->setText(Q(texts.transportStreamId));
   programs_ = pat->programs;
+  programTexts_ = texts.programs;
   const QSignalBlocker quiet(programList_);
-  for (const PatProgram& program : programs_) {
-    programList_->addItem(Q(Format("%d", program.programNumber)));
-  }
+  for (const ProgramTexts& program : programTexts_) programList_->addItem(Q(program.number));
   programList_->setCurrentRow(-1);
   SetStatus(msg::si::kReady);
 }
@@ -205,18 +206,17 @@ void SiBrowserDialog::ReadPmt(const PatProgram& program) {
   }
   streams_.clear();
   esPid_->clear();
-  const std::optional<PmtInfo> pmt = pelorus::ReadPmt(transport_, program);
+  const std::optional<Pmt> pmt = pelorus::ReadPmt(transport_, program);
   if (!pmt) {
     SetStatus(msg::si::kErrorReadingPmt);
     return;
   }
-  pcrPid_->setText(Q(Format("%04x", pmt->pcrPid)));
-  streams_ = pmt->streams;
+  const ProgramMapTexts texts = DescribeProgramMap(*pmt);
+  pcrPid_->setText(Q(texts.pcrPid));
+  streams_ = texts.streams;
   {
     const QSignalBlocker quiet(streamList_);
-    for (const PmtStream& stream : streams_) {
-      streamList_->addItem(Q(Format("%02x", stream.streamType)));
-    }
+    for (const StreamTexts& stream : streams_) streamList_->addItem(Q(stream.type));
   }
   streamList_->setFocus();
   if (!streams_.empty()) streamList_->setCurrentRow(0);
@@ -225,7 +225,7 @@ void SiBrowserDialog::ReadPmt(const PatProgram& program) {
 
 void SiBrowserDialog::ShowStream(int row) {
   if (row < 0 || row >= static_cast<int>(streams_.size())) return;
-  esPid_->setText(Q(Format("%04x", streams_[row].pid)));
+  esPid_->setText(Q(streams_[row].pid));
 }
 
 void SiBrowserDialog::ManualTune() {

@@ -6,7 +6,8 @@
 
 #include "common/ui.h"
 #include "scsi/scsi_transport.h"
-#include "si/si_tables.h"
+#include "si/psi_tables.h"
+#include "si/si_describe.h"
 
 class QLabel;
 class QLineEdit;
@@ -38,7 +39,8 @@ class SiBrowserDialog : public QDialog {
   Ui& ui_;
   std::vector<DeliveryEntry> deliveries_;
   std::vector<PatProgram> programs_;
-  std::vector<PmtStream> streams_;
+  std::vector<ProgramTexts> programTexts_;
+  std::vector<StreamTexts> streams_;
 
   QListWidget* deliveryList_;
   QListWidget* programList_;

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "fixed_zone.h"
 #include "section_builder.h"
 #include "si/guide_text.h"
 #include "si/section_walk.h"
@@ -20,30 +21,7 @@ using testing::Sdt;
 // 1993-10-13 (MJD 0xC079) at 12:00 UTC, and times relative to it.
 constexpr std::time_t kNoon = 750513600;
 
-// Keeps the guide's texts independent of the machine: the C locale and UTC, restored after.
-class FixedZone {
- public:
-  FixedZone() {
-    const char* zone = std::getenv("TZ");
-    if (zone != nullptr) saved_ = zone;
-    had_ = zone != nullptr;
-    setenv("TZ", "UTC", 1);
-    tzset();
-    std::setlocale(LC_TIME, "C");
-  }
-  ~FixedZone() {
-    if (had_) {
-      setenv("TZ", saved_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
+using testing::FixedZone;
 
 TEST(GuideTest, MjdAndBcdTime) {
   int year = 0, month = 0, day = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -24,22 +25,68 @@ inline Bytes Descriptor(uint8_t tag, const Bytes& body) {
   return out;
 }
 
+inline void PutCrc(Bytes& section) {
+  const uint32_t value = Crc32Mpeg(section);
+  for (int shift = 24; shift >= 0; shift -= 8)
+    section.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// Where a section sits in its table: version, section number, last section number.
+struct SectionPlace {
+  uint8_t version = 0;
+  uint8_t number = 0;
+  uint8_t last = 0;
+  bool current = true;
+};
+
 // A long-form section: table id, length, extension, version/current, section numbers, then
 // `payload`, then the CRC (computed unless `crc` is false, which leaves four zero bytes).
-inline Bytes LongSection(uint8_t tableId, uint16_t extension, const Bytes& payload,
-                         bool crc = true) {
+inline Bytes LongSection(uint8_t tableId, uint16_t extension, const Bytes& payload, bool crc,
+                         SectionPlace place) {
   const size_t length = 5 + payload.size() + 4;
   Bytes section = {tableId, static_cast<uint8_t>(0xB0 | (length >> 8)),
                    static_cast<uint8_t>(length)};
   U16(section, extension);
-  section.push_back(0xC1);
-  section.push_back(0x00);
-  section.push_back(0x00);
+  section.push_back(static_cast<uint8_t>(0xC0 | (place.version << 1) | (place.current ? 1 : 0)));
+  section.push_back(place.number);
+  section.push_back(place.last);
   Append(section, payload);
-  const uint32_t value = crc ? Crc32Mpeg(section) : 0;
-  for (int shift = 24; shift >= 0; shift -= 8)
-    section.push_back(static_cast<uint8_t>(value >> shift));
+  if (crc) {
+    PutCrc(section);
+  } else {
+    section.insert(section.end(), 4, 0);
+  }
   return section;
+}
+inline Bytes LongSection(uint8_t tableId, uint16_t extension, const Bytes& payload,
+                         bool crc = true) {
+  return LongSection(tableId, extension, payload, crc, SectionPlace{});
+}
+
+// One packet of `pid`: the unit-start flag, continuity counter `counter`, payload only, the
+// payload padded with 0xFF to 184 bytes (cut to 184 when longer).
+inline Bytes TsPacket(uint16_t pid, bool unitStart, uint8_t counter, const Bytes& payload) {
+  Bytes packet = {0x47, static_cast<uint8_t>((unitStart ? 0x40 : 0) | (pid >> 8)),
+                  static_cast<uint8_t>(pid), static_cast<uint8_t>(0x10 | (counter & 0x0F))};
+  for (size_t i = 0; i < 184; ++i) packet.push_back(i < payload.size() ? payload[i] : 0xFF);
+  return packet;
+}
+
+// Packets carrying `sections` back to back from the first packet's pointer field, counting
+// the continuity counter up from `counter`.
+inline std::vector<Bytes> PacketiseCounted(uint16_t pid, const Bytes& sections,
+                                           uint8_t counter = 0) {
+  Bytes payload = {0x00};
+  Append(payload, sections);
+  std::vector<Bytes> packets;
+  for (size_t at = 0; at < payload.size(); at += 184) {
+    const Bytes piece(
+        payload.begin() + static_cast<std::ptrdiff_t>(at),
+        payload.begin() + static_cast<std::ptrdiff_t>(std::min(at + 184, payload.size())));
+    packets.push_back(
+        TsPacket(pid, at == 0, static_cast<uint8_t>(counter + packets.size()), piece));
+  }
+  return packets;
 }
 
 // SDT: transport stream `tsid`, network `onid`, one service per (id, provider, name).
