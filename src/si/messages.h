@@ -61,6 +61,11 @@ inline constexpr char kXmlExtension[] = "xml";
 inline constexpr char kClockRefused[] = "Unable to set the system time: %s";
 inline constexpr char kClockSet[] = "System time set to %s UTC";
 inline constexpr char kUtcSuffix[] = " (UTC)";
+// Our own: a guide run that ends before it was asked to says why; one that heard no service at
+// all leaves the files as they were.
+inline constexpr char kGuideLost[] = "The receiver stopped sending the service information";
+inline constexpr char kNoGuideReceived[] = "No SDT or EIT section was received from the receiver";
+inline constexpr char kFilesLeft[] = "%s was left as it was";
 
 // "PID Finder" and "Monitor PID"
 inline constexpr char kPidFinderTitle[] = "PID Finder";
