@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "app/options_store.h"
 #include "scsi/scsi_scan.h"
@@ -185,12 +186,18 @@ class SiDialogsTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(streams->count() > 0, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
 
-    // Another transponder of the list, as its delivery fields show it.
-    deliveries->setCurrentRow(1);
-    const QString frequency = deliveries->item(1)->text();
-    const QString symbolRate = QString::number(
-        qRound(dialog.findChild<QLineEdit*>("symbolRate")->text().split(' ')[0].toDouble() * 1000));
-    const bool vertical = dialog.findChild<QLineEdit*>("polarisation")->text() == "V";
+    // A transponder of the list, as its delivery fields show it.
+    const auto delivery = [&](int row) {
+      deliveries->setCurrentRow(row);
+      const QString megahertz = deliveries->item(row)->text();
+      const QString rate = QString::number(qRound(
+          dialog.findChild<QLineEdit*>("symbolRate")->text().split(' ')[0].toDouble() * 1000));
+      const bool isVertical = dialog.findChild<QLineEdit*>("polarisation")->text() == "V";
+      return std::make_tuple(megahertz, rate, isVertical);
+    };
+    // The tuned one is the list's first; the test tunes back to it for the dialogs after it.
+    const auto [homeFrequency, homeRate, homeVertical] = delivery(0);
+    const auto [frequency, symbolRate, vertical] = delivery(1);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
 
     // A frequency the command cannot carry is refused and the dialog stays open for a fix.
@@ -216,6 +223,11 @@ class SiDialogsTest : public QObject {
     QCOMPARE(streams->count(), 0);
     QVERIFY(deliveries->count() > 0);
     QCOMPARE(dialog.findChild<QLabel*>("status")->text(), QString("Ready"));
+
+    AnswerManualTune(homeFrequency, homeRate, homeVertical);
+    dialog.findChild<QPushButton*>("tune")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(tsId->text(), firstTs, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
   }
 
   void eitBrowserFillsItsListsAndStopsQuickly() {
