@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -54,6 +55,21 @@ class QuietReceiver : public ScsiTransport {
       received = buffer.size();
     }
     return kScsiSuccess;
+  }
+  bool ListAdapters(std::vector<ScsiAdapter>& adapters) override {
+    adapters = {{0, 7}};
+    return true;
+  }
+};
+
+// A receiver whose socket has closed: every command fails as a lost link.
+class LostReceiver : public ScsiTransport {
+ protected:
+  int Execute(ScsiAddress, std::span<const uint8_t>, ScsiDirection, std::span<uint8_t>,
+              size_t&) override {
+    lastProblem_ = LinkProblem::kLost;
+    lastFailure_ = "rx.sock: the receiver closed the connection";
+    return kScsiError;
   }
   bool ListAdapters(std::vector<ScsiAdapter>& adapters) override {
     adapters = {{0, 7}};
@@ -264,6 +280,46 @@ class SiDialogsTest : public QObject {
     dialog->reject();
     dialog.reset();
     QVERIFY(std::chrono::steady_clock::now() - asked < std::chrono::seconds(1));
+  }
+
+  void dialogsSayAtOnceWhenTheReceiverIsLost() {
+    EditorState lost;
+    lost.aspiModule = std::make_shared<LostReceiver>();
+    const std::string detail = "rx.sock: the receiver closed the connection";
+    const auto said = [this](const char* text) {
+      return std::find(ui.calls.begin(), ui.calls.end(), std::string("message stop: ") + text) !=
+             ui.calls.end();
+    };
+    ui.calls.clear();
+    ui.details.clear();
+    {
+      FakeClock clock;
+      EitDialog dialog(lost, ui, store, clock, nullptr);
+      dialog.show();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped sending the service information"), 3000);
+    }
+    {
+      SiBrowserDialog dialog(*lost.aspiModule, ui, nullptr);
+      dialog.show();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped sending the tables"), 3000);
+      QTRY_COMPARE(dialog.findChild<QLabel*>("status")->text(), QString("Ready"));
+    }
+    {
+      PidFinderDialog dialog(lost, ui, store, nullptr);
+      dialog.show();
+      dialog.findChild<QPushButton*>("start")->click();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped answering the PID finder"), 3000);
+      QTRY_COMPARE(dialog.findChild<QPushButton*>("cancel")->text(), QString("Cancel"));
+    }
+    {
+      PidMonitorDialog dialog(lost, ui, 0x0200, nullptr);
+      dialog.show();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped sending the monitored PID"), 3000);
+      QTRY_COMPARE(dialog.findChild<QPushButton*>("button")->text(), QString("Close"));
+    }
+    QCOMPARE(ui.details.size(), size_t{4});
+    for (const std::string& seen : ui.details)
+      QCOMPARE(QString::fromStdString(seen), QString::fromStdString(detail));
   }
 
   void pidMonitorKeepsABoundedDump() {
