@@ -105,7 +105,8 @@ int RunTune(const ParsedLine& line, EditorState& state, CliContext& context) {
   if (!ConnectScsi(state, context)) return kExitFailed;
   LinkFailure failure;
   if (!SendTuneCommand(Transport(state), *frequency, *symbolRate, *fec, args[3] == "V", &failure)) {
-    ShowRunResult(context.ui, RunResult::Failed(msg::si::kTuneRefused, failure.reason));
+    const char* text = EndsTheRun(failure.problem) ? msg::si::kTuneLost : msg::si::kTuneRefused;
+    ShowRunResult(context.ui, RunResult::Failed(text, failure.reason));
     return kExitFailed;
   }
   return kExitDone;

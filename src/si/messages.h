@@ -89,5 +89,6 @@ inline constexpr char kTablesLost[] = "The receiver stopped sending the tables";
 // Our own: the tune command's numbers are five digits on the wire, and the receiver may refuse.
 inline constexpr char kTuneOutOfRange[] = "%s must be a whole number from %d to %d";
 inline constexpr char kTuneRefused[] = "The receiver refused the tune command";
+inline constexpr char kTuneLost[] = "The tune command did not reach the receiver";
 
 }  // namespace pelorus::msg::si

@@ -186,7 +186,8 @@ RunResult SiBrowserDialog::Run(const Request& request) {
     if (!SendTuneCommand(transport_, tune.frequencyMhz, tune.symbolRate, tune.fecIndex,
                          tune.vertical, &failure)) {
       // Still on the old multiplex: what the lists show is still true.
-      return RunResult::Failed(msg::si::kTuneRefused, failure.reason);
+      return RunResult::Failed(
+          EndsTheRun(failure.problem) ? msg::si::kTuneLost : msg::si::kTuneRefused, failure.reason);
     }
   }
   Step step = request.step;
