@@ -1,19 +1,16 @@
 // The console's service-information actions under "scsi": the SI tables of the tuned multiplex,
 // the manual tune, the programme guide (text and XMLTV) and the PID finder and monitor. Each
 // calls the same core as the dialogs.
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli.h"
 #include "common/strfmt.h"
 #include "link_actions.h"
+#include "long_run.h"
 #include "scsi/stream_primitives.h"
 #include "si/eit_capture.h"
 #include "si/guide_file.h"
@@ -27,22 +24,27 @@ namespace {
 
 // A monitor of a PID that carries nothing ends after this long.
 constexpr int kDefaultMonitorSeconds = 10;
-
-// A whole non-negative decimal number, or -1.
-long Number(const std::string& text) {
-  if (text.empty()) return -1;
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  return (*end != '\0' || value < 0) ? -1 : value;
-}
+// The longest run, as for capture and record.
+constexpr int kMaxSeconds = 24 * 3600;
+constexpr int kMaxDwellMs = 600000;
 
 ScsiTransport& Transport(EditorState& state) { return *state.aspiModule; }
+
+// A read that ended because the receiver was lost ends the command with the reason.
+bool LinkLost(const LinkFailure& failure, CliContext& context) {
+  if (!EndsTheRun(failure.problem)) return false;
+  ShowRunResult(context.ui, RunResult::Failed(msg::si::kTablesLost, failure.reason));
+  return true;
+}
 
 int RunSi(const ParsedLine&, EditorState& state, CliContext& context) {
   if (!ConnectScsi(state, context)) return kExitFailed;
   ScsiTransport& transport = Transport(state);
   SetScsiBusy(transport, state.options.scsiBusy != 0);
-  if (const std::optional<Nit> nit = ReadNit(transport)) {
+  LinkFailure failure;
+  const std::optional<Nit> nit = ReadNit(transport, {}, &failure);
+  if (LinkLost(failure, context)) return kExitFailed;
+  if (nit) {
     const NetworkTexts network = DescribeNetwork(*nit);
     std::fprintf(context.out, "network\t%s\t%s\n", network.networkId.c_str(), network.name.c_str());
     for (const DeliveryTexts& texts : network.deliveries) {
@@ -53,7 +55,8 @@ int RunSi(const ParsedLine&, EditorState& state, CliContext& context) {
   } else {
     context.ui.ShowMessage(msg::si::kNitMissing, Icon::kInformation);
   }
-  const std::optional<Pat> pat = ReadPat(transport);
+  const std::optional<Pat> pat = ReadPat(transport, {}, &failure);
+  if (LinkLost(failure, context)) return kExitFailed;
   if (!pat) {
     context.ui.SetStatusText(msg::si::kErrorReadingPat);
     return kExitFailed;
@@ -63,7 +66,8 @@ int RunSi(const ParsedLine&, EditorState& state, CliContext& context) {
   for (size_t i = 0; i < pat->programs.size(); ++i) {
     const ProgramTexts& program = multiplex.programs[i];
     std::fprintf(context.out, "program\t%s\t%s\n", program.number.c_str(), program.pmtPid.c_str());
-    const std::optional<Pmt> pmt = ReadPmt(transport, pat->programs[i]);
+    const std::optional<Pmt> pmt = ReadPmt(transport, pat->programs[i], {}, &failure);
+    if (LinkLost(failure, context)) return kExitFailed;
     if (!pmt) {
       context.ui.SetStatusText(msg::si::kErrorReadingPmt);
       continue;
@@ -77,22 +81,44 @@ int RunSi(const ParsedLine&, EditorState& state, CliContext& context) {
   return kExitDone;
 }
 
+// One of the tune command's numbers: five digits on the wire, so anything else is refused
+// rather than cut to its first five.
+std::optional<int> TuneNumber(const std::string& text, const char* name, CliContext& context) {
+  const std::optional<int64_t> value = ParseNumber(text, kMinTuneNumber, kMaxTuneNumber);
+  if (!value) {
+    std::fprintf(context.err, "pelorus-cli: '%s': %s\n", text.c_str(),
+                 Format(msg::si::kTuneOutOfRange, name, kMinTuneNumber, kMaxTuneNumber).c_str());
+    UsageError(context);
+    return std::nullopt;
+  }
+  return static_cast<int>(*value);
+}
+
 int RunTune(const ParsedLine& line, EditorState& state, CliContext& context) {
   const std::vector<std::string>& args = line.Names();
+  const std::optional<int> frequency = TuneNumber(args[0], "FREQ_MHZ", context);
+  if (!frequency) return kExitUsage;
+  const std::optional<int> symbolRate = TuneNumber(args[1], "SYMBOL_RATE", context);
+  if (!symbolRate) return kExitUsage;
   const std::optional<int> fec = TuneFecIndex(args[2]);
   if (!fec || (args[3] != "H" && args[3] != "V")) return UsageError(context);
   if (!ConnectScsi(state, context)) return kExitFailed;
-  SendTuneCommand(Transport(state), TypedNumber(args[0]), TypedNumber(args[1]), *fec,
-                  args[3] == "V");
+  LinkFailure failure;
+  if (!SendTuneCommand(Transport(state), *frequency, *symbolRate, *fec, args[3] == "V", &failure)) {
+    const char* text = EndsTheRun(failure.problem) ? msg::si::kTuneLost : msg::si::kTuneRefused;
+    ShowRunResult(context.ui, RunResult::Failed(text, failure.reason));
+    return kExitFailed;
+  }
   return kExitDone;
 }
 
 int RunEit(const ParsedLine& line, EditorState& state, CliContext& context) {
   const std::string& textPath = line.Name(0);
   const std::string xmltvPath = line.ValueOr("--xmltv", "");
-  const long seconds = Number(*line.Value("--seconds"));
+  const std::optional<int64_t> seconds =
+      NumberOption(line, "--seconds", 1, kMaxSeconds, 0, context);
   const bool syncClock = line.Has("--sync-clock");
-  if (seconds < 0) return UsageError(context);
+  if (!seconds) return kExitUsage;
   if (!ConnectScsi(state, context)) return kExitFailed;
   // Dates and times in the user's locale, as the dialog shows them.
   std::setlocale(LC_TIME, "");
@@ -108,81 +134,84 @@ int RunEit(const ParsedLine& line, EditorState& state, CliContext& context) {
   EitCapture capture(Transport(state), guide, clock, callbacks);
   capture.SetSyncTdt(syncClock);
   capture.Start(state.options.scsiBusy != 0);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    context.ui.KeepAlive();
-  }
-  capture.RequestStop();
-  capture.Join();
+  WaitOutRun(context, capture.worker(), static_cast<double>(*seconds), [&guide] {
+    const Guide::Counters counters = guide.Peek();
+    return Format("%s %d  %s %d", msg::si::kServicesLabel, counters.services, msg::si::kEventsLabel,
+                  counters.events);
+  });
+  RunResult result = capture.Join();
 
   const Guide::Counters counters = guide.Peek();
   std::fprintf(context.err, "%s %d, %s %d, %s %d\n", msg::si::kServicesLabel, counters.services,
                msg::si::kEventsLabel, counters.events, msg::si::kCrcLabel, counters.crcErrors);
+  if (counters.services == 0) {
+    // Nothing to write: the files stay as they were.
+    std::string kept = Format(msg::si::kFilesLeft, textPath.c_str());
+    if (!xmltvPath.empty()) kept += "; " + Format(msg::si::kFilesLeft, xmltvPath.c_str());
+    result.detail = result.detail.empty() ? kept : result.detail + "; " + kept;
+    ShowRunResult(context.ui, result);
+    return kExitFailed;
+  }
+  // What arrived is written, also when the receiver was lost part-way; the run still failed.
   if (!WriteGuideFile(guide, GuideFormat::kText, textPath, context.ui)) return kExitFailed;
   if (!xmltvPath.empty() && !WriteGuideFile(guide, GuideFormat::kXmltv, xmltvPath, context.ui)) {
     return kExitFailed;
   }
-  return kExitDone;
+  ShowRunResult(context.ui, result);
+  return ExitStatusOf(result);
 }
 
 int RunPidFind(const ParsedLine& line, EditorState& state, CliContext& context) {
-  const long start = line.Has("--start") ? Number(*line.Value("--start")) : 0;
-  const long dwell = line.Has("--dwell") ? Number(*line.Value("--dwell")) : kDefaultDwellMs;
-  const long seconds = line.Has("--seconds") ? Number(*line.Value("--seconds")) : -1;
   const bool untilStopped = line.Has("--until-stopped");
+  const std::optional<int64_t> start = NumberOption(line, "--start", 0, kPidCount - 1, 0, context);
+  if (!start) return kExitUsage;
+  const std::optional<int64_t> dwell =
+      NumberOption(line, "--dwell", 0, kMaxDwellMs, kDefaultDwellMs, context);
+  if (!dwell) return kExitUsage;
+  const std::optional<int64_t> seconds =
+      NumberOption(line, "--seconds", 1, kMaxSeconds, 0, context);
+  if (!seconds) return kExitUsage;
   // A run until stopped needs its length, and only such a run takes one.
-  if (start < 0 || dwell < 0 || dwell > 600000 || untilStopped != line.Has("--seconds") ||
-      (untilStopped && seconds < 0)) {
-    return UsageError(context);
-  }
+  if (untilStopped != line.Has("--seconds")) return UsageError(context);
   if (!ConnectScsi(state, context)) return kExitFailed;
   const PidMode mode = PidModeFromOption(state.options.decimal);
-  std::atomic<bool> done{false};
   PidFinder::Callbacks callbacks;
   callbacks.active = [&context](const std::string& found) {
     std::fprintf(context.out, "%s\n", found.c_str());
   };
-  callbacks.finished = [&done](int) { done = true; };
   PidFinder finder(Transport(state), callbacks);
   finder.SetUntilStopped(untilStopped);
-  finder.Start(static_cast<int>(std::min(start, 0x7FFFFFFFL)), static_cast<int>(dwell), mode);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(seconds, 0L));
-  while (!done) {
-    if (untilStopped && std::chrono::steady_clock::now() >= end) finder.RequestStop();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  finder.Join();
-  return kExitDone;
+  finder.Start(static_cast<int>(*start), static_cast<int>(*dwell), mode);
+  // A run to the end of the PID space ends by itself; a signal stops either kind.
+  WaitOutRun(context, finder.worker(), untilStopped ? static_cast<double>(*seconds) : 0.0);
+  const RunResult result = finder.Join();
+  ShowRunResult(context.ui, result);
+  return ExitStatusOf(result);
 }
 
 int RunPidMonitor(const ParsedLine& line, EditorState& state, CliContext& context) {
   const std::vector<std::string>& args = line.Names();
-  const long packets = Number(*line.Value("--packets"));
-  const long seconds =
-      line.Has("--seconds") ? Number(*line.Value("--seconds")) : kDefaultMonitorSeconds;
+  const std::optional<int64_t> packets = NumberOption(line, "--packets", 1, INT32_MAX, 0, context);
+  if (!packets) return kExitUsage;
+  const std::optional<int64_t> seconds =
+      NumberOption(line, "--seconds", 1, kMaxSeconds, kDefaultMonitorSeconds, context);
+  if (!seconds) return kExitUsage;
   const PidMode mode = PidModeFromOption(state.options.decimal);
   unsigned pid = 0;
   char extra = 0;
   const std::string format = std::string(PidFormatsFor(mode).input) + "%c";
-  if (std::sscanf(args[0].c_str(), format.c_str(), &pid, &extra) != 1 || pid >= kPidCount ||
-      packets < 1 || seconds < 0) {
+  if (std::sscanf(args[0].c_str(), format.c_str(), &pid, &extra) != 1 || pid >= kPidCount) {
     return UsageError(context);
   }
   if (!ConnectScsi(state, context)) return kExitFailed;
-  std::atomic<bool> done{false};
-  PidMonitor monitor(
-      Transport(state), [&context](std::string rows) { std::fputs(rows.c_str(), context.out); },
-      [&done] { done = true; });
-  monitor.Start(static_cast<uint16_t>(pid), state.options.scsiBusy != 0,
-                static_cast<int>(std::min(packets, 0x7FFFFFFFL)));
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!done) {
-    if (std::chrono::steady_clock::now() >= end) monitor.RequestStop();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  monitor.Join();
-  return kExitDone;
+  PidMonitor monitor(Transport(state),
+                     [&context](std::string rows) { std::fputs(rows.c_str(), context.out); }, {});
+  monitor.Start(static_cast<uint16_t>(pid), state.options.scsiBusy != 0, mode,
+                static_cast<int>(*packets));
+  WaitOutRun(context, monitor.worker(), static_cast<double>(*seconds));
+  const RunResult result = monitor.Join();
+  ShowRunResult(context.ui, result);
+  return ExitStatusOf(result);
 }
 
 const LinkActionRegistrar kSi({"scsi", "si", {}, RunSi});
@@ -195,14 +224,14 @@ const LinkActionRegistrar kTune({"scsi",
                                   {},
                                   "(FEC: 1/1 1/2 2/3 3/4 5/6 7/8)"},
                                  RunTune});
-const LinkActionRegistrar kEit({"scsi",
-                                "eit",
-                                {{{"OUT.txt", "the guide, as text"}},
-                                 {{"--seconds", "S", "how long to gather the guide", true},
-                                  {"--xmltv", "OUT.xml", "the guide as XMLTV too"},
-                                  {"--sync-clock", nullptr,
-                                   "set the clock from the broadcast time"}}},
-                                RunEit});
+const LinkActionRegistrar kEit(
+    {"scsi",
+     "eit",
+     {{{"OUT.txt", "the guide, as text"}},
+      {{"--seconds", "S", "how long to gather the guide (1 s to a day)", true},
+       {"--xmltv", "OUT.xml", "the guide as XMLTV too"},
+       {"--sync-clock", nullptr, "set the clock from the broadcast time"}}},
+     RunEit});
 const LinkActionRegistrar kPidFind(
     {"scsi",
      "pid-find",

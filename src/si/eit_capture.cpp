@@ -7,6 +7,7 @@
 #include "common/ts_numbers.h"
 #include "scsi/receiver_commands.h"
 #include "scsi/stream_primitives.h"
+#include "si/messages.h"
 
 namespace pelorus {
 namespace {
@@ -22,30 +23,21 @@ EitCapture::EitCapture(ScsiTransport& transport, Guide& guide, SystemClock& cloc
     : transport_(transport), guide_(guide), clock_(clock), callbacks_(std::move(callbacks)) {}
 
 EitCapture::~EitCapture() {
-  RequestStop();
-  Join();
+  worker_.RequestStop();
+  worker_.Join();
 }
 
-void EitCapture::Start(bool scsiBusy) {
-  stop_ = false;
-  finished_ = false;
+bool EitCapture::Start(bool scsiBusy) {
+  if (worker_.Running()) return false;
   {
     std::lock_guard guard(tdtLock_);
     tdt_.Restart();
   }
-  thread_ = std::thread([this, scsiBusy] { Run(scsiBusy); });
-}
-
-void EitCapture::RequestStop() {
-  {
-    std::lock_guard guard(waitLock_);
-    stop_ = true;
-  }
-  wake_.notify_all();
-}
-
-void EitCapture::Join() {
-  if (thread_.joinable()) thread_.join();
+  for (SectionAssembler& assembler : assemblers_) assembler.Reset();
+  Worker::Callbacks callbacks;
+  callbacks.finished = callbacks_.finished;
+  return worker_.Start([this, scsiBusy](RunControl& control) { return Run(control, scsiBusy); },
+                       std::move(callbacks));
 }
 
 void EitCapture::SetSyncTdt(bool sync) {
@@ -76,7 +68,7 @@ void EitCapture::Deliver(int slot, std::span<const uint8_t> sections) {
   }
 }
 
-void EitCapture::Run(bool scsiBusy) {
+RunResult EitCapture::Run(RunControl& control, bool scsiBusy) {
   SetScsiBusy(transport_, scsiBusy);
   StreamFilter filters[3];
   for (int slot = 0; slot < 3; ++slot) {
@@ -84,22 +76,33 @@ void EitCapture::Run(bool scsiBusy) {
                      kModeEntirePackets};
   }
   std::vector<uint8_t> setup = StreamFilterData(filters);
-  ExecScsiCommand(transport_, SetupStreamBlock(true, static_cast<uint32_t>(setup.size())),
-                  ScsiDirection::kOut, setup);
+  LinkFailure failure;
+  RunResult result = RunResult::Done();
+  // The set-up's status is not examined (a receiver may refuse and stream all the same); a lost
+  // receiver is.
+  if (ExecScsiCommand(transport_, SetupStreamBlock(true, static_cast<uint32_t>(setup.size())),
+                      ScsiDirection::kOut, setup, nullptr, &failure) != kScsiSuccess &&
+      EndsTheRun(failure.problem)) {
+    result = RunResult::Failed(msg::si::kGuideLost, failure.reason);
+  }
   std::vector<uint8_t> packets(kSlotPackets[0] * SectionAssembler::kPacketSize);
-  while (!stop_) {
-    for (int slot = 0; slot < 3 && !stop_; ++slot) {
+  while (!result.Failed() && !control.StopRequested()) {
+    for (int slot = 0; slot < 3 && !control.StopRequested(); ++slot) {
       guide_.CountPoll();
       const size_t length = kSlotPackets[slot] * SectionAssembler::kPacketSize;
       const std::span<uint8_t> read(packets.data(), length);
       size_t received = 0;
+      failure = {};
       const int status =
           ExecScsiCommand(transport_, ReadSlotBlock(static_cast<uint8_t>(slot), length),
-                          ScsiDirection::kIn, read, &received);
-      // A failed or empty read waits a little, so a quiet receiver is not asked in a tight loop.
+                          ScsiDirection::kIn, read, &received, &failure);
+      if (status != kScsiSuccess && EndsTheRun(failure.problem)) {
+        result = RunResult::Failed(msg::si::kGuideLost, failure.reason);
+        break;
+      }
+      // A refused or empty read waits a little, so a quiet receiver is not asked in a tight loop.
       if (status != kScsiSuccess || received < SectionAssembler::kPacketSize) {
-        std::unique_lock guard(waitLock_);
-        wake_.wait_for(guard, kRetryDelay, [this] { return stop_.load(); });
+        control.Wait(kRetryDelay);
         continue;
       }
       assemblers_[slot].FeedRead(
@@ -107,9 +110,12 @@ void EitCapture::Run(bool scsiBusy) {
           [&](std::span<const uint8_t> sections) { Deliver(slot, sections); });
     }
   }
+  // The stream is stopped however the run ended, so the receiver does not go on sending.
   StopPidStream(transport_, true);
-  finished_ = true;
-  if (callbacks_.finished) callbacks_.finished();
+  if (result.Failed()) return result;
+  // Without a single service the guide holds nothing worth a file.
+  if (guide_.Peek().services == 0) return RunResult::Failed(msg::si::kNoGuideReceived);
+  return RunResult::Stopped();
 }
 
 }  // namespace pelorus

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 
+#include "common/worker.h"
 #include "scsi/scsi_transport.h"
 #include "si/guide.h"
 #include "si/section_walk.h"
@@ -16,14 +15,16 @@ namespace pelorus {
 
 // The EIT browser's worker: one slotted stream of the EIT, SDT and TDT PIDs, read slot by slot,
 // each slot's sections assembled and handed to the guide (and the TDT to the clock). It stops
-// within a second of being asked, stops the stream, and says it has finished.
+// within a second of being asked, stops the stream, and ends with a result: failed when the
+// receiver was lost or went silent (what arrived stays in the guide), or when no service came at
+// all; stopped otherwise.
 class EitCapture {
  public:
   struct Callbacks {
     // The clock was set (ok) or refused (the system's reason); on the worker's thread.
     std::function<void(TdtClockSync::Result result, const std::string& detail)> clockSync;
-    // The worker has stopped the stream and will touch nothing more.
-    std::function<void()> finished;
+    // The worker has stopped the stream and will touch nothing more; on the worker's thread.
+    std::function<void(const RunResult& result)> finished;
   };
 
   EitCapture(ScsiTransport& transport, Guide& guide, SystemClock& clock, Callbacks callbacks);
@@ -31,11 +32,14 @@ class EitCapture {
   EitCapture(const EitCapture&) = delete;
   EitCapture& operator=(const EitCapture&) = delete;
 
-  void Start(bool scsiBusy);
-  void RequestStop();
-  // Waits for the worker to end; at most about a second after RequestStop.
-  void Join();
-  bool Finished() const { return finished_.load(); }
+  // False while a run is still going; a run that has ended is joined first.
+  bool Start(bool scsiBusy);
+  void RequestStop() { worker_.RequestStop(); }
+  // Waits for the worker to end (at most about a second after RequestStop) and gives its result.
+  RunResult Join() { return worker_.Join(); }
+  bool Running() const { return worker_.Running(); }
+  // The worker the capture runs on, for a front end's wait.
+  Worker& worker() { return worker_; }
 
   // "Sync system time to satellite time"; unchecking restarts the TDT count.
   void SetSyncTdt(bool sync);
@@ -44,7 +48,7 @@ class EitCapture {
   static constexpr int kSlotPackets[3] = {16, 8, 1};
 
  private:
-  void Run(bool scsiBusy);
+  RunResult Run(RunControl& control, bool scsiBusy);
   void Deliver(int slot, std::span<const uint8_t> sections);
 
   ScsiTransport& transport_;
@@ -55,11 +59,8 @@ class EitCapture {
   std::mutex tdtLock_;
   TdtClockSync tdt_;
   std::atomic<bool> syncTdt_{false};
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> finished_{false};
-  std::mutex waitLock_;
-  std::condition_variable wake_;
-  std::thread thread_;
+  // Last, so that it is destroyed (and its thread joined) before what the thread uses.
+  Worker worker_;
 };
 
 }  // namespace pelorus

@@ -61,6 +61,11 @@ inline constexpr char kXmlExtension[] = "xml";
 inline constexpr char kClockRefused[] = "Unable to set the system time: %s";
 inline constexpr char kClockSet[] = "System time set to %s UTC";
 inline constexpr char kUtcSuffix[] = " (UTC)";
+// Our own: a guide run that ends before it was asked to says why; one that heard no service at
+// all leaves the files as they were.
+inline constexpr char kGuideLost[] = "The receiver stopped sending the service information";
+inline constexpr char kNoGuideReceived[] = "No SDT or EIT section was received from the receiver";
+inline constexpr char kFilesLeft[] = "%s was left as it was";
 
 // "PID Finder" and "Monitor PID"
 inline constexpr char kPidFinderTitle[] = "PID Finder";
@@ -74,5 +79,16 @@ inline constexpr char kPidActive[] = "PID %s active TSF=%%02x";
 inline constexpr char kMonitorTitle[] = "Monitor PID";
 inline constexpr char kMonitoringPid[] = "Monitoring PID %s";
 inline constexpr char kCloseEnglish[] = "Close";
+// Our own: the finder and the monitor end at once when the receiver is lost, and a monitor that
+// saw no packet says so.
+inline constexpr char kFinderLost[] = "The receiver stopped answering the PID finder";
+inline constexpr char kMonitorLost[] = "The receiver stopped sending the monitored PID";
+inline constexpr char kMonitorNothing[] = "No packet of PID %s was received";
+// Our own: the SI browser's reads end at once when the receiver is lost.
+inline constexpr char kTablesLost[] = "The receiver stopped sending the tables";
+// Our own: the tune command's numbers are five digits on the wire, and the receiver may refuse.
+inline constexpr char kTuneOutOfRange[] = "%s must be a whole number from %d to %d";
+inline constexpr char kTuneRefused[] = "The receiver refused the tune command";
+inline constexpr char kTuneLost[] = "The tune command did not reach the receiver";
 
 }  // namespace pelorus::msg::si

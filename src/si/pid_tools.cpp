@@ -74,62 +74,63 @@ PidFinder::PidFinder(ScsiTransport& transport, Callbacks callbacks)
     : transport_(transport), callbacks_(std::move(callbacks)) {}
 
 PidFinder::~PidFinder() {
-  RequestStop();
-  Join();
+  worker_.RequestStop();
+  worker_.Join();
 }
 
-void PidFinder::Start(int startPid, int dwellMs, PidMode mode) {
-  Join();
-  stop_ = false;
-  running_ = true;
-  thread_ = std::thread([this, startPid, dwellMs, mode] { Run(startPid, dwellMs, mode); });
-}
-
-void PidFinder::RequestStop() {
-  {
-    std::lock_guard guard(waitLock_);
-    stop_ = true;
+bool PidFinder::Start(int startPid, int dwellMs, PidMode mode) {
+  if (worker_.Running()) return false;
+  next_ = startPid;
+  Worker::Callbacks callbacks;
+  if (callbacks_.finished) {
+    callbacks.finished = [this](const RunResult& result) { callbacks_.finished(next_, result); };
   }
-  wake_.notify_all();
+  return worker_.Start([this, startPid, dwellMs, mode](
+                           RunControl& control) { return Run(control, startPid, dwellMs, mode); },
+                       std::move(callbacks));
 }
 
-void PidFinder::Join() {
-  if (thread_.joinable()) thread_.join();
-}
-
-void PidFinder::Run(int startPid, int dwellMs, PidMode mode) {
+RunResult PidFinder::Run(RunControl& control, int startPid, int dwellMs, PidMode mode) {
   int next = startPid;
   std::vector<uint8_t> result(kProbeResultSize);
+  RunResult outcome = RunResult::Done();
   while (true) {
     if (callbacks_.block) callbacks_.block(next, ProbeRangeText(next, mode));
     std::vector<uint8_t> block = ProbeBlock(next);
-    ExecScsiCommand(transport_, ReceiverCommandBlock(static_cast<uint32_t>(block.size())),
-                    ScsiDirection::kOut, block);
-    {
-      std::unique_lock guard(waitLock_);
-      wake_.wait_for(guard, std::chrono::milliseconds(std::max(dwellMs, 0)),
-                     [this] { return stop_.load(); });
+    LinkFailure failure;
+    // The probe's status is not examined; a receiver that is gone is.
+    if (ExecScsiCommand(transport_, ReceiverCommandBlock(static_cast<uint32_t>(block.size())),
+                        ScsiDirection::kOut, block, nullptr, &failure) != kScsiSuccess &&
+        EndsTheRun(failure.problem)) {
+      outcome = RunResult::Failed(msg::si::kFinderLost, failure.reason);
+      break;
     }
+    control.Wait(std::chrono::milliseconds(std::max(dwellMs, 0)));
     size_t received = 0;
     std::fill(result.begin(), result.end(), 0);
+    failure = {};
     if (ExecScsiCommand(transport_, ReadMemoryBlock(kProbeResultAddress, kProbeResultSize),
-                        ScsiDirection::kIn, result, &received) == kScsiSuccess) {
+                        ScsiDirection::kIn, result, &received, &failure) == kScsiSuccess) {
       for (const std::string& line : ScanProbeResult(
                std::span(result).first(std::min(received, result.size())), next, mode)) {
         if (callbacks_.active) callbacks_.active(line);
       }
+    } else if (EndsTheRun(failure.problem)) {
+      outcome = RunResult::Failed(msg::si::kFinderLost, failure.reason);
+      break;
     }
     next += kProbePids;
+    next_ = next;
     // A start beyond the PID space ends after its (empty) block instead of counting for ever.
     if (next >= kPidCount) {
       if (!untilStopped_) break;
       next = 0;
+      next_ = 0;
     }
-    if (stop_) break;
+    if (control.StopRequested()) break;
   }
   StopPidStream(transport_, false);
-  running_ = false;
-  if (callbacks_.finished) callbacks_.finished(next);
+  return outcome;
 }
 
 std::vector<std::string> PacketDumpRows(std::span<const uint8_t> packet) {
@@ -155,45 +156,48 @@ std::vector<std::string> PacketDumpRows(std::span<const uint8_t> packet) {
 }
 
 PidMonitor::PidMonitor(ScsiTransport& transport, std::function<void(std::string rows)> packet,
-                       std::function<void()> finished)
+                       std::function<void(const RunResult& result)> finished)
     : transport_(transport), packet_(std::move(packet)), finishedCallback_(std::move(finished)) {}
 
 PidMonitor::~PidMonitor() {
-  RequestStop();
-  Join();
+  worker_.RequestStop();
+  worker_.Join();
 }
 
-void PidMonitor::Start(uint16_t pid, bool scsiBusy, int maxPackets) {
-  Join();
-  stop_ = false;
-  finished_ = false;
-  thread_ = std::thread([this, pid, scsiBusy, maxPackets] { Run(pid, scsiBusy, maxPackets); });
+bool PidMonitor::Start(uint16_t pid, bool scsiBusy, PidMode mode, int maxPackets) {
+  if (worker_.Running()) return false;
+  Worker::Callbacks callbacks;
+  callbacks.finished = finishedCallback_;
+  return worker_.Start(
+      [this, pid, scsiBusy, mode, maxPackets](RunControl& control) {
+        return Run(control, pid, scsiBusy, mode, maxPackets);
+      },
+      std::move(callbacks));
 }
 
-void PidMonitor::RequestStop() {
-  {
-    std::lock_guard guard(waitLock_);
-    stop_ = true;
-  }
-  wake_.notify_all();
-}
-
-void PidMonitor::Join() {
-  if (thread_.joinable()) thread_.join();
-}
-
-void PidMonitor::Run(uint16_t pid, bool scsiBusy, int maxPackets) {
+RunResult PidMonitor::Run(RunControl& control, uint16_t pid, bool scsiBusy, PidMode mode,
+                          int maxPackets) {
   SetScsiBusy(transport_, scsiBusy);
-  SetupPidStream(transport_, pid, kPacketSize, kModeEntirePackets, true);
+  LinkFailure failure;
+  RunResult result = RunResult::Done();
+  if (!SetupPidStream(transport_, pid, kPacketSize, kModeEntirePackets, true, &failure) &&
+      EndsTheRun(failure.problem)) {
+    result = RunResult::Failed(msg::si::kMonitorLost, failure.reason);
+  }
   const ScsiBlock read = ReadSlotBlock(0, kPacketSize);
   std::vector<uint8_t> packet(kPacketSize);
   int dumped = 0;
-  while (!stop_ && (maxPackets == 0 || dumped < maxPackets)) {
+  while (!result.Failed() && !control.StopRequested() && (maxPackets == 0 || dumped < maxPackets)) {
     size_t received = 0;
-    if (ExecScsiCommand(transport_, read, ScsiDirection::kIn, packet, &received) != kScsiSuccess ||
-        received < kPacketSize) {
-      std::unique_lock guard(waitLock_);
-      wake_.wait_for(guard, kRetryDelay, [this] { return stop_.load(); });
+    failure = {};
+    const int status =
+        ExecScsiCommand(transport_, read, ScsiDirection::kIn, packet, &received, &failure);
+    if (status != kScsiSuccess && EndsTheRun(failure.problem)) {
+      result = RunResult::Failed(msg::si::kMonitorLost, failure.reason);
+      break;
+    }
+    if (status != kScsiSuccess || received < kPacketSize) {
+      control.Wait(kRetryDelay);
       continue;
     }
     std::string rows;
@@ -202,8 +206,11 @@ void PidMonitor::Run(uint16_t pid, bool scsiBusy, int maxPackets) {
     ++dumped;
   }
   StopPidStream(transport_, true);
-  finished_ = true;
-  if (finishedCallback_) finishedCallback_();
+  if (!result.Failed() && dumped == 0) {
+    const std::string shown = FormatRuntime(PidFormatsFor(mode).display, pid);
+    result = RunResult::Failed(Format(msg::si::kMonitorNothing, shown.c_str()));
+  }
+  return result;
 }
 
 }  // namespace pelorus

@@ -1,17 +1,15 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "channels/pid_format.h"
 #include "common/ts_numbers.h"
+#include "common/worker.h"
 #include "scsi/scsi_transport.h"
 
 namespace pelorus {
@@ -42,14 +40,14 @@ inline int OpeningStartPid(int stored) { return stored >= 0 && stored < kPidCoun
 
 // The finder's worker: probe blocks of 32 PIDs from a start PID until the end of the PID space
 // (or, told to, round and round until stopped). A stop request cuts the dwell short and ends
-// after the current block.
+// after the current block; a lost or silent receiver ends the run at once, as a failure.
 class PidFinder {
  public:
   struct Callbacks {
     std::function<void(int startPid, const std::string& range)> block;  // before each block
     std::function<void(const std::string& line)> active;
-    // The next start PID (8192 or more: the end was reached).
-    std::function<void(int nextStartPid)> finished;
+    // The next start PID (8192 or more: the end was reached) and how the run ended.
+    std::function<void(int nextStartPid, const RunResult& result)> finished;
   };
 
   PidFinder(ScsiTransport& transport, Callbacks callbacks);
@@ -57,55 +55,53 @@ class PidFinder {
   PidFinder(const PidFinder&) = delete;
   PidFinder& operator=(const PidFinder&) = delete;
 
-  void Start(int startPid, int dwellMs, PidMode mode);
-  void RequestStop();
-  void Join();
-  bool Running() const { return running_.load(); }
+  // False while a run is still going.
+  bool Start(int startPid, int dwellMs, PidMode mode);
+  void RequestStop() { worker_.RequestStop(); }
+  RunResult Join() { return worker_.Join(); }
+  bool Running() const { return worker_.Running(); }
+  Worker& worker() { return worker_; }
   void SetUntilStopped(bool untilStopped) { untilStopped_ = untilStopped; }
 
  private:
-  void Run(int startPid, int dwellMs, PidMode mode);
+  RunResult Run(RunControl& control, int startPid, int dwellMs, PidMode mode);
 
   ScsiTransport& transport_;
   Callbacks callbacks_;
   std::atomic<bool> untilStopped_{false};
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> running_{false};
-  std::mutex waitLock_;
-  std::condition_variable wake_;
-  std::thread thread_;
+  std::atomic<int> next_{0};
+  Worker worker_;
 };
 
 // The monitor's hex dump of one packet: 12 rows of "oo: " + 16 cells + 16 characters + CR LF,
 // and one more CR LF after the last.
 std::vector<std::string> PacketDumpRows(std::span<const uint8_t> packet);
 
-// The monitor's worker: every packet of one PID, dumped, until stopped.
+// The monitor's worker: every packet of one PID, dumped, until stopped (or `maxPackets` were
+// shown). A lost or silent receiver ends it at once; a run that showed no packet has failed.
 class PidMonitor {
  public:
   PidMonitor(ScsiTransport& transport, std::function<void(std::string rows)> packet,
-             std::function<void()> finished);
+             std::function<void(const RunResult& result)> finished);
   ~PidMonitor();
   PidMonitor(const PidMonitor&) = delete;
   PidMonitor& operator=(const PidMonitor&) = delete;
 
-  // `maxPackets` 0: until stopped.
-  void Start(uint16_t pid, bool scsiBusy, int maxPackets = 0);
-  void RequestStop();
-  void Join();
-  bool Finished() const { return finished_.load(); }
+  // `maxPackets` 0: until stopped. False while a run is still going.
+  bool Start(uint16_t pid, bool scsiBusy, PidMode mode, int maxPackets = 0);
+  void RequestStop() { worker_.RequestStop(); }
+  RunResult Join() { return worker_.Join(); }
+  // A run was started and has ended.
+  bool Finished() const { return worker_.Result().has_value(); }
+  Worker& worker() { return worker_; }
 
  private:
-  void Run(uint16_t pid, bool scsiBusy, int maxPackets);
+  RunResult Run(RunControl& control, uint16_t pid, bool scsiBusy, PidMode mode, int maxPackets);
 
   ScsiTransport& transport_;
   std::function<void(std::string)> packet_;
-  std::function<void()> finishedCallback_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> finished_{false};
-  std::mutex waitLock_;
-  std::condition_variable wake_;
-  std::thread thread_;
+  std::function<void(const RunResult&)> finishedCallback_;
+  Worker worker_;
 };
 
 }  // namespace pelorus

@@ -22,40 +22,41 @@ constexpr auto kLockTime = std::chrono::milliseconds(500);
 // The sections `wanted` picks until the table is complete; after the time-out, what came.
 template <typename Table, typename Wanted>
 std::optional<Table> ReadTable(ScsiTransport& transport, uint16_t pid, CaptureLimits limits,
-                               Wanted wanted) {
+                               LinkFailure* failure, Wanted wanted) {
   TableCollector<Table> table;
   CaptureSections(
       transport, pid, [&](const Section& section) { return wanted(section) && table.Add(section); },
-      limits);
+      limits, failure);
   if (table.Current()) return table.Current();
   return table.Partial();
 }
 
 }  // namespace
 
-std::optional<Nit> ReadNit(ScsiTransport& transport, CaptureLimits limits) {
-  return ReadTable<Nit>(transport, ts::pid::kNit, limits, [](const Section& section) {
+std::optional<Nit> ReadNit(ScsiTransport& transport, CaptureLimits limits, LinkFailure* failure) {
+  return ReadTable<Nit>(transport, ts::pid::kNit, limits, failure, [](const Section& section) {
     return section.tableId == ts::table::kNitActual;
   });
 }
 
-std::optional<Sdt> ReadSdt(ScsiTransport& transport, CaptureLimits limits) {
-  return ReadTable<Sdt>(transport, ts::pid::kSdt, limits, [](const Section& section) {
+std::optional<Sdt> ReadSdt(ScsiTransport& transport, CaptureLimits limits, LinkFailure* failure) {
+  return ReadTable<Sdt>(transport, ts::pid::kSdt, limits, failure, [](const Section& section) {
     return section.tableId == ts::table::kSdtActual;
   });
 }
 
-std::optional<Pat> ReadPat(ScsiTransport& transport, CaptureLimits limits) {
-  return ReadTable<Pat>(transport, ts::pid::kPat, limits,
+std::optional<Pat> ReadPat(ScsiTransport& transport, CaptureLimits limits, LinkFailure* failure) {
+  return ReadTable<Pat>(transport, ts::pid::kPat, limits, failure,
                         [](const Section& section) { return section.tableId == ts::table::kPat; });
 }
 
 std::optional<Pmt> ReadPmt(ScsiTransport& transport, const PatProgram& program,
-                           CaptureLimits limits) {
+                           CaptureLimits limits, LinkFailure* failure) {
   // Several programmes may share a PMT PID: the table_id_extension names the programme.
-  return ReadTable<Pmt>(transport, program.pmtPid, limits, [&program](const Section& section) {
-    return section.tableId == ts::table::kPmt && section.extension == program.programNumber;
-  });
+  return ReadTable<Pmt>(
+      transport, program.pmtPid, limits, failure, [&program](const Section& section) {
+        return section.tableId == ts::table::kPmt && section.extension == program.programNumber;
+      });
 }
 
 std::optional<int> TuneFecIndex(std::string_view caption) {
@@ -96,12 +97,15 @@ std::vector<uint8_t> TuneCommandData(int frequencyMhz, int symbolRate, int fecIn
   return data;
 }
 
-void SendTuneCommand(ScsiTransport& transport, int frequencyMhz, int symbolRate, int fecIndex,
-                     bool vertical) {
+bool SendTuneCommand(ScsiTransport& transport, int frequencyMhz, int symbolRate, int fecIndex,
+                     bool vertical, LinkFailure* failure) {
   std::vector<uint8_t> data = TuneCommandData(frequencyMhz, symbolRate, fecIndex, vertical);
-  ExecScsiCommand(transport, ReceiverCommandBlock(static_cast<uint32_t>(data.size())),
-                  ScsiDirection::kOut, data);
+  if (ExecScsiCommand(transport, ReceiverCommandBlock(static_cast<uint32_t>(data.size())),
+                      ScsiDirection::kOut, data, nullptr, failure) != kScsiSuccess) {
+    return false;
+  }
   std::this_thread::sleep_for(kLockTime);
+  return true;
 }
 
 }  // namespace pelorus

@@ -1,15 +1,23 @@
 // The service-information dialogs, offscreen, against the stand-in receiver's multiplex.
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
+#include <tuple>
 
 #include "app/options_store.h"
 #include "scsi/scsi_scan.h"
@@ -34,6 +42,54 @@ class FakeClock : public SystemClock {
   }
   std::atomic<int> calls{0};
 };
+
+// A receiver that streams packets which never start a section, a little slowly: every table
+// read runs to its time-out.
+class QuietReceiver : public ScsiTransport {
+ protected:
+  int Execute(ScsiAddress, std::span<const uint8_t>, ScsiDirection direction,
+              std::span<uint8_t> buffer, size_t& received) override {
+    if (direction == ScsiDirection::kIn) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      for (size_t at = 0; at + 188 <= buffer.size(); at += 188) buffer[at] = 0x47;
+      received = buffer.size();
+    }
+    return kScsiSuccess;
+  }
+  bool ListAdapters(std::vector<ScsiAdapter>& adapters) override {
+    adapters = {{0, 7}};
+    return true;
+  }
+};
+
+// A receiver whose socket has closed: every command fails as a lost link.
+class LostReceiver : public ScsiTransport {
+ protected:
+  int Execute(ScsiAddress, std::span<const uint8_t>, ScsiDirection, std::span<uint8_t>,
+              size_t&) override {
+    lastProblem_ = LinkProblem::kLost;
+    lastFailure_ = "rx.sock: the receiver closed the connection";
+    return kScsiError;
+  }
+  bool ListAdapters(std::vector<ScsiAdapter>& adapters) override {
+    adapters = {{0, 7}};
+    return true;
+  }
+};
+
+// Fills "Sintonia Manuale" once it is open and presses OK.
+void AnswerManualTune(const QString& frequency, const QString& symbolRate, bool vertical) {
+  QTimer::singleShot(50, [=] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    QVERIFY(dialog != nullptr);
+    dialog->findChild<QLineEdit*>("frequency")->setText(frequency);
+    dialog->findChild<QLineEdit*>("symbolRate")->setText(symbolRate);
+    for (QRadioButton* button : dialog->findChildren<QRadioButton*>()) {
+      if (button->text() == (vertical ? "V" : "H")) button->setChecked(true);
+    }
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+}
 
 // Saves what a dialog looks like, to be looked at by hand, and checks it fits a small screen.
 void Look(QWidget& widget, const char* name) {
@@ -78,9 +134,12 @@ class SiDialogsTest : public QObject {
     QCOMPARE(dialog.findChild<QLineEdit*>("networkName")->text(), QString("Pelorus Sat Net"));
     deliveries->setCurrentRow(2);
     QCOMPARE(dialog.findChild<QLineEdit*>("symbolRate")->text(), QString("27.50000 MSps"));
+    // The reads run on the worker: their lines arrive a little later.
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
     QCOMPARE(programs->count(), 3);
     QCOMPARE(dialog.findChild<QLineEdit*>("transportStreamId")->text(), QString("0001"));
     programs->setCurrentRow(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
     QCOMPARE(streams->count(), 3);
     QCOMPARE(dialog.findChild<QLineEdit*>("esPid")->text(), QString("0200"));
     QCOMPARE(dialog.findChild<QLineEdit*>("pcrPid")->text(), QString("0200"));
@@ -101,6 +160,90 @@ class SiDialogsTest : public QObject {
                                 "Polarisation:", "Transport stream ID:", "PAT"}) {
       QVERIFY2(!captions.contains(QString::fromUtf8(english)), english);
     }
+  }
+
+  void siBrowserReadsOffTheWindowThreadAndClosesAtOnce() {
+    QuietReceiver receiver;
+    auto dialog = std::make_unique<SiBrowserDialog>(receiver, ui, nullptr);
+    dialog->show();
+    auto* status = dialog->findChild<QLabel*>("status");
+    QTRY_COMPARE(status->text(), QString("Reading NIT..."));
+    // The NIT read lasts up to its 5 s time-out; meanwhile the window's timers keep time.
+    QElapsedTimer clock;
+    clock.start();
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(20);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 10, 3000);
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(dialog->Reading());
+    QCOMPARE(status->text(), QString("Reading NIT..."));
+    // Closing cuts the read short rather than waiting for the time-out.
+    clock.restart();
+    dialog->reject();
+    QVERIFY(!dialog->Reading());
+    dialog.reset();
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+  }
+
+  void siBrowserReadsEverythingAgainAfterAManualTune() {
+    SiBrowserDialog dialog(*state.aspiModule, ui, nullptr);
+    dialog.show();
+    auto* deliveries = dialog.findChild<QListWidget*>("deliveries");
+    auto* programs = dialog.findChild<QListWidget*>("programs");
+    auto* streams = dialog.findChild<QListWidget*>("streams");
+    auto* tsId = dialog.findChild<QLineEdit*>("transportStreamId");
+    QTRY_COMPARE_WITH_TIMEOUT(deliveries->count(), 3, 15000);
+    // The first read takes the PAT too, without a delivery being chosen.
+    QTRY_VERIFY_WITH_TIMEOUT(programs->count() > 0, 15000);
+    const QString firstTs = tsId->text();
+    programs->setCurrentRow(0);
+    QTRY_VERIFY_WITH_TIMEOUT(streams->count() > 0, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
+
+    // A transponder of the list, as its delivery fields show it.
+    const auto delivery = [&](int row) {
+      deliveries->setCurrentRow(row);
+      const QString megahertz = deliveries->item(row)->text();
+      const QString rate = QString::number(qRound(
+          dialog.findChild<QLineEdit*>("symbolRate")->text().split(' ')[0].toDouble() * 1000));
+      const bool isVertical = dialog.findChild<QLineEdit*>("polarisation")->text() == "V";
+      return std::make_tuple(megahertz, rate, isVertical);
+    };
+    // The tuned one is the list's first; the test tunes back to it for the dialogs after it.
+    const auto [homeFrequency, homeRate, homeVertical] = delivery(0);
+    const auto [frequency, symbolRate, vertical] = delivery(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
+
+    // A frequency the command cannot carry is refused and the dialog stays open for a fix.
+    ui.calls.clear();
+    QTimer::singleShot(50, [&] {
+      auto* tune = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      QVERIFY(tune != nullptr);
+      tune->findChild<QLineEdit*>("frequency")->setText("123456");
+      tune->findChild<QLineEdit*>("symbolRate")->setText(symbolRate);
+      tune->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+      QVERIFY(tune->isVisible());
+      AnswerManualTune(frequency, symbolRate, vertical);
+    });
+    dialog.findChild<QPushButton*>("tune")->click();
+    QVERIFY(!ui.calls.empty());
+    QCOMPARE(QString::fromStdString(ui.calls[0]),
+             QString("message stop: Frequenza: must be a whole number from 1 to 99999"));
+    // The tune is followed by the NIT and the PAT of the new multiplex: the old programmes and
+    // streams are gone.
+    QTRY_VERIFY_WITH_TIMEOUT(tsId->text() != firstTs && !tsId->text().isEmpty(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
+    QVERIFY(programs->count() > 0);
+    QCOMPARE(streams->count(), 0);
+    QVERIFY(deliveries->count() > 0);
+    QCOMPARE(dialog.findChild<QLabel*>("status")->text(), QString("Ready"));
+
+    AnswerManualTune(homeFrequency, homeRate, homeVertical);
+    dialog.findChild<QPushButton*>("tune")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(tsId->text(), firstTs, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Reading(), 15000);
   }
 
   void eitBrowserFillsItsListsAndStopsQuickly() {
@@ -139,8 +282,48 @@ class SiDialogsTest : public QObject {
     QVERIFY(std::chrono::steady_clock::now() - asked < std::chrono::seconds(1));
   }
 
+  void dialogsSayAtOnceWhenTheReceiverIsLost() {
+    EditorState lost;
+    lost.aspiModule = std::make_shared<LostReceiver>();
+    const std::string detail = "rx.sock: the receiver closed the connection";
+    const auto said = [this](const char* text) {
+      return std::find(ui.calls.begin(), ui.calls.end(), std::string("message stop: ") + text) !=
+             ui.calls.end();
+    };
+    ui.calls.clear();
+    ui.details.clear();
+    {
+      FakeClock clock;
+      EitDialog dialog(lost, ui, store, clock, nullptr);
+      dialog.show();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped sending the service information"), 3000);
+    }
+    {
+      SiBrowserDialog dialog(*lost.aspiModule, ui, nullptr);
+      dialog.show();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped sending the tables"), 3000);
+      QTRY_COMPARE(dialog.findChild<QLabel*>("status")->text(), QString("Ready"));
+    }
+    {
+      PidFinderDialog dialog(lost, ui, store, nullptr);
+      dialog.show();
+      dialog.findChild<QPushButton*>("start")->click();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped answering the PID finder"), 3000);
+      QTRY_COMPARE(dialog.findChild<QPushButton*>("cancel")->text(), QString("Cancel"));
+    }
+    {
+      PidMonitorDialog dialog(lost, ui, 0x0200, nullptr);
+      dialog.show();
+      QTRY_VERIFY_WITH_TIMEOUT(said("The receiver stopped sending the monitored PID"), 3000);
+      QTRY_COMPARE(dialog.findChild<QPushButton*>("button")->text(), QString("Close"));
+    }
+    QCOMPARE(ui.details.size(), size_t{4});
+    for (const std::string& seen : ui.details)
+      QCOMPARE(QString::fromStdString(seen), QString::fromStdString(detail));
+  }
+
   void pidMonitorKeepsABoundedDump() {
-    PidMonitorDialog dialog(state, 0x0200, nullptr);
+    PidMonitorDialog dialog(state, ui, 0x0200, nullptr);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("Monitoring PID 0200"));
     auto* dump = dialog.findChild<QPlainTextEdit*>("dump");
@@ -155,7 +338,7 @@ class SiDialogsTest : public QObject {
 
   void pidFinderListsActivePids() {
     PidFinderDialog::StartPid() = 9000;  // a stored start beyond the PID space opens as 0
-    PidFinderDialog dialog(state, store, nullptr);
+    PidFinderDialog dialog(state, ui, store, nullptr);
     dialog.show();
     QCOMPARE(dialog.findChild<QLineEdit*>("startPid")->text(), QString("0000"));
     dialog.findChild<QLineEdit*>("dwell")->setText("1100");

@@ -1,11 +1,13 @@
 #include "si/ui/eit_dialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -88,6 +90,18 @@ EitDialog::EitDialog(EditorState& state, Ui& ui, OptionsStore& store, SystemCloc
     QMetaObject::invokeMethod(
         this, [this, result, text] { ClockResult(result, text); }, Qt::QueuedConnection);
   };
+  // A run that ends by itself (a lost receiver) says why while the dialog is open; the guide
+  // keeps what arrived and can still be written.
+  QPointer<EitDialog> self(this);
+  callbacks.finished = [self](const RunResult& result) {
+    if (!result.Failed() || result.message == msg::si::kNoGuideReceived) return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, result] {
+          if (self && !self->closing_) self->RunEnded(result);
+        },
+        Qt::QueuedConnection);
+  };
   guide_.serviceAdded = [this](uint16_t serviceId) {
     QMetaObject::invokeMethod(
         this, [this, serviceId] { AddService(serviceId); }, Qt::QueuedConnection);
@@ -119,7 +133,13 @@ void EitDialog::StartCapture() {
   ShowCounters();
 }
 
+void EitDialog::RunEnded(const RunResult& result) {
+  ShowCounters();
+  ShowRunResult(ui_, result);
+}
+
 void EitDialog::StopCapture() {
+  closing_ = true;
   timer_->stop();
   if (!capture_) return;
   // The worker stops within a second; the busy cursor shows the wait.

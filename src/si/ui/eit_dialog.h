@@ -37,6 +37,7 @@ class EitDialog : public QDialog {
   void ShowEvents();
   void ClockResult(TdtClockSync::Result result, const QString& detail);
   void StopCapture();
+  void RunEnded(const RunResult& result);
   void done(int result) override;
 
   EditorState& state_;
@@ -45,6 +46,7 @@ class EitDialog : public QDialog {
   Guide guide_;
   std::unique_ptr<EitCapture> capture_;
   Guide::Counters shown_{-1, -1, 0, 0, 0};
+  bool closing_ = false;
 
   QLabel* services_;
   QLabel* events_;

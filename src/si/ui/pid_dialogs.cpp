@@ -47,9 +47,10 @@ int& PidFinderDialog::DwellTime() {
   return dwell;
 }
 
-PidFinderDialog::PidFinderDialog(EditorState& state, OptionsStore& store, QWidget* parent)
+PidFinderDialog::PidFinderDialog(EditorState& state, Ui& ui, OptionsStore& store, QWidget* parent)
     : QDialog(parent),
       state_(state),
+      ui_(ui),
       store_(store),
       mode_(PidModeFromOption(state.options.decimal)) {
   setWindowTitle(QString::fromUtf8(msg::si::kPidFinderTitle));
@@ -110,9 +111,9 @@ PidFinderDialog::PidFinderDialog(EditorState& state, OptionsStore& store, QWidge
         },
         Qt::QueuedConnection);
   };
-  callbacks.finished = [this](int next) {
+  callbacks.finished = [this](int next, const RunResult& result) {
     QMetaObject::invokeMethod(
-        this, [this, next] { Finished(next); }, Qt::QueuedConnection);
+        this, [this, next, result] { Finished(next, result); }, Qt::QueuedConnection);
   };
   finder_ = std::make_unique<PidFinder>(*state_.aspiModule, callbacks);
 
@@ -147,13 +148,15 @@ void PidFinderDialog::Start() {
   finder_->Start(StartPid(), DwellTime(), mode_);
 }
 
-void PidFinderDialog::Finished(int nextStartPid) {
+void PidFinderDialog::Finished(int nextStartPid, const RunResult& result) {
   finder_->Join();
   running_ = false;
   start_->setEnabled(true);
   cancel_->setText(QString::fromUtf8(msg::si::kCancelEnglish));
   StartPid() = nextStartPid;
   if (nextStartPid < kPidCount) startPid_->setText(PidText(nextStartPid, mode_));
+  // A lost receiver ends the search at once and says why; the PIDs found so far stay listed.
+  ShowRunResult(ui_, result);
 }
 
 void PidFinderDialog::reject() {
@@ -168,12 +171,12 @@ void PidFinderDialog::Monitor(const QString& line) {
   if (running_) return;
   const std::optional<int> pid = ReadPid(line.mid(4).section(QLatin1Char(' '), 0, 0), mode_);
   if (!pid || *pid >= kPidCount) return;
-  PidMonitorDialog monitor(state_, static_cast<uint16_t>(*pid), this);
+  PidMonitorDialog monitor(state_, ui_, static_cast<uint16_t>(*pid), this);
   monitor.exec();
 }
 
-PidMonitorDialog::PidMonitorDialog(EditorState& state, uint16_t pid, QWidget* parent)
-    : QDialog(parent) {
+PidMonitorDialog::PidMonitorDialog(EditorState& state, Ui& ui, uint16_t pid, QWidget* parent)
+    : QDialog(parent), ui_(ui) {
   const PidMode mode = PidModeFromOption(state.options.decimal);
   setWindowTitle(QString::fromStdString(
       FormatRuntime(msg::si::kMonitoringPid, PidText(pid, mode).toStdString().c_str())));
@@ -202,14 +205,14 @@ PidMonitorDialog::PidMonitorDialog(EditorState& state, uint16_t pid, QWidget* pa
         QMetaObject::invokeMethod(
             this, [this, text] { Append(text); }, Qt::QueuedConnection);
       },
-      [this] {
+      [this](const RunResult& result) {
         QMetaObject::invokeMethod(
-            this, [this] { button_->setText(QString::fromUtf8(msg::si::kCloseEnglish)); },
-            Qt::QueuedConnection);
+            this, [this, result] { Ended(result); }, Qt::QueuedConnection);
       });
   connect(button_, &QPushButton::clicked, this, &PidMonitorDialog::Button);
   const bool scsiBusy = state.options.scsiBusy != 0;
-  QTimer::singleShot(0, this, [this, pid, scsiBusy] { monitor_->Start(pid, scsiBusy); });
+  QTimer::singleShot(0, this,
+                     [this, pid, scsiBusy, mode] { monitor_->Start(pid, scsiBusy, mode); });
 }
 
 PidMonitorDialog::~PidMonitorDialog() {
@@ -224,6 +227,12 @@ void PidMonitorDialog::Button() {
   }
   monitor_->RequestStop();
   button_->setText(QString::fromUtf8(msg::si::kCloseEnglish));
+}
+
+void PidMonitorDialog::Ended(const RunResult& result) {
+  button_->setText(QString::fromUtf8(msg::si::kCloseEnglish));
+  // A lost receiver is said at once; a stop before any packet came shows the empty dump.
+  if (result.Failed() && !result.detail.empty()) ShowRunResult(ui_, result);
 }
 
 void PidMonitorDialog::Append(const QString& rows) {

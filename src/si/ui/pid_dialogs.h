@@ -5,6 +5,7 @@
 
 #include "channels/pid_format.h"
 #include "common/editor_state.h"
+#include "common/ui.h"
 #include "si/pid_tools.h"
 
 class QCheckBox;
@@ -25,7 +26,7 @@ class PidFinderDialog : public QDialog {
   Q_OBJECT
 
  public:
-  PidFinderDialog(EditorState& state, OptionsStore& store, QWidget* parent);
+  PidFinderDialog(EditorState& state, Ui& ui, OptionsStore& store, QWidget* parent);
   ~PidFinderDialog() override;
 
   // Kept while the program runs, like the dialog's own fields.
@@ -34,11 +35,12 @@ class PidFinderDialog : public QDialog {
 
  private:
   void Start();
-  void Finished(int nextStartPid);
+  void Finished(int nextStartPid, const RunResult& result);
   void Monitor(const QString& line);
   void reject() override;
 
   EditorState& state_;
+  Ui& ui_;
   OptionsStore& store_;
   PidMode mode_;
   std::unique_ptr<PidFinder> finder_;
@@ -62,13 +64,15 @@ class PidMonitorDialog : public QDialog {
  public:
   static constexpr int kMaxRows = 2000;
 
-  PidMonitorDialog(EditorState& state, uint16_t pid, QWidget* parent);
+  PidMonitorDialog(EditorState& state, Ui& ui, uint16_t pid, QWidget* parent);
   ~PidMonitorDialog() override;
 
  private:
   void Button();
   void Append(const QString& rows);
+  void Ended(const RunResult& result);
 
+  Ui& ui_;
   std::unique_ptr<PidMonitor> monitor_;
   QPlainTextEdit* dump_;
   QPushButton* button_;

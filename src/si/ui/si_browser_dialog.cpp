@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -9,11 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "common/number_parse.h"
 #include "common/strfmt.h"
 #include "si/messages.h"
 #include "si/si_reader.h"
@@ -108,7 +111,7 @@ SiBrowserDialog::SiBrowserDialog(ScsiTransport& transport, Ui& ui, QWidget* pare
   connect(programList_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row < 0 || row >= static_cast<int>(programs_.size())) return;
     pmtPid_->setText(Q(programTexts_[static_cast<size_t>(row)].pmtPid));
-    ReadPmt(programs_[row]);
+    ReadPmt(programs_[static_cast<size_t>(row)]);
   });
   connect(streamList_, &QListWidget::currentRowChanged, this, &SiBrowserDialog::ShowStream);
   connect(tune, &QPushButton::clicked, this, &SiBrowserDialog::ManualTune);
@@ -119,26 +122,147 @@ SiBrowserDialog::SiBrowserDialog(ScsiTransport& transport, Ui& ui, QWidget* pare
   QTimer::singleShot(0, this, &SiBrowserDialog::ReadAll);
 }
 
-void SiBrowserDialog::SetStatus(const char* text) {
-  status_->setText(QString::fromUtf8(text));
-  status_->repaint();
+SiBrowserDialog::~SiBrowserDialog() { StopReads(); }
+
+void SiBrowserDialog::SetStatus(const char* text) { status_->setText(QString::fromUtf8(text)); }
+
+void SiBrowserDialog::ReadAll() { Queue({Step::kNit, {}, std::nullopt}); }
+void SiBrowserDialog::ReadPat() { Queue({Step::kPat, {}, std::nullopt}); }
+void SiBrowserDialog::ReadPmt(const PatProgram& program) {
+  Queue({Step::kPmt, program, std::nullopt});
 }
 
-void SiBrowserDialog::ReadAll() {
-  repaint();
-  if (!ReadNit()) ReadPat();
+void SiBrowserDialog::Queue(Request request) {
+  if (closing_) return;
+  if (!busy_) {
+    StartRun(std::move(request));
+    return;
+  }
+  // The newest request wins; a tune still waiting is not lost to a later selection.
+  if (pending_ && pending_->tune && !request.tune) {
+    pending_->step = Step::kNit;
+  } else {
+    pending_ = std::move(request);
+  }
+  cancel_ = true;
+  worker_.RequestStop();
 }
 
-bool SiBrowserDialog::ReadNit() {
-  BusyScope busy(ui_);
-  SetStatus(msg::si::kReadingNit);
-  deliveryList_->clear();
-  deliveries_.clear();
-  const std::optional<Nit> nit = pelorus::ReadNit(transport_);
-  if (!nit) {
-    ui_.ShowMessage(msg::si::kNitMissing, Icon::kInformation);
+void SiBrowserDialog::StartRun(Request request) {
+  busy_ = true;
+  cancel_ = false;
+  ui_.BeginBusy();
+  QPointer<SiBrowserDialog> self(this);
+  Worker::Callbacks callbacks;
+  callbacks.finished = [self](const RunResult& result) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, result] {
+          if (self) self->RunFinished(result);
+        },
+        Qt::QueuedConnection);
+  };
+  worker_.Start([this, request = std::move(request)](RunControl&) { return Run(request); },
+                std::move(callbacks));
+}
+
+void SiBrowserDialog::Post(std::function<void()> update) {
+  QPointer<SiBrowserDialog> self(this);
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [self, update = std::move(update)] {
+        if (self && !self->closing_) update();
+      },
+      Qt::QueuedConnection);
+}
+
+RunResult SiBrowserDialog::Run(const Request& request) {
+  CaptureLimits limits;
+  limits.stop = &cancel_;
+  LinkFailure failure;
+  const auto lost = [&failure] { return RunResult::Failed(msg::si::kTablesLost, failure.reason); };
+  if (request.tune) {
+    const TuneRequest& tune = *request.tune;
+    if (!SendTuneCommand(transport_, tune.frequencyMhz, tune.symbolRate, tune.fecIndex,
+                         tune.vertical, &failure)) {
+      // Still on the old multiplex: what the lists show is still true.
+      return RunResult::Failed(
+          EndsTheRun(failure.problem) ? msg::si::kTuneLost : msg::si::kTuneRefused, failure.reason);
+    }
+  }
+  Step step = request.step;
+  if (step == Step::kNit) {
+    Post([this] { BeginNit(); });
+    std::optional<Nit> nit = pelorus::ReadNit(transport_, limits, &failure);
+    if (EndsTheRun(failure.problem)) return lost();
+    if (cancel_) return RunResult::Stopped();
+    Post([this, nit = std::move(nit)] { ShowNit(nit); });
+    step = Step::kPat;
+  }
+  if (step == Step::kPat) {
+    Post([this] { BeginPat(); });
+    std::optional<Pat> pat = pelorus::ReadPat(transport_, limits, &failure);
+    if (EndsTheRun(failure.problem)) return lost();
+    if (cancel_) return RunResult::Stopped();
+    Post([this, pat = std::move(pat)] { ShowPat(pat); });
+  }
+  if (step == Step::kPmt) {
+    Post([this] { BeginPmt(); });
+    std::optional<Pmt> pmt = pelorus::ReadPmt(transport_, request.program, limits, &failure);
+    if (EndsTheRun(failure.problem)) return lost();
+    if (cancel_) return RunResult::Stopped();
+    Post([this, pmt = std::move(pmt)] { ShowPmt(pmt); });
+  }
+  return RunResult::Done();
+}
+
+void SiBrowserDialog::RunFinished(const RunResult& result) {
+  worker_.Join();
+  busy_ = false;
+  ui_.EndBusy();
+  if (closing_) return;
+  if (result.Failed()) {
     SetStatus(msg::si::kReady);
-    return false;
+    ShowRunResult(ui_, result);
+  }
+  if (pending_) {
+    Request next = std::move(*pending_);
+    pending_.reset();
+    StartRun(std::move(next));
+  }
+}
+
+void SiBrowserDialog::StopReads() {
+  closing_ = true;
+  pending_.reset();
+  cancel_ = true;
+  worker_.RequestStop();
+  worker_.Join();
+  if (busy_) {
+    busy_ = false;
+    ui_.EndBusy();
+  }
+}
+
+void SiBrowserDialog::done(int result) {
+  StopReads();
+  QDialog::done(result);
+}
+
+void SiBrowserDialog::BeginNit() {
+  SetStatus(msg::si::kReadingNit);
+  {
+    const QSignalBlocker quiet(deliveryList_);
+    deliveryList_->clear();
+  }
+  deliveries_.clear();
+}
+
+void SiBrowserDialog::ShowNit(const std::optional<Nit>& nit) {
+  if (!nit) {
+    SetStatus(msg::si::kReady);
+    ui_.ShowMessage(msg::si::kNitMissing, Icon::kInformation);
+    return;
   }
   const NetworkTexts network = DescribeNetwork(*nit);
   networkId_->setText(Q(network.networkId));
@@ -152,12 +276,11 @@ bool SiBrowserDialog::ReadNit() {
     deliveryList_->setCurrentRow(-1);
   }
   SetStatus(msg::si::kReady);
-  return true;
 }
 
 void SiBrowserDialog::ShowDelivery(int row) {
   if (row < 0 || row >= static_cast<int>(deliveries_.size())) return;
-  const DeliveryTexts texts = DescribeDelivery(deliveries_[row]);
+  const DeliveryTexts texts = DescribeDelivery(deliveries_[static_cast<size_t>(row)]);
   frequency_->setText(Q(texts.frequency));
   orbit_->setText(Q(texts.orbit));
   polarisation_->setText(Q(texts.polarisation));
@@ -166,8 +289,7 @@ void SiBrowserDialog::ShowDelivery(int row) {
   ReadPat();
 }
 
-void SiBrowserDialog::ReadPat() {
-  BusyScope busy(ui_);
+void SiBrowserDialog::BeginPat() {
   SetStatus(msg::si::kReadingPat);
   {
     const QSignalBlocker quietPrograms(programList_);
@@ -181,7 +303,9 @@ void SiBrowserDialog::ReadPat() {
   pmtPid_->clear();
   esPid_->clear();
   pcrPid_->clear();
-  const std::optional<Pat> pat = pelorus::ReadPat(transport_);
+}
+
+void SiBrowserDialog::ShowPat(const std::optional<Pat>& pat) {
   if (!pat) {
     transportStreamId_->clear();
     SetStatus(msg::si::kErrorReadingPat);
@@ -197,8 +321,7 @@ void SiBrowserDialog::ReadPat() {
   SetStatus(msg::si::kReady);
 }
 
-void SiBrowserDialog::ReadPmt(const PatProgram& program) {
-  BusyScope busy(ui_);
+void SiBrowserDialog::BeginPmt() {
   SetStatus(msg::si::kReadingPmt);
   {
     const QSignalBlocker quiet(streamList_);
@@ -206,7 +329,9 @@ void SiBrowserDialog::ReadPmt(const PatProgram& program) {
   }
   streams_.clear();
   esPid_->clear();
-  const std::optional<Pmt> pmt = pelorus::ReadPmt(transport_, program);
+}
+
+void SiBrowserDialog::ShowPmt(const std::optional<Pmt>& pmt) {
   if (!pmt) {
     SetStatus(msg::si::kErrorReadingPmt);
     return;
@@ -225,21 +350,17 @@ void SiBrowserDialog::ReadPmt(const PatProgram& program) {
 
 void SiBrowserDialog::ShowStream(int row) {
   if (row < 0 || row >= static_cast<int>(streams_.size())) return;
-  esPid_->setText(Q(streams_[row].pid));
+  esPid_->setText(Q(streams_[static_cast<size_t>(row)].pid));
 }
 
 void SiBrowserDialog::ManualTune() {
-  const std::optional<TuneRequest> request = AskManualTune(this);
+  const std::optional<TuneRequest> request = AskManualTune(this, ui_);
   if (!request) return;
-  {
-    BusyScope busy(ui_);
-    SendTuneCommand(transport_, request->frequencyMhz, request->symbolRate, request->fecIndex,
-                    request->vertical);
-  }
-  QTimer::singleShot(0, this, &SiBrowserDialog::ReadAll);
+  // The tune and the reads of the new multiplex run on the worker, one after the other.
+  Queue({Step::kNit, {}, request});
 }
 
-std::optional<TuneRequest> AskManualTune(QWidget* parent) {
+std::optional<TuneRequest> AskManualTune(QWidget* parent, Ui& ui) {
   QDialog dialog(parent);
   dialog.setWindowTitle(QString::fromUtf8(msg::si::kManualTuneTitle));
   auto* frequency = new QLineEdit(&dialog);
@@ -268,7 +389,25 @@ std::optional<TuneRequest> AskManualTune(QWidget* parent) {
   auto* buttons = new QDialogButtonBox(&dialog);
   buttons->addButton(QDialogButtonBox::Ok);
   buttons->addButton(QString::fromUtf8(msg::si::kCancelButton), QDialogButtonBox::RejectRole);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  TuneRequest request;
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+    // Five digits each on the wire: a number beyond them is refused, not cut short.
+    const std::optional<int64_t> megahertz =
+        ParseNumber(frequency->text().trimmed().toStdString(), kMinTuneNumber, kMaxTuneNumber);
+    const std::optional<int64_t> rate =
+        ParseNumber(symbolRate->text().trimmed().toStdString(), kMinTuneNumber, kMaxTuneNumber);
+    if (!megahertz || !rate) {
+      ui.ShowMessage(Format(msg::si::kTuneOutOfRange,
+                            !megahertz ? msg::si::kFrequencyLabel : msg::si::kSymbolRateLabel,
+                            kMinTuneNumber, kMaxTuneNumber),
+                     Icon::kStop);
+      (!megahertz ? frequency : symbolRate)->setFocus();
+      return;
+    }
+    request.frequencyMhz = static_cast<int>(*megahertz);
+    request.symbolRate = static_cast<int>(*rate);
+    dialog.accept();
+  });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
   auto* layout = new QVBoxLayout(&dialog);
@@ -277,9 +416,6 @@ std::optional<TuneRequest> AskManualTune(QWidget* parent) {
   layout->addWidget(polarityBox);
   layout->addWidget(buttons);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  TuneRequest request;
-  request.frequencyMhz = TypedNumber(frequency->text().toStdString());
-  request.symbolRate = TypedNumber(symbolRate->text().toStdString());
   request.fecIndex = std::max(fecs.checkedId(), 0);
   request.vertical = vertical->isChecked();
   return request;

@@ -29,7 +29,7 @@ void ShowEitBrowser(GuiContext& context) {
 
 void ShowPidFinder(GuiContext& context) {
   if (!RequireScsi(context.state, context.ui)) return;
-  PidFinderDialog dialog(context.state, context.optionsStore, context.window);
+  PidFinderDialog dialog(context.state, context.ui, context.optionsStore, context.window);
   dialog.exec();
 }
 

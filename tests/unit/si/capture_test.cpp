@@ -86,7 +86,7 @@ TEST(EitCaptureTest, ListensToTheThreeSlotsAndStopsWithinASecond) {
   Guide guide;
   FakeClock clock;
   std::atomic<bool> finished{false};
-  EitCapture capture(transport, guide, clock, {{}, [&] { finished = true; }});
+  EitCapture capture(transport, guide, clock, {{}, [&](const RunResult&) { finished = true; }});
   capture.SetSyncTdt(true);
   capture.Start(false);
   const auto deadline = Clock::now() + std::chrono::seconds(5);
@@ -95,7 +95,7 @@ TEST(EitCaptureTest, ListensToTheThreeSlotsAndStopsWithinASecond) {
   }
   const auto asked = Clock::now();
   capture.RequestStop();
-  capture.Join();
+  EXPECT_EQ(capture.Join().outcome, RunOutcome::kStopped);
   EXPECT_LT(Clock::now() - asked, std::chrono::seconds(1));
   EXPECT_TRUE(finished);
 

@@ -120,7 +120,7 @@ TEST(PidToolsTest, FinderScansToTheEndAndStopsOnRequest) {
   int next = -1;
   PidFinder finder(transport, {[&](int, const std::string& range) { ranges.push_back(range); },
                                [&](const std::string& line) { lines.push_back(line); },
-                               [&](int nextStart) { next = nextStart; }});
+                               [&](int nextStart, const RunResult&) { next = nextStart; }});
   finder.Start(8150, 0, PidMode::kDecimal);
   finder.Join();
   EXPECT_EQ(ranges, (std::vector<std::string>{"8150 - 8181", "8182 - 8192"}));
@@ -162,8 +162,8 @@ TEST(PidToolsTest, MonitorDumpsPacketsUntilStopped) {
                        dumps.push_back(std::move(rows));
                      },
                      {});
-  monitor.Start(0x100, false, 3);
-  monitor.Join();
+  monitor.Start(0x100, false, PidMode::kHexadecimal, 3);
+  EXPECT_EQ(monitor.Join().outcome, RunOutcome::kDone);
   ASSERT_EQ(dumps.size(), 3u);
   EXPECT_TRUE(dumps[0].starts_with("00: 47 41 00 "));
   EXPECT_TRUE(monitor.Finished());

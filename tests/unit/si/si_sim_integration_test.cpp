@@ -3,10 +3,12 @@
 // simulator's layout table, never from the client's own parsing.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "common/strfmt.h"
 #include "sim/multiplex_layout.h"
@@ -208,6 +210,116 @@ TEST_F(SiSimTest, DISABLED_EitSixtySecondsHoldsEveryServiceAndEvent) {
   const std::string textPath = dir.File("guide.txt");
   const CliRun run = Scsi({"eit", textPath, "--seconds", "60", "--xmltv", XmlPath()});
   CheckGuide(*this, run, ReadText(textPath), ReadText(XmlPath()), true);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// Runs `words` while the receiver is ended part-way, as a user pulling its cable would.
+CliRun RunWhileTheReceiverDies(SiSimTest& test, ScsiSimProcess& sim, std::vector<std::string> words,
+                               std::chrono::milliseconds after) {
+  std::thread killer([&] {
+    std::this_thread::sleep_for(after);
+    sim.Stop();
+  });
+  words.insert(words.begin(), "scsi");
+  words.push_back("--scsi");
+  words.push_back(sim.Link());
+  const auto started = std::chrono::steady_clock::now();
+  CliRun run = RunCommandLine(words);
+  killer.join();
+  // The run ends at once, not at the end of its seconds.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, after + std::chrono::seconds(8));
+  (void)test;
+  return run;
+}
+
+TEST_F(SiSimTest, AGuideThatHeardNothingOrLostTheReceiverKeepsTheOldFiles) {
+  const std::string textPath = dir.File("g.txt");
+  WriteText(textPath, "old guide\n");
+  WriteText(XmlPath(), "<old/>\n");
+  // Out of range or not a number: a usage error naming the option, nothing touched.
+  for (const char* seconds : {"0", "10000000000", "99999999999", "5x"}) {
+    const CliRun run = Scsi({"eit", textPath, "--xmltv", XmlPath(), "--seconds", seconds});
+    EXPECT_EQ(run.status, 2) << seconds;
+    EXPECT_NE(run.err.find("--seconds"), std::string::npos) << run.err;
+  }
+  // Tuned to nothing: no SDT or EIT section comes, and the run says so.
+  ASSERT_EQ(Scsi({"tune", "10000", "27500", "3/4", "H"}).status, 0);
+  const CliRun quiet = Scsi({"eit", textPath, "--xmltv", XmlPath(), "--seconds", "2"});
+  EXPECT_EQ(quiet.status, 1);
+  EXPECT_NE(quiet.err.find("No SDT or EIT section was received from the receiver"),
+            std::string::npos)
+      << quiet.err;
+  EXPECT_NE(quiet.err.find(textPath + " was left as it was"), std::string::npos) << quiet.err;
+  EXPECT_EQ(ReadText(textPath), "old guide\n");
+  EXPECT_EQ(ReadText(XmlPath()), "<old/>\n");
+
+  // The receiver ended at once after the start: nothing came, the files stay.
+  const CliRun early = RunWhileTheReceiverDies(
+      *this, *sim, {"eit", textPath, "--xmltv", XmlPath(), "--seconds", "60"},
+      std::chrono::milliseconds(0));
+  EXPECT_EQ(early.status, 1) << early.err;
+  EXPECT_EQ(ReadText(textPath), "old guide\n");
+  EXPECT_EQ(ReadText(XmlPath()), "<old/>\n");
+}
+
+TEST_F(SiSimTest, AGuideCutShortKeepsWhatArrivedAndFails) {
+  const std::string textPath = dir.File("g.txt");
+  WriteText(textPath, "old guide\n");
+  const CliRun run = RunWhileTheReceiverDies(
+      *this, *sim, {"eit", textPath, "--xmltv", XmlPath(), "--seconds", "60"},
+      std::chrono::milliseconds(3000));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("The receiver stopped sending the service information"), std::string::npos)
+      << run.err;
+  // The services heard before the receiver went are written, whole.
+  EXPECT_TRUE(ReadText(textPath).starts_with("Ch: ")) << ReadText(textPath);
+  EXPECT_TRUE(ReadText(XmlPath()).ends_with("</tv>\n"));
+}
+
+TEST_F(SiSimTest, PidToolsAndTuneNameTheirFailures) {
+  // A PID the multiplex does not carry: the monitor saw nothing, and says so.
+  const CliRun nothing = Scsi({"pid-monitor", "1FF0", "--packets", "1", "--seconds", "1"});
+  EXPECT_EQ(nothing.status, 1);
+  EXPECT_NE(nothing.err.find("No packet of PID 1FF0 was received"), std::string::npos)
+      << nothing.err;
+  // Numbers the tune command cannot carry are usage errors; nothing is sent.
+  for (const char* frequency : {"-5", "abc", "99999999", "0", "12x"}) {
+    const CliRun run = Scsi({"tune", frequency, "27500", "3/4", "H"});
+    EXPECT_EQ(run.status, 2) << frequency;
+    EXPECT_NE(run.err.find("must be a whole number from 1 to 99999"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(Scsi({"tune", "11747", "100000", "3/4", "H"}).status, 2);
+  EXPECT_EQ(Scsi({"pid-find", "--dwell", "abc"}).status, 2);
+  EXPECT_EQ(Scsi({"pid-monitor", "0100", "--packets", "0"}).status, 2);
+
+  const CliRun monitor = RunWhileTheReceiverDies(
+      *this, *sim, {"pid-monitor", "0200", "--packets", "1000000", "--seconds", "60"},
+      std::chrono::milliseconds(1000));
+  EXPECT_EQ(monitor.status, 1);
+  EXPECT_NE(monitor.err.find("The receiver stopped sending the monitored PID"), std::string::npos)
+      << monitor.err;
+}
+
+TEST_F(SiSimTest, TheFinderEndsWhenTheReceiverGoesAndARefusedTuneFails) {
+  const CliRun finder = RunWhileTheReceiverDies(*this, *sim, {"pid-find", "--dwell", "100"},
+                                                std::chrono::milliseconds(1000));
+  EXPECT_EQ(finder.status, 1);
+  EXPECT_NE(finder.err.find("The receiver stopped answering the PID finder"), std::string::npos)
+      << finder.err;
+
+  // A receiver that refuses its first command after the scan: the tune.
+  TempDir otherDir;
+  ScsiSimProcess refusing(otherDir, {"--fault", "scsi-fail:1"});
+  ASSERT_TRUE(refusing.Running());
+  const CliRun refused =
+      RunCommandLine({"scsi", "tune", "11747", "27500", "3/4", "H", "--scsi", refusing.Link()});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("The receiver refused the tune command"), std::string::npos)
+      << refused.err;
 }
 
 }  // namespace

@@ -87,5 +87,31 @@ TEST(XmltvTest, DocumentHoldsChannelsThenProgrammes) {
             "</tv>\n");
 }
 
+TEST(XmltvTest, UcsTwoTextStaysInStepAfterABadCharacter) {
+  // A lone surrogate and a control code in a UCS-2 title: each is one code unit, so the letters
+  // after them are read whole, never from the middle of a unit.
+  std::map<uint16_t, ServiceEntry> services;
+  ServiceEntry& service = services[1];
+  service.serviceId = 1;
+  service.rawName = std::string("\x11\xDB\xFF\x00\x54\x00\x56", 7);
+  EventEntry event;
+  event.start = GuideTime{1993, 10, 13, 12, 45, 0};
+  event.duration = Duration{0, 30, 0};
+  event.name = std::string("\x11\xDC\x01\x00\x41\xE0\x8A\x00\xE8", 9);
+  event.rawExtended = std::string("\x11\x00\x3C\xD8\x00\x00\x62\x00", 8);
+  service.events.push_back(event);
+  const std::string xml = GuideXmltv(services);
+  EXPECT_NE(xml.find("<display-name>\xEF\xBF\xBDTV</display-name>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<title>\xEF\xBF\xBD"
+                     "A\n\xC3\xA8</title>"),
+            std::string::npos)
+      << xml;
+  // "<", a lone high surrogate, "b", and half a unit at the end.
+  EXPECT_NE(xml.find("<desc>&lt;\xEF\xBF\xBD"
+                     "b\xEF\xBF\xBD</desc>"),
+            std::string::npos)
+      << xml;
+}
+
 }  // namespace
 }  // namespace pelorus
