@@ -75,4 +75,19 @@ inline constexpr char kMonitorTitle[] = "Monitor PID";
 inline constexpr char kMonitoringPid[] = "Monitoring PID %s";
 inline constexpr char kCloseEnglish[] = "Close";
 
+// "Analizza File TS..." and the console's si, eit and pids of a recording.
+inline constexpr char kAnalyseTsFileMenu[] = "Analizza File TS...";
+inline constexpr char kAnalyseTsFileTitle[] = "Analizza File TS";
+inline constexpr char kTsFileFilterName[] = "Transport streams (*.m2t *.ts *.mpp *.trp)";
+inline constexpr char kTsFileFilterPatterns[] = "*.m2t *.ts *.mpp *.trp";
+inline constexpr char kPidListGroup[] = "PID";
+inline constexpr char kServicesGroup[] = "Servizi";
+// Our own: what the analysis says while it runs and when it cannot.
+inline constexpr char kAnalysingTsFile[] = "Analysing %s...";
+inline constexpr char kTsFileUnreadable[] = "Unable to read the file %s";
+inline constexpr char kTsFileEmpty[] = "The file %s is empty";
+inline constexpr char kTsFileNotTs[] =
+    "The file %s is not a transport stream: no run of 188- or 192-byte packets was found";
+inline constexpr char kTsFileNothingRead[] = "The analysis of %s was stopped before any packet";
+
 }  // namespace pelorus::msg::si
