@@ -47,6 +47,13 @@ std::optional<Table> Collected(const TableCollector<Table>& collector) {
 
 }  // namespace
 
+TsFileAnalyser::TsFileAnalyser() {
+  for (const uint16_t pid :
+       {ts::pid::kPat, ts::pid::kCat, ts::pid::kNit, ts::pid::kSdt, ts::pid::kEit}) {
+    assembled_[pid] = true;
+  }
+}
+
 size_t TsFileAnalyser::SyncedSize(std::span<const uint8_t> data, size_t at, bool atEnd) const {
   const size_t n = data.size();
   if (at + ts::kPacketSize > n || data[at] != ts::kSyncByte) return 0;

@@ -65,6 +65,8 @@ struct TsFileAnalysis {
 // speed of reading the file.
 class TsFileAnalyser {
  public:
+  TsFileAnalyser();
+
   // The next bytes of the file.
   void Feed(std::span<const uint8_t> bytes);
   // The end of the file: what is held is read as far as it goes. The analysis is then complete.
