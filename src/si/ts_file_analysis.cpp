@@ -57,9 +57,14 @@ TsFileAnalyser::TsFileAnalyser() {
 size_t TsFileAnalyser::SyncedSize(std::span<const uint8_t> data, size_t at, bool atEnd) const {
   const size_t n = data.size();
   if (at + ts::kPacketSize > n || data[at] != ts::kSyncByte) return 0;
+  // At the end, a packet the file has no room to confirm counts once the packets are known,
+  // or when the whole file is one or two packets; a text's stray 0x47 near its end does not.
+  const bool shortFile =
+      result_.packetSize != 0 ||
+      (result_.packets == 0 && result_.skippedBytes == 0 && at <= kM2tsSyncOffset);
   const auto confirmed = [&](size_t size) {
     for (size_t next = at + size; next <= at + 2 * size; next += size) {
-      if (next >= n) return atEnd && (n - at - ts::kPacketSize) % size == 0;
+      if (next >= n) return atEnd && shortFile && (n - at - ts::kPacketSize) % size == 0;
       if (data[next] != ts::kSyncByte) return false;
     }
     return true;
@@ -103,8 +108,10 @@ size_t TsFileAnalyser::Scan(std::span<const uint8_t> data, bool atEnd) {
       ++found;
     }
     if (size == 0) {
-      result_.skippedBytes += found - at;
-      at = found;
+      // The last bytes may be the time stamp of an M2TS packet whose sync byte comes next.
+      const size_t keep = std::min(found - at, kM2tsSyncOffset);
+      result_.skippedBytes += found - at - keep;
+      at = found - keep;
       break;
     }
     if (result_.packetSize == 0) result_.packetSize = size;
