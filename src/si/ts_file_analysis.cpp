@@ -13,6 +13,7 @@
 #include "common/strfmt.h"
 #include "si/eit.h"
 #include "si/messages.h"
+#include "si/read_ahead.h"
 
 namespace pelorus {
 namespace {
@@ -28,7 +29,6 @@ constexpr uint64_t kMaxPcrGap = 27'000'000;
 // The file has no "now": no event of it ever counts as ended.
 constexpr std::time_t kNeverEnds = std::numeric_limits<std::time_t>::min();
 constexpr size_t kBlockSize = size_t{1} << 20;
-constexpr size_t kPageSize = 4096;
 constexpr size_t kMaxEarlyEit = 65536;
 
 size_t SyncOffset(size_t packetSize) {
@@ -306,12 +306,7 @@ RunResult AnalyseTsFile(const std::string& path, RunControl& control, TsFileAnal
   const std::string name = path.substr(path.find_last_of('/') + 1);
 
   TsFileAnalyser analyser;
-  // A page-aligned buffer: the kernel copies into it several times faster than into one that
-  // is not (measured: 0.19 s against 0.66 s for 1 GiB in the page cache).
-  std::vector<uint8_t> storage(kBlockSize + kPageSize);
-  uint8_t* const block =
-      storage.data() +
-      (kPageSize - reinterpret_cast<uintptr_t>(storage.data()) % kPageSize) % kPageSize;
+  ReadAhead reader(file, kBlockSize);
   uint64_t read = 0;
   int shown = -1;
   bool stopped = false;
@@ -320,14 +315,11 @@ RunResult AnalyseTsFile(const std::string& path, RunControl& control, TsFileAnal
       stopped = true;
       break;
     }
-    const ssize_t got = ::read(file, block, kBlockSize);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return unreadable(errno);
-    }
-    if (got == 0) break;
-    analyser.Feed(std::span<const uint8_t>(block, static_cast<size_t>(got)));
-    read += static_cast<uint64_t>(got);
+    const ReadAhead::Block block = reader.Next();
+    if (block.error != 0) return unreadable(block.error);
+    if (block.bytes.empty()) break;
+    analyser.Feed(block.bytes);
+    read += block.bytes.size();
     const int percent =
         size == 0 ? 0 : static_cast<int>(std::min<uint64_t>(read * 100 / size, 100));
     if (percent != shown) {
