@@ -106,6 +106,7 @@ constexpr std::array kScsiMenu = {
 constexpr std::array kToolsMenu = {
     Item(cmd::kStreamFileCheck, "Arresta La Registrazione del Multi PID..."),
     Item(cmd::kTuneChannel, "&Controllo Canali", "Ctrl+Z"),
+    Item(cmd::kAnalyseTsFile, "Analizza File TS..."),
     kSeparator,
     Item(cmd::kMontery, "Interfaccia Montery 140..."),
 };

@@ -61,6 +61,7 @@ inline constexpr int kNew = 40101;
 inline constexpr int kMultiPidPipe = 40103;
 inline constexpr int kMontery = 40104;
 inline constexpr int kAc3Decoder = 40105;
+inline constexpr int kAnalyseTsFile = 40106;
 
 // The list popup's bulk changes of the selected channels.
 inline constexpr int kNtsc = 40019;

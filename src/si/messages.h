@@ -91,4 +91,19 @@ inline constexpr char kTuneOutOfRange[] = "%s must be a whole number from %d to 
 inline constexpr char kTuneRefused[] = "The receiver refused the tune command";
 inline constexpr char kTuneLost[] = "The tune command did not reach the receiver";
 
+// "Analizza File TS..." and the console's si, eit and pids of a recording.
+inline constexpr char kAnalyseTsFileMenu[] = "Analizza File TS...";
+inline constexpr char kAnalyseTsFileTitle[] = "Analizza File TS";
+inline constexpr char kTsFileFilterName[] = "Transport streams (*.m2t *.ts *.mpp *.trp)";
+inline constexpr char kTsFileFilterPatterns[] = "*.m2t *.ts *.mpp *.trp";
+inline constexpr char kPidListGroup[] = "PID";
+inline constexpr char kServicesGroup[] = "Servizi";
+// Our own: what the analysis says while it runs and when it cannot.
+inline constexpr char kAnalysingTsFile[] = "Analysing %s...";
+inline constexpr char kTsFileUnreadable[] = "Unable to read the file %s";
+inline constexpr char kTsFileEmpty[] = "The file %s is empty";
+inline constexpr char kTsFileNotTs[] =
+    "The file %s is not a transport stream: no run of 188- or 192-byte packets was found";
+inline constexpr char kTsFileNothingRead[] = "The analysis of %s was stopped before any packet";
+
 }  // namespace pelorus::msg::si
