@@ -17,6 +17,15 @@ inline constexpr char kReportHeader[] =
 inline constexpr char kReportPidLine[] = "%04x %llu %llu %.2f%%\n";
 inline constexpr char kReportBadSync[] = "\n%llu bad packets not starting 0x47";
 inline constexpr char kReportTsErrors[] = "\n%llu packets with TS error set";
+// Our own: where the stream fell out of step, and a tail too short for a packet.
+inline constexpr char kReportSkipped[] =
+    "\n%llu bytes skipped to find the sync byte again (sync lost %llu times)";
+inline constexpr char kReportTail[] = "\n%llu bytes at the end do not make a whole packet";
+// Our own: why a path cannot be checked, beside "Couldn't open input MPEG TS stream".
+inline constexpr char kTsIsFifo[] = "a FIFO (named pipe), not a file";
+inline constexpr char kTsIsDevice[] = "a device, not a file";
+inline constexpr char kTsIsSocket[] = "a socket, not a file";
+inline constexpr char kTsNotRegular[] = "not a regular file";
 inline constexpr char kReportWindowTitle[] = "Tessera Settings Editor";
 
 inline constexpr char kUnableToLoadAc3[] = "Unable to load AC3 decoder";

@@ -125,6 +125,8 @@ void MultiPidRecorder::Write() {
       uint64_t errors = 0;
       for (size_t i = 0; i < count; ++i) errors += continuity.Check(ts::PacketAt(packets, i));
       if (!WriteBytes(packets)) break;
+      // The ring reuses the memory once consumed.
+      continuity.Release();
       ring_.Consume(count);
       continuityErrors_ += errors;
     } else if (captureEnded_) {

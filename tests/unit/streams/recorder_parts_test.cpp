@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "common/crc32_mpeg.h"
-#include "streams/continuity.h"
 #include "streams/psi_templates.h"
 #include "streams/record_command.h"
 #include "streams/record_ring.h"
@@ -67,27 +66,6 @@ TEST(PsiTemplatesTest, PmtNamesThePidsAndAudioTypeWithAValidCrc) {
   EXPECT_NE(Bytes(pmt, 33, 4), mpegCrc);
   EXPECT_TRUE(
       std::all_of(pair.begin() + 188 + 37, pair.end(), [](uint8_t b) { return b == 0xFF; }));
-}
-
-TEST(ContinuityTest, RepeatWrapAndGaps) {
-  auto errors = [](std::initializer_list<PacketShape> shapes) {
-    ContinuityChecker checker;
-    int count = 0;
-    for (const PacketShape& shape : shapes) {
-      const std::vector<uint8_t> packet = MakePacket(shape);
-      count += checker.Check(ts::Packet(packet.data(), 188));
-    }
-    return count;
-  };
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 6}, {.counter = 6, .adaptation = true}}), 0);
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 6}, {.counter = 6}}), 1);  // no adaptation field
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 7}}), 1);
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 7}, {.counter = 8}}), 1);
-  EXPECT_EQ(errors({{.counter = 14}, {.counter = 15}, {.counter = 0}, {.counter = 1}}), 0);
-  // Each PID has its own counter; the null PID is not followed.
-  EXPECT_EQ(errors({{.pid = 1, .counter = 3}, {.pid = 2, .counter = 9}, {.pid = 1, .counter = 4}}),
-            0);
-  EXPECT_EQ(errors({{.pid = 0x1FFF, .counter = 3}, {.pid = 0x1FFF, .counter = 9}}), 0);
 }
 
 TEST(RecordRingTest, FullRingDropsNewPacketsAndCountsThem) {
