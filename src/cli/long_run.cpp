@@ -1,6 +1,8 @@
 #include "long_run.h"
 
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "common/temporary_files.h"
@@ -49,9 +51,12 @@ std::optional<int64_t> NumberOption(const ParsedLine& line, std::string_view nam
   if (text == nullptr) return fallback;
   const std::optional<int64_t> value = ParseNumber(*text, min, max, base);
   if (!value) {
-    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is not a number from %lld to %lld\n",
+    // A number beyond the range is told apart from a text that is no number at all.
+    const bool number = ParseNumber(*text, INT64_MIN, INT64_MAX, base).has_value();
+    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is %s: it must be from %lld to %lld\n",
                  static_cast<int>(name.size()), name.data(), text->c_str(),
-                 static_cast<long long>(min), static_cast<long long>(max));
+                 number ? "out of range" : "not a number", static_cast<long long>(min),
+                 static_cast<long long>(max));
     UsageError(context);
   }
   return value;
@@ -63,8 +68,10 @@ std::optional<double> DecimalOption(const ParsedLine& line, std::string_view nam
   if (text == nullptr) return fallback;
   const std::optional<double> value = ParseDecimal(*text, min, max);
   if (!value) {
-    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is not a number from %g to %g\n",
-                 static_cast<int>(name.size()), name.data(), text->c_str(), min, max);
+    const bool number = ParseDecimal(*text, -HUGE_VAL, HUGE_VAL).has_value();
+    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is %s: it must be from %g to %g\n",
+                 static_cast<int>(name.size()), name.data(), text->c_str(),
+                 number ? "out of range" : "not a number", min, max);
     UsageError(context);
   }
   return value;

@@ -120,12 +120,18 @@ TEST_F(CaptureCommandTest, RefusesWhatTheReceiverCannotTake) {
   }
   EXPECT_TRUE(receiver->Commands().empty());
   EXPECT_FALSE(ran);
-  // A threshold of 187 without conversion is a valid one.
-  EXPECT_TRUE(Run([](CaptureDialogRequest& request) {
+  // A threshold of 187 without conversion is a valid one: the stream is set up with it.
+  ui.calls.clear();
+  Run([](CaptureDialogRequest& request) {
     request.thresholdText = "187";
     request.mode = 2;
     request.ts2es = false;
-  }));
+  });
+  EXPECT_TRUE(ran);
+  ASSERT_FALSE(receiver->Commands().empty());
+  EXPECT_EQ(
+      receiver->Commands().front(),
+      (std::vector<uint8_t>{0x3D, 0, 0, 0, 0, 0, 0, 0, 6, 0, 0x00, 0x00, 0x00, 0xBB, 0x00, 0x02}));
 }
 
 TEST_F(CaptureCommandTest, RefusedSetupIsReported) {
@@ -229,9 +235,9 @@ TEST_F(CaptureCommandTest, AFullDiskKeepsWholePacketsAndTheCountIsTheFile) {
           request.mode = 6;
         },
         std::chrono::milliseconds(5000));
-    const bool shown =
+    const bool reported =
         ui.calls.size() == 1 && ui.calls[0] == "message stop: Unable to write file " + Out();
-    ::_exit(!ok && shown && outcome.bytesInFile == 3760 ? 0 : 1);
+    ::_exit(!ok && reported && outcome.bytesInFile == 3760 ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
