@@ -120,7 +120,8 @@ TEST_F(CaptureCommandTest, RefusesWhatTheReceiverCannotTake) {
   }
   EXPECT_TRUE(receiver->Commands().empty());
   EXPECT_FALSE(ran);
-  // A threshold of 187 without conversion is a valid one: the stream is set up with it.
+  // A threshold of 187 without conversion is a valid one: the stream is set up with it (PID
+  // 0x100 from the last case that got that far).
   ui.calls.clear();
   Run([](CaptureDialogRequest& request) {
     request.thresholdText = "187";
@@ -131,7 +132,7 @@ TEST_F(CaptureCommandTest, RefusesWhatTheReceiverCannotTake) {
   ASSERT_FALSE(receiver->Commands().empty());
   EXPECT_EQ(
       receiver->Commands().front(),
-      (std::vector<uint8_t>{0x3D, 0, 0, 0, 0, 0, 0, 0, 6, 0, 0x00, 0x00, 0x00, 0xBB, 0x00, 0x02}));
+      (std::vector<uint8_t>{0x3D, 0, 0, 0, 0, 0, 0, 0, 6, 0, 0x01, 0x00, 0x00, 0xBB, 0x00, 0x02}));
 }
 
 TEST_F(CaptureCommandTest, RefusedSetupIsReported) {
