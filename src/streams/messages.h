@@ -98,6 +98,8 @@ inline constexpr char kThresholdOutOfRange[] =
 inline constexpr char kThresholdBelowPacket[] =
     "With TS->ES conversion the threshold must hold at least one 188-byte packet";
 inline constexpr char kAc3PidNotNumber[] = "The AC3 PID \"%s\" is not a number";
+inline constexpr char kAc3PidOutOfRange[] =
+    "The AC3 PID %s is out of range: PIDs run from 0 to 0x1FFF";
 // Our own: the recorder needs the current service's PIDs before it can set anything up.
 inline constexpr char kCurrentServiceFailed[] =
     "Unable to read the current service from the Mediamaster";
@@ -107,6 +109,10 @@ inline constexpr char kUnableToWriteFile[] = "Unable to write file %s";
 inline constexpr char kStreamLost[] = "The receiver stopped sending the stream";
 inline constexpr char kStreamChanged[] = "The receiver's stream was changed by another program";
 inline constexpr char kBytesKept[] = "%s kept in %s";
+inline constexpr char kPacketsKept[] = "%llu packets (%s) kept in %s";
+inline constexpr char kLeftAsItWas[] = "%s was left as it was";
+inline constexpr char kSlotCarriesOtherPid[] =
+    "slot %d delivered PID 0x%04x where 0x%04x was asked for";
 inline constexpr char kNothingReceived[] =
     "Nothing was received from the receiver: %s was left as it was";
 // Our own: packets the full ring could not take.

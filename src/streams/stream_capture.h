@@ -69,7 +69,7 @@ struct CaptureProgress {
   std::string count;   // bytes written, as SizeText
   std::string polls;   // polls before this one
   std::string rate;    // empty: leave the field as it is
-  bool ended = false;  // the worker stopped by itself: the run's result says why
+  bool ended = false;  // the run is over (the last report): the run's result says how it ended
 };
 
 // Polls the receiver's stream on a worker of its own and writes what comes to the output, until
