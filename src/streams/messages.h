@@ -95,6 +95,8 @@ inline constexpr char kDroppedLabel[] = "Pacchetti persi:";
 inline constexpr char kPidOutOfRange[] = "PID %s is out of range: PIDs run from 0 to 0x1FFF";
 inline constexpr char kThresholdOutOfRange[] =
     "Threshold %s is out of range: it must be between 1 and 65535 bytes";
+inline constexpr char kPidNotNumber[] = "PID \"%s\" is not a number";
+inline constexpr char kThresholdNotNumber[] = "Threshold \"%s\" is not a number";
 inline constexpr char kThresholdBelowPacket[] =
     "With TS->ES conversion the threshold must hold at least one 188-byte packet";
 inline constexpr char kAc3PidNotNumber[] = "The AC3 PID \"%s\" is not a number";
