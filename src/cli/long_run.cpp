@@ -1,7 +1,6 @@
 #include "long_run.h"
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -51,12 +50,15 @@ std::optional<int64_t> NumberOption(const ParsedLine& line, std::string_view nam
   if (text == nullptr) return fallback;
   const std::optional<int64_t> value = ParseNumber(*text, min, max, base);
   if (!value) {
-    // A number beyond the range is told apart from a text that is no number at all.
-    const bool number = ParseNumber(*text, INT64_MIN, INT64_MAX, base).has_value();
-    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is %s: it must be from %lld to %lld\n",
-                 static_cast<int>(name.size()), name.data(), text->c_str(),
-                 number ? "out of range" : "not a number", static_cast<long long>(min),
-                 static_cast<long long>(max));
+    const bool number = ParseNumber(*text, INT64_MIN / 2, INT64_MAX / 2, base).has_value();
+    if (number) {
+      std::fprintf(context.err, "pelorus-cli: %.*s: %s is out of range (%lld to %lld)\n",
+                   static_cast<int>(name.size()), name.data(), text->c_str(),
+                   static_cast<long long>(min), static_cast<long long>(max));
+    } else {
+      std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is not a number\n",
+                   static_cast<int>(name.size()), name.data(), text->c_str());
+    }
     UsageError(context);
   }
   return value;
@@ -68,10 +70,8 @@ std::optional<double> DecimalOption(const ParsedLine& line, std::string_view nam
   if (text == nullptr) return fallback;
   const std::optional<double> value = ParseDecimal(*text, min, max);
   if (!value) {
-    const bool number = ParseDecimal(*text, -HUGE_VAL, HUGE_VAL).has_value();
-    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is %s: it must be from %g to %g\n",
-                 static_cast<int>(name.size()), name.data(), text->c_str(),
-                 number ? "out of range" : "not a number", min, max);
+    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is not a number from %g to %g\n",
+                 static_cast<int>(name.size()), name.data(), text->c_str(), min, max);
     UsageError(context);
   }
   return value;

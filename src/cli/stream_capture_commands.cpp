@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -17,7 +18,6 @@
 #include "streams/capture_command.h"
 #include "streams/messages.h"
 #include "streams/record_command.h"
-#include "streams/ts_packet.h"
 
 namespace pelorus {
 namespace {
@@ -26,13 +26,14 @@ constexpr int kMaxSeconds = 24 * 3600;
 
 int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) {
   // Every number is checked here, so that a typing error is a usage error naming the option
-  // rather than a PID 0 or a threshold cut at its first letter.
+  // rather than a PID 0 or a threshold cut at its first letter. The PID's and threshold's ranges
+  // are the command's own to refuse, with the dialog's messages.
   const std::optional<int64_t> seconds =
       NumberOption(line, "--seconds", 1, kMaxSeconds, 0, context);
   const std::optional<int64_t> pid =
-      NumberOption(line, "--pid", 0, ts::kMaxPid, 0, context, NumberBase::kPrefixed);
+      NumberOption(line, "--pid", 0, UINT32_MAX, 0, context, NumberBase::kPrefixed);
   const std::optional<int64_t> threshold =
-      NumberOption(line, "--threshold", 1, 0xFFFF, state.options.streamThreshold, context,
+      NumberOption(line, "--threshold", 0, UINT32_MAX, state.options.streamThreshold, context,
                    NumberBase::kPrefixed);
   const std::optional<int64_t> mode =
       NumberOption(line, "--mode", 0, 6, std::min<uint32_t>(state.options.streamMode, 6), context);
@@ -73,9 +74,9 @@ int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) 
 int RunRecord(const ParsedLine& line, EditorState& state, CliContext& context) {
   const std::optional<int64_t> seconds =
       NumberOption(line, "--seconds", 1, kMaxSeconds, 0, context);
-  // The AC-3 PID as the dialog's field takes it; refused here as a usage error naming it.
+  // The AC-3 PID must be a number; its range is the command's to refuse, as the dialog's is.
   const std::optional<int64_t> ac3Pid =
-      NumberOption(line, "--ac3-pid", 0, ts::kMaxPid, 0, context, NumberBase::kPrefixed);
+      NumberOption(line, "--ac3-pid", 0, UINT32_MAX, 0, context, NumberBase::kPrefixed);
   if (!seconds || !ac3Pid) return kExitUsage;
   if (!ConnectScsi(state, context)) return kExitFailed;
 

@@ -276,25 +276,34 @@ TEST_F(StreamRunsSimTest, OptionsThatAreNoNumbersAreUsageErrorsNamingTheOption) 
   Start();
   struct Case {
     std::vector<std::string> words;
+    int status;
     std::string error;
   };
   const std::vector<Case> cases = {
-      {{"capture", Out(), "--pid", "abc", "--seconds", "1"}, "--pid: 'abc' is not a number"},
-      {{"capture", Out(), "--pid", "0x", "--seconds", "1"}, "--pid: '0x' is not a number"},
-      {{"capture", Out(), "--pid", "0x2000", "--seconds", "1"}, "--pid: '0x2000' is out of range"},
+      {{"capture", Out(), "--pid", "abc", "--seconds", "1"}, 2, "--pid: 'abc' is not a number"},
+      {{"capture", Out(), "--pid", "0x", "--seconds", "1"}, 2, "--pid: '0x' is not a number"},
       {{"capture", Out(), "--pid", "1", "--threshold", "12abc", "--seconds", "1"},
+       2,
        "--threshold: '12abc' is not a number"},
       {{"capture", Out(), "--pid", "1", "--mode", "7", "--seconds", "1"},
-       "--mode: '7' is out of range"},
-      {{"record", Out(), "--seconds", "10000000000"}, "--seconds: '10000000000' is out of range"},
-      {{"record", Out(), "--seconds", "2x"}, "--seconds: '2x' is not a number"},
+       2,
+       "--mode: 7 is out of range"},
+      {{"record", Out(), "--seconds", "10000000000"}, 2, "--seconds: 10000000000 is out of range"},
+      {{"record", Out(), "--seconds", "2x"}, 2, "--seconds: '2x' is not a number"},
+      {{"record", Out(), "--seconds", "1", "--ac3-pid", "abc"},
+       2,
+       "--ac3-pid: 'abc' is not a number"},
+      // Numbers the receiver cannot take are refused by the command, in the dialog's words.
+      {{"capture", Out(), "--pid", "0x2000", "--seconds", "1"},
+       1,
+       "PID 0x2000 is out of range: PIDs run from 0 to 0x1FFF"},
       {{"record", Out(), "--seconds", "1", "--ac3-pid", "0x2000"},
-       "--ac3-pid: '0x2000' is out of range"},
-      {{"record", Out(), "--seconds", "1", "--ac3-pid", "abc"}, "--ac3-pid: 'abc' is not a number"},
+       1,
+       "The AC3 PID 0x2000 is out of range: PIDs run from 0 to 0x1FFF"},
   };
   for (const Case& c : cases) {
     CliChild run(dir, Scsi(c.words));
-    EXPECT_EQ(run.Wait(), 2) << c.error;
+    EXPECT_EQ(run.Wait(), c.status) << c.error;
     EXPECT_NE(run.Err().find(c.error), std::string::npos) << run.Err();
   }
   EXPECT_EQ(sim->Log().find("set up"), std::string::npos);
