@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/run_output.h"
+#include "common/ts_numbers.h"
 #include "common/worker.h"
 #include "scsi/scsi_transport.h"
 
@@ -58,7 +59,7 @@ class PacketGuard {
   bool CheckPacket(std::span<const uint8_t> packet);
 
   uint16_t pid_;
-  std::array<uint8_t, 188> carry_{};
+  std::array<uint8_t, ts::kPacketSize> carry_{};
   size_t carried_ = 0;
   uint64_t packets_ = 0;
   std::string problem_;

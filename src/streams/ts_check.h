@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/editor_state.h"
+#include "common/ts_numbers.h"
 #include "common/ui.h"
 #include "streams/continuity.h"
 #include "streams/ts_packet.h"
