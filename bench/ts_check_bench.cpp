@@ -111,7 +111,10 @@ void BM_TsCheckFile(benchmark::State& state) {
 
 void BM_TsReadOnly1MiB(benchmark::State& state) {
   const std::string& path = BenchFile();
-  std::unique_ptr<uint8_t[]> buffer(new uint8_t[1 << 20]);
+  // Page-aligned, as the fastest plain read has it: the kernel copies into such memory several
+  // times faster than into an ordinary allocation, which starts 16 bytes into a page.
+  std::unique_ptr<uint8_t, decltype(&std::free)> buffer(
+      static_cast<uint8_t*>(std::aligned_alloc(4096, 1 << 20)), &std::free);
   for (auto _ : state) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     uint64_t total = 0;

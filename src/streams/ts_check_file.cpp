@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -21,6 +22,7 @@ namespace {
 // Reads large enough that the system calls cost nothing, small enough that each block is still
 // in the processor's cache when its packets are counted.
 constexpr size_t kReadBlock = size_t{256} << 10;
+constexpr size_t kPageSize = 4096;
 
 // What is at `path` when it is not a file that can be read: a folder, a FIFO, a device.
 std::string NotAFileReason(const std::string& path) {
@@ -59,7 +61,14 @@ TsReadResult ReadTsFile(const std::string& path, TsStatistics& stats,
   const uint64_t size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-  std::unique_ptr<uint8_t[]> buffer(new uint8_t[kReadBlock]);
+  // A page-aligned buffer: the kernel copies into one several times faster than into memory
+  // that starts part-way into a page, as an ordinary allocation of this size does.
+  std::unique_ptr<uint8_t, decltype(&std::free)> buffer(
+      static_cast<uint8_t*>(std::aligned_alloc(kPageSize, kReadBlock)), &std::free);
+  if (!buffer) {
+    if (detail != nullptr) *detail = Format("%s: %s", path.c_str(), std::strerror(ENOMEM));
+    return TsReadResult::kReadFailed;
+  }
   uint64_t done = 0;
   int shown = -1;
   for (;;) {
