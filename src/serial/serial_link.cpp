@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/device_access.h"
 #include "serial/debug_echo.h"
 #include "serial/messages.h"
 #include "serial/serial_timing.h"
@@ -35,9 +36,13 @@ bool SerialLink::Open(const std::string& path, int baud) {
   }
   if (!opened) {
     const int error = errno;
-    const std::string detail =
+    std::string detail =
         path.empty() ? std::string("no serial port was named")
                      : path + ": " + (IsOpen() ? "the port is already open" : std::strerror(error));
+    // "Permission denied" alone leaves a new user guessing; the group that may open the port
+    // is what they need to know.
+    const std::string advice = IsOpen() ? std::string() : DeviceAccessAdvice(path, error);
+    if (!advice.empty()) detail += "\n" + advice;
     ui_.ShowDetailedMessage(msg::kUnableToOpenSerialPort, detail, Icon::kStop);
     return false;
   }
