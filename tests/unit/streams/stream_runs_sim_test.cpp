@@ -335,6 +335,12 @@ TEST_F(StreamRunsSimTest, InterruptStopsTheRunAsTheStopButtonDoes) {
           std::string(action) == "record" ? "slots stopped" : "stream stopped";
       EXPECT_NE(log.find(stopped), std::string::npos) << action;
       EXPECT_EQ(TemporariesIn(dir), 0u);
+      // The receiver is free again: the next run on it works at once.
+      words[3] = "1";  // the seconds
+      CliChild next(dir, Scsi(words));
+      EXPECT_EQ(next.Wait(), 0) << action << " after " << signal << "\n" << next.Err();
+      EXPECT_GT(Counted(next.Out(), "bytes written"), 0u) << next.Out();
+      EXPECT_EQ(File().size(), Counted(next.Out(), "bytes written"));
       sim.reset();
     }
   }
