@@ -80,12 +80,13 @@ class StreamsDialogsTest : public QObject {
   // window manager would otherwise cut to "SCSI : ... a Dati".
   void progressDialogsAreWideEnoughForTheirTitles() {
     testing::StreamReceiver receiver;
-    testing::MemorySink sink;
-    CaptureWorker worker(receiver, sink, CaptureSettings{});
+    testing::TempDir dir;
+    RunOutput output(dir.File("out.mpp"), 188);
+    CaptureWorker worker(receiver, output, CaptureSettings{});
     CaptureProgressDialog capture(nullptr, worker);
     QCOMPARE(capture.windowTitle(), QString("SCSI : Lettura Dati"));
     QVERIFY(capture.minimumWidth() >= TitleBarWidth(capture, capture.windowTitle()));
-    MultiPidRecorder recorder(receiver, sink, PlanRecording({0x100}, false, 0, false));
+    MultiPidRecorder recorder(receiver, output, PlanRecording({0x100}, false, 0, false));
     RecorderProgressDialog recording(nullptr, recorder);
     QVERIFY(recording.minimumWidth() >= TitleBarWidth(recording, recording.windowTitle()));
     // A longer title needs more room than a shorter one in the same face.
