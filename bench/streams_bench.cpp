@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "common/run_output.h"
 #include "scsi/receiver_commands.h"
 #include "scsi/scsi_scan.h"
 #include "scsi/stream_primitives.h"
@@ -59,10 +60,13 @@ void RecordFromReceiver(benchmark::State& state, const char* rate, int seconds,
     return;
   }
   for (auto _ : state) {
-    StreamFile file;
-    file.Create(dir.File("bench.m2t"));
+    RunOutput output(dir.File("bench.m2t"), 188);
+    if (!output.Open()) {
+      state.SkipWithError("no output file");
+      return;
+    }
     SetScsiBusy(transport, true);
-    MultiPidRecorder recorder(transport, file, PlanRecording(*service, false, 0, false));
+    MultiPidRecorder recorder(transport, output, PlanRecording(*service, false, 0, false));
     recorder.WriteHeader();
     recorder.Start();
     for (int tick = 0; tick < seconds * 4; ++tick) {
@@ -70,7 +74,9 @@ void RecordFromReceiver(benchmark::State& state, const char* rate, int seconds,
       if (tick == 4 && stall.count() > 0) recorder.StallWriterOnce(stall);
       recorder.Tick();
     }
-    recorder.Stop();
+    const RunResult result = recorder.Stop();
+    output.Finish();
+    if (result.Failed()) state.SkipWithError(result.message.c_str());
     const RecordStats stats = recorder.Stats();
     state.counters["captured_MB"] = static_cast<double>(stats.bytesCaptured) / 1048576.0;
     state.counters["recorder_dropped"] = static_cast<double>(stats.dropped);

@@ -1,7 +1,8 @@
 // The recorder's packet walk: slot reads from the receiver go through the entry-point rules
 // into a small ring, out of it through the continuity check, with PAT and PMT in between. Byte 0
 // picks the plan (where the PCR travels, whether to wait for it); the rest is split into reads
-// of one slot after another. The ring must never hold more than it can, nor hand out part packets.
+// of one slot after another. The ring must never hold more than it can, nor hand out part packets,
+// and a read that holds another PID than its slot's is never recorded.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,14 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t s = round % plan.readSlots.size();
     const size_t take =
         rest.size() < plan.readSlots[s].readSize ? rest.size() : plan.readSlots[s].readSize;
-    const std::span<const uint8_t> record =
-        WalkSlotRead(plan.readSlots[s], started[s], rest.first(take), syncErrors);
-    if (record.size() % 188 != 0 || record.size() > take) std::abort();
-    ring.Push(record);
+    const SlotRead walk = WalkSlotRead(plan.readSlots[s], started[s], rest.first(take));
+    syncErrors += walk.syncErrors;
+    if (walk.record.size() % 188 != 0 || walk.record.size() > take) std::abort();
+    if (walk.foreignPacket && (!walk.record.empty() || *walk.foreignPacket >= take / 188)) {
+      std::abort();
+    }
+    if (syncErrors > size / 188) std::abort();
+    ring.Push(walk.record);
     if (ring.Fill() > ring.Capacity()) std::abort();
     const std::span<const uint8_t> out = ring.Peek(5);
     if (out.size() % 188 != 0) std::abort();
     for (size_t i = 0; i < out.size() / 188; ++i) continuity.Check(ts::PacketAt(out, i));
+    continuity.Release();
     ring.Consume(out.size() / 188);
     if (templates.NextPair().size() != 376) std::abort();
     rest = rest.subspan(take);

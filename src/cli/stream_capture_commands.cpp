@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -22,39 +23,6 @@ namespace pelorus {
 namespace {
 
 constexpr int kMaxSeconds = 24 * 3600;
-
-// The length of the run, 0 when it is not a whole number of seconds within a day.
-int ParseSeconds(const ParsedLine& line) {
-  const std::string* text = line.Value("--seconds");
-  if (text == nullptr) return 0;
-  char* end = nullptr;
-  const long seconds = std::strtol(text->c_str(), &end, 10);
-  if (end == text->c_str() || *end != '\0' || seconds < 1 || seconds > kMaxSeconds) return 0;
-  return static_cast<int>(seconds);
-}
-
-// Waits out the run, drawing the progress once a second; `ended` says the work stopped itself.
-template <typename Poll>
-void RunFor(CliContext& context, int seconds, std::chrono::milliseconds step, Poll poll) {
-  const auto start = std::chrono::steady_clock::now();
-  const auto end = start + std::chrono::seconds(seconds);
-  int shownSecond = -1;
-  while (std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(step);
-    std::string status;
-    if (poll(status)) break;
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
-    const int second = static_cast<int>(elapsed.count() / 1000);
-    if (second != shownSecond) {
-      shownSecond = second;
-      context.ui.SetStatusText(status);
-      context.ui.SetProgress(static_cast<int>(elapsed.count() / 10 / seconds), true);
-    }
-  }
-  context.ui.SetProgress(0, false);
-  context.ui.SetStatusText("");
-}
 
 int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) {
   // Every number is checked here, so that a typing error is a usage error naming the option
@@ -104,52 +72,43 @@ int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) 
 }
 
 int RunRecord(const ParsedLine& line, EditorState& state, CliContext& context) {
-  const int seconds = ParseSeconds(line);
-  if (seconds == 0) return UsageError(context);
+  const std::optional<int64_t> seconds =
+      NumberOption(line, "--seconds", 1, kMaxSeconds, 0, context);
+  // The AC-3 PID must be a number; its range is the command's to refuse, as the dialog's is.
+  const std::optional<int64_t> ac3Pid =
+      NumberOption(line, "--ac3-pid", 0, UINT32_MAX, 0, context, NumberBase::kPrefixed);
+  if (!seconds || !ac3Pid) return kExitUsage;
   if (!ConnectScsi(state, context)) return kExitFailed;
 
-  uint16_t ac3Pid = 0;
-  RecordStats stats;
-  bool ran = false;
-  const bool done = RecordMultiPid(
-      state, context.ui, ac3Pid,
+  uint16_t dialogAc3Pid = 0;
+  const RecordOutcome outcome = RecordMultiPid(
+      state, context.ui, dialogAc3Pid,
       [&](RecordDialogRequest& request) {
         request.file.path = line.Name(0);
         request.waitPcr = line.Has("--wait-pcr");
         request.scsiBusy = line.Has("--busy");
-        const std::string* ac3 = line.Value("--ac3-pid");
-        request.ac3 = ac3 != nullptr;
-        if (ac3 != nullptr) request.ac3PidText = *ac3;
+        request.ac3 = line.Has("--ac3-pid");
+        if (request.ac3) request.ac3PidText = *line.Value("--ac3-pid");
         return true;
       },
       [&](MultiPidRecorder& recorder) {
-        ran = true;
-        RecorderDisplay display = recorder.Display();
-        std::string rate;
-        RunFor(context, seconds, MultiPidRecorder::kTick, [&](std::string& status) {
-          display = recorder.Tick();
-          if (!display.rate.empty()) rate = display.rate;
-          status =
-              Format("%s  polls %s  %s  fill %zu/%zu", display.count.c_str(), display.polls.c_str(),
-                     rate.c_str(), display.stats.ringFill, display.stats.ringCapacity);
-          return display.ended;
+        WaitOutRun(context, recorder.worker(), static_cast<double>(*seconds), [&] {
+          const RecorderDisplay display = recorder.Display();
+          return Format("%s  polls %s  fill %zu/%zu", display.count.c_str(), display.polls.c_str(),
+                        display.stats.ringFill, display.stats.ringCapacity);
         });
-        recorder.Stop();
-        stats = recorder.Stats();
       });
-  if (ran) {
+  if (outcome.ran) {
+    const RecordStats& stats = outcome.stats;
     std::fprintf(context.out,
                  "%" PRIu64 " bytes captured, %d polls, %" PRIu64 " packets without sync, %" PRIu64
                  " continuity errors, %" PRIu64 " packets dropped\n",
                  stats.bytesCaptured, stats.polls, stats.syncErrors, stats.continuityErrors,
                  stats.dropped);
-    if (stats.dropped > 0) {
-      context.ui.ShowMessage(
-          Format(msg::streams::kPacketsDropped, static_cast<unsigned long long>(stats.dropped)),
-          Icon::kWarning);
-    }
+    // The count is what the file now holds: whole packets, the PAT and PMT among them.
+    std::fprintf(context.out, "%" PRIu64 " bytes written\n", outcome.bytesInFile);
   }
-  return done ? kExitDone : kExitFailed;
+  return ExitStatusOf(outcome.result);
 }
 
 constexpr OptionWord kSecondsOption{"--seconds", "S", "how long to record (1 s to a day)", true};

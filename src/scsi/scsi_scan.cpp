@@ -18,11 +18,14 @@ constexpr int kTargetsPerAdapter = 8;
 
 }  // namespace
 
+std::string ChosenScsiLink(const std::string& link) {
+  if (!link.empty()) return link;
+  const char* environment = std::getenv("PELORUS_SCSI");
+  return environment != nullptr ? environment : "";
+}
+
 std::shared_ptr<ScsiTransport> OpenScsiTransport(const std::string& link) {
-  std::string chosen = link;
-  if (chosen.empty()) {
-    if (const char* environment = std::getenv("PELORUS_SCSI")) chosen = environment;
-  }
+  const std::string chosen = ChosenScsiLink(link);
   if (chosen.empty()) return std::make_shared<SgIoTransport>();
   if (chosen.starts_with(kSimPrefix) && chosen.size() > sizeof kSimPrefix - 1) {
     return std::make_shared<SimTransport>(chosen.substr(sizeof kSimPrefix - 1));
@@ -58,9 +61,10 @@ void ScsiScan(EditorState& state, Ui& ui, std::string* whyNotFound) {
   state.scsiMissingReason.clear();
   std::shared_ptr<ScsiTransport> transport = OpenScsiTransport(state.links.scsi);
   if (!transport) {
+    // The name from the environment when no link was given: that is the one refused.
     state.scsiMissingReason =
         Format("\"%s\" names no SCSI transport (sim:PATH is the stand-in receiver)",
-               state.links.scsi.c_str());
+               ChosenScsiLink(state.links.scsi).c_str());
     if (whyNotFound != nullptr) *whyNotFound = state.scsiMissingReason;
     return;
   }

@@ -9,6 +9,9 @@
 
 namespace pelorus {
 
+// The link text in use: `link` itself, or PELORUS_SCSI when `link` is empty.
+std::string ChosenScsiLink(const std::string& link);
+
 // The transport a link text names: "sim:PATH" is the stand-in receiver's socket; an empty text
 // falls back to the PELORUS_SCSI environment variable and then to the SCSI generic devices.
 // Null for a text that names no transport.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/byte_reader.h"
+#include "common/link_problem.h"
 #include "common/strfmt.h"
 #include "common/ts_numbers.h"
 #include "receiver/receiver_memory.h"
@@ -50,31 +51,24 @@ bool Ac3Playback::Start(Callbacks callbacks) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) {
     StopPidStream(transport_, false);
-    if (callbacks_.finished) callbacks_.finished();
+    if (callbacks_.finished) callbacks_.finished(RunResult::Done());
     return false;
   }
   readFd_ = fds[0];
   writeFd_ = fds[1];
   ::fcntl(writeFd_, F_SETPIPE_SZ, kAc3PipeSize);
-  feeder_ = std::thread([this] { Run(); });
+  worker_.Start([this](RunControl& control) { return Run(control); },
+                {nullptr, [this](const RunResult& result) {
+                   if (callbacks_.finished) callbacks_.finished(result);
+                 }});
   return true;
 }
 
-void Ac3Playback::RequestStop() {
-  {
-    std::lock_guard lock(mutex_);
-    stopRequested_ = true;
-  }
-  wake_.notify_all();
-}
+RunResult Ac3Playback::Join() { return worker_.Join(); }
 
-void Ac3Playback::Join() {
-  if (feeder_.joinable() && feeder_.get_id() != std::this_thread::get_id()) feeder_.join();
-}
-
-bool Ac3Playback::WriteToPipe(const uint8_t* bytes, size_t count) {
+bool Ac3Playback::WriteToPipe(RunControl& control, const uint8_t* bytes, size_t count) {
   while (count > 0) {
-    if (stopRequested_) return false;
+    if (control.StopRequested()) return false;
     pollfd waiting{writeFd_, POLLOUT, 0};
     const int ready = ::poll(&waiting, 1, kPipeWaitMs);
     if (ready < 0 && errno != EINTR) return false;
@@ -90,7 +84,7 @@ bool Ac3Playback::WriteToPipe(const uint8_t* bytes, size_t count) {
   return true;
 }
 
-void Ac3Playback::Run() {
+RunResult Ac3Playback::Run(RunControl& control) {
   // The write end must never block for good: a decoder that stops reading would otherwise hold
   // the stop request off for ever.
   ::fcntl(writeFd_, F_SETFL, ::fcntl(writeFd_, F_GETFL) | O_NONBLOCK);
@@ -98,20 +92,26 @@ void Ac3Playback::Run() {
   const ScsiBlock readStream = ReadStreamBlock(kAc3Threshold);
   const auto start = std::chrono::steady_clock::now();
   int64_t rateShownForSecond = 0;
+  RunResult result = RunResult::Done();
   Ac3TrackProbe probe;
-  while (!stopRequested_) {
+  while (!control.StopRequested()) {
     size_t received = 0;
+    LinkFailure failure;
     const int status =
-        ExecScsiCommand(transport_, readStream, ScsiDirection::kIn, buffer, &received);
+        ExecScsiCommand(transport_, readStream, ScsiDirection::kIn, buffer, &received, &failure);
     // Only the bytes that came go to the decoder: padding a short answer would corrupt frames.
     if (status == kScsiSuccess && received > 0) {
       probe.Feed(std::span(buffer.data(), received));
-      if (!WriteToPipe(buffer.data(), received)) break;
+      if (!WriteToPipe(control, buffer.data(), received)) break;
       bytesRead_ += received;
       if (!decoderStarted_) {
         decoderStarted_ = true;
         decoderThread_ = std::thread([this] { decoder_.Start(readFd_); });
       }
+    } else if (status != kScsiSuccess && EndsTheRun(failure.problem)) {
+      // A refused read is skipped; a receiver that is gone ends the playback at once.
+      result = RunResult::Failed(msg::streams::kStreamLost, failure.reason);
+      break;
     }
     Ac3Display display;
     display.bytesRead = Ac3SizeText(bytesRead_);
@@ -130,13 +130,13 @@ void Ac3Playback::Run() {
     }
     if (callbacks_.display) callbacks_.display(display);
     ++polls_;
-    std::unique_lock lock(mutex_);
-    wake_.wait_for(lock, kAc3PollWait, [this] { return stopRequested_.load(); });
+    control.Wait(kAc3PollWait);
   }
-  Shutdown();
+  Shutdown(!result.Failed());
+  return result;
 }
 
-void Ac3Playback::Shutdown() {
+void Ac3Playback::Shutdown(bool closeDelay) {
   const auto stopAt = std::chrono::steady_clock::now();
   ::close(writeFd_);
   writeFd_ = -1;
@@ -145,8 +145,7 @@ void Ac3Playback::Shutdown() {
   if (decoderThread_.joinable()) decoderThread_.join();
   ::close(readFd_);
   readFd_ = -1;
-  std::this_thread::sleep_until(stopAt + closeDelay_);
-  if (callbacks_.finished) callbacks_.finished();
+  if (closeDelay) std::this_thread::sleep_until(stopAt + closeDelay_);
 }
 
 bool PlayAc3(EditorState& state, Ui& ui, const Ac3DecoderLoader& loadDecoder,
@@ -178,11 +177,14 @@ bool PlayAc3(EditorState& state, Ui& ui, const Ac3DecoderLoader& loadDecoder,
     ui.ShowMessage(msg::streams::kSetupPidStreamFailed, Icon::kStop);
     return false;
   }
+  RunResult result;
   {
     Ac3Playback playback(transport, *decoder, closeDelay);
     runDialog(playback);
+    result = playback.Join();
   }
-  return true;
+  ShowRunResult(ui, result);
+  return !result.Failed();
 }
 
 }  // namespace pelorus

@@ -2,16 +2,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "common/editor_state.h"
 #include "common/ui.h"
+#include "common/worker.h"
 #include "streams/ac3_decoder.h"
 
 namespace pelorus {
@@ -36,15 +35,17 @@ struct Ac3Display {
 // Byte counts as the stream dialogs show them: "%.2f MB", "%.0f KB" or "%d".
 std::string Ac3SizeText(uint64_t bytes);
 
-// The feeding thread: polls the receiver's audio stream, writes what comes into the pipe and
-// starts the decoder on the pipe's read end after the first successful read. A stop request
-// closes the pipe, stops the decoder and the receiver's stream, joins the decoder's thread,
-// waits for the close delay and then calls `finished`. The callbacks run on the feeding thread.
+// The feeding run, on a worker: polls the receiver's audio stream, writes what comes into the
+// pipe and starts the decoder on the pipe's read end after the first successful read. A stop
+// request closes the pipe, stops the decoder and the receiver's stream, joins the decoder's
+// thread, waits for the close delay and then reports that it finished. A receiver that is lost
+// or stops answering ends the run at once, as a failure with the reason. The callbacks run on
+// the worker's thread.
 class Ac3Playback {
  public:
   struct Callbacks {
     std::function<void(const Ac3Display&)> display;
-    std::function<void()> finished;
+    std::function<void(const RunResult& result)> finished;
   };
   Ac3Playback(ScsiTransport& transport, Ac3Decoder& decoder,
               std::chrono::milliseconds closeDelay = kAc3CloseDelay);
@@ -53,23 +54,26 @@ class Ac3Playback {
   Ac3Playback(const Ac3Playback&) = delete;
   Ac3Playback& operator=(const Ac3Playback&) = delete;
 
-  // Starts the feeding thread once. False when the pipe could not be made; the receiver's
-  // stream is then stopped and `finished` is called at once.
+  // Starts the feeding run once. False when the pipe could not be made; the receiver's stream
+  // is then stopped and `finished` is called at once.
   bool Start(Callbacks callbacks);
-  // Only sets the request; the thread ends the playback.
-  void RequestStop();
-  // Waits until the feeding thread has ended.
-  void Join();
+  // Only sets the request; the run ends the playback.
+  void RequestStop() { worker_.RequestStop(); }
+  // Waits until the feeding run has ended and returns how it ended.
+  RunResult Join();
+  // The worker the run is on, for a front end's wait.
+  Worker& worker() { return worker_; }
 
   uint64_t BytesRead() const { return bytesRead_.load(); }
   int Polls() const { return polls_.load(); }
   bool DecoderStarted() const { return decoderStarted_.load(); }
 
  private:
-  void Run();
+  RunResult Run(RunControl& control);
   // Writes all of `bytes` into the pipe; gives up (false) when a stop is requested meanwhile.
-  bool WriteToPipe(const uint8_t* bytes, size_t count);
-  void Shutdown();
+  bool WriteToPipe(RunControl& control, const uint8_t* bytes, size_t count);
+  // Ends the playback; the close delay is only waited after a stop the user asked for.
+  void Shutdown(bool closeDelay);
 
   ScsiTransport& transport_;
   Ac3Decoder& decoder_;
@@ -77,21 +81,19 @@ class Ac3Playback {
   std::chrono::milliseconds closeDelay_;
   int readFd_ = -1;
   int writeFd_ = -1;
-  std::thread feeder_;
   std::thread decoderThread_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::atomic<bool> stopRequested_{false};
   std::atomic<uint64_t> bytesRead_{0};
   std::atomic<int> polls_{0};
   std::atomic<bool> decoderStarted_{false};
   bool started_ = false;
+  Worker worker_;
 };
 
 // "Decoder AC3": plays the current service's audio. Refuses without SCSI (nothing sent), sets
 // the single-PID capture options to the audio stream, loads the decoder, sets up the stream and
 // hands the playback to `runDialog`, which starts it, shows it and returns once it has finished.
-// The decoder is released afterwards. False when it did not get as far as playing.
+// The decoder is released afterwards and a failed run is shown. False when it did not get as
+// far as playing, or the run failed.
 bool PlayAc3(EditorState& state, Ui& ui, const Ac3DecoderLoader& loadDecoder,
              const std::function<void(Ac3Playback& playback)>& runDialog,
              std::chrono::milliseconds closeDelay = kAc3CloseDelay);

@@ -4,6 +4,7 @@
 
 #include "channels/pid_format.h"
 #include "common/file_io.h"
+#include "common/number_parse.h"
 #include "common/run_output.h"
 #include "common/strfmt.h"
 #include "scsi/number_text.h"
@@ -18,6 +19,20 @@ namespace {
 constexpr int kModeCount = 7;
 constexpr uint32_t kMaxThreshold = 0xFFFF;
 
+// Whether a field's text is a number at all, however large, as the fields read numbers (blanks
+// around it allowed): what tells "is not a number" from "is out of range".
+bool IsNumberText(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  return ParseNumber(text, INT64_MIN, INT64_MAX, NumberBase::kPrefixed).has_value();
+}
+
+// The message that refuses a field: `notNumber` when it is no number, else `outOfRange`.
+std::string Refusal(const std::string& text, const char* notNumber, const char* outOfRange) {
+  return FormatRuntime(IsNumberText(text) ? outOfRange : notNumber, text.c_str());
+}
+
 }  // namespace
 
 std::optional<CaptureSettings> ReadCaptureFields(EditorState& state, Ui& ui,
@@ -29,12 +44,15 @@ std::optional<CaptureSettings> ReadCaptureFields(EditorState& state, Ui& ui,
   options.ts2Es = request.ts2es ? 1 : 0;
   options.syncVideo = request.syncVideo ? 1 : 0;
   if (!pid || *pid > ts::kMaxPid) {
-    ui.ShowMessage(Format(msg::streams::kPidOutOfRange, request.pidText.c_str()), Icon::kStop);
+    ui.ShowMessage(
+        Refusal(request.pidText, msg::streams::kPidNotNumber, msg::streams::kPidOutOfRange),
+        Icon::kStop);
     return std::nullopt;
   }
   options.streamPid = *pid;
   if (!threshold || *threshold == 0 || *threshold > kMaxThreshold) {
-    ui.ShowMessage(Format(msg::streams::kThresholdOutOfRange, request.thresholdText.c_str()),
+    ui.ShowMessage(Refusal(request.thresholdText, msg::streams::kThresholdNotNumber,
+                           msg::streams::kThresholdOutOfRange),
                    Icon::kStop);
     return std::nullopt;
   }

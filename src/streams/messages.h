@@ -17,6 +17,15 @@ inline constexpr char kReportHeader[] =
 inline constexpr char kReportPidLine[] = "%04x %llu %llu %.2f%%\n";
 inline constexpr char kReportBadSync[] = "\n%llu bad packets not starting 0x47";
 inline constexpr char kReportTsErrors[] = "\n%llu packets with TS error set";
+// Our own: where the stream fell out of step, and a tail too short for a packet.
+inline constexpr char kReportSkipped[] =
+    "\n%llu bytes skipped to find the sync byte again (sync lost %llu times)";
+inline constexpr char kReportTail[] = "\n%llu bytes at the end do not make a whole packet";
+// Our own: why a path cannot be checked, beside "Couldn't open input MPEG TS stream".
+inline constexpr char kTsIsFifo[] = "a FIFO (named pipe), not a file";
+inline constexpr char kTsIsDevice[] = "a device, not a file";
+inline constexpr char kTsIsSocket[] = "a socket, not a file";
+inline constexpr char kTsNotRegular[] = "not a regular file";
 inline constexpr char kReportWindowTitle[] = "Tessera Settings Editor";
 
 inline constexpr char kUnableToLoadAc3[] = "Unable to load AC3 decoder";
@@ -89,9 +98,13 @@ inline constexpr char kDroppedLabel[] = "Pacchetti persi:";
 inline constexpr char kPidOutOfRange[] = "PID %s is out of range: PIDs run from 0 to 0x1FFF";
 inline constexpr char kThresholdOutOfRange[] =
     "Threshold %s is out of range: it must be between 1 and 65535 bytes";
+inline constexpr char kPidNotNumber[] = "PID \"%s\" is not a number";
+inline constexpr char kThresholdNotNumber[] = "Threshold \"%s\" is not a number";
 inline constexpr char kThresholdBelowPacket[] =
     "With TS->ES conversion the threshold must hold at least one 188-byte packet";
 inline constexpr char kAc3PidNotNumber[] = "The AC3 PID \"%s\" is not a number";
+inline constexpr char kAc3PidOutOfRange[] =
+    "The AC3 PID %s is out of range: PIDs run from 0 to 0x1FFF";
 // Our own: the recorder needs the current service's PIDs before it can set anything up.
 inline constexpr char kCurrentServiceFailed[] =
     "Unable to read the current service from the Mediamaster";
@@ -101,6 +114,10 @@ inline constexpr char kUnableToWriteFile[] = "Unable to write file %s";
 inline constexpr char kStreamLost[] = "The receiver stopped sending the stream";
 inline constexpr char kStreamChanged[] = "The receiver's stream was changed by another program";
 inline constexpr char kBytesKept[] = "%s kept in %s";
+inline constexpr char kPacketsKept[] = "%llu packets (%s) kept in %s";
+inline constexpr char kLeftAsItWas[] = "%s was left as it was";
+inline constexpr char kSlotCarriesOtherPid[] =
+    "slot %d delivered PID 0x%04x where 0x%04x was asked for";
 inline constexpr char kNothingReceived[] =
     "Nothing was received from the receiver: %s was left as it was";
 // Our own: packets the full ring could not take.

@@ -22,41 +22,55 @@ constexpr size_t kWriteBatchPackets = 512;
 // How long a stop waits at most for the video's next picture.
 constexpr std::chrono::milliseconds kFinishTime{400};
 
+unsigned long long Ull(uint64_t value) { return static_cast<unsigned long long>(value); }
+
 }  // namespace
 
-MultiPidRecorder::MultiPidRecorder(ScsiTransport& transport, StreamSink& sink,
+MultiPidRecorder::MultiPidRecorder(ScsiTransport& transport, RunOutput& output,
                                    const RecorderPlan& plan, size_t ringCapacity)
     : transport_(transport),
-      sink_(sink),
+      output_(output),
       plan_(plan),
       templates_(plan.program),
       ring_(ringCapacity) {}
 
 MultiPidRecorder::~MultiPidRecorder() { Stop(); }
 
-bool MultiPidRecorder::WriteHeader() { return WriteBytes(templates_.NextPair()); }
+bool MultiPidRecorder::WriteHeader() { return output_.WriteHeader(templates_.NextPair()); }
 
-bool MultiPidRecorder::Start() {
-  if (started_ || stopped_) return false;
+bool MultiPidRecorder::Start(LinkFailure* failure) {
+  if (started_) return false;
   std::vector<StreamFilter> filters = plan_.Filters();
   std::vector<uint8_t> data = StreamFilterData(filters);
   const ScsiBlock setup = SetupStreamBlock(true, static_cast<uint32_t>(data.size()));
-  if (ExecScsiCommand(transport_, setup, ScsiDirection::kOut, data) != kScsiSuccess) return false;
+  if (ExecScsiCommand(transport_, setup, ScsiDirection::kOut, data, nullptr, failure) !=
+      kScsiSuccess) {
+    return false;
+  }
   started_ = true;
-  writer_ = std::jthread([this] { Write(); });
-  capture_ = std::jthread([this](const std::stop_token& stop) { Capture(stop); });
+  worker_.Start([this](RunControl& control) { return Run(control); });
   return true;
 }
 
-void MultiPidRecorder::Stop() {
-  if (stopped_) return;
-  stopped_ = true;
-  if (!started_) return;
-  capture_.request_stop();
-  if (capture_.joinable()) capture_.join();
+RunResult MultiPidRecorder::Stop() {
+  worker_.RequestStop();
+  return worker_.Join();
 }
 
-void MultiPidRecorder::Capture(const std::stop_token& stop) {
+RunResult MultiPidRecorder::Failure(const std::string& message, const std::string& reason) const {
+  std::string detail = reason;
+  if (!detail.empty()) detail += "; ";
+  if (output_.HasData()) {
+    detail += Format(msg::streams::kPacketsKept, Ull(output_.DataBytes() / ts::kPacketSize),
+                     SizeText(output_.DataBytes()).c_str(), output_.Target().c_str());
+  } else {
+    detail += Format(msg::streams::kLeftAsItWas, output_.Target().c_str());
+  }
+  return RunResult::Failed(message, detail);
+}
+
+RunResult MultiPidRecorder::Run(RunControl& control) {
+  writer_ = std::thread([this] { Write(); });
   std::vector<uint8_t> buffer(kReadBufferSize, 0);
   std::vector<ScsiBlock> reads;
   std::vector<bool> started;
@@ -64,33 +78,55 @@ void MultiPidRecorder::Capture(const std::stop_token& stop) {
     reads.push_back(ReadSlotBlock(static_cast<uint8_t>(s), plan_.readSlots[s].readSize));
     started.push_back(!plan_.waitPcr);
   }
-  while (!stop.stop_requested() && !writeFailed_) {
+  // How the run ends when it does not end by request or by a full disk.
+  std::optional<std::pair<std::string, std::string>> ended;
+  while (!control.StopRequested() && !writeFailed_ && !ended) {
     bool delivered = false;
-    for (size_t s = 0; s < plan_.readSlots.size(); ++s) {
-      const std::span<uint8_t> data = std::span(buffer).first(plan_.readSlots[s].readSize);
+    for (size_t s = 0; s < plan_.readSlots.size() && !ended; ++s) {
+      const RecorderSlot& slot = plan_.readSlots[s];
+      const std::span<uint8_t> data = std::span(buffer).first(slot.readSize);
       size_t received = 0;
-      if (ExecScsiCommand(transport_, reads[s], ScsiDirection::kIn, data, &received) !=
+      LinkFailure link;
+      if (ExecScsiCommand(transport_, reads[s], ScsiDirection::kIn, data, &received, &link) !=
           kScsiSuccess) {
+        // A refused read loses the slot's data for this round; a lost receiver ends the run.
+        if (EndsTheRun(link.problem)) ended.emplace(msg::streams::kStreamLost, link.reason);
         continue;
       }
       // Only the packets that came are walked; the rest of the buffer is not stream data.
       delivered = delivered || received >= ts::kPacketSize;
       bool slotStarted = started[s];
-      uint64_t syncErrors = 0;
-      const std::span<const uint8_t> record = WalkSlotRead(
-          plan_.readSlots[s], slotStarted, data.first(std::min(received, data.size())), syncErrors);
+      const SlotRead walk =
+          WalkSlotRead(slot, slotStarted, data.first(std::min(received, data.size())));
       started[s] = slotStarted;
-      syncErrors_ += syncErrors;
-      if (!record.empty()) bytesCaptured_ += ring_.Push(record) * ts::kPacketSize;
+      syncErrors_ += walk.syncErrors;
+      if (walk.foreignPacket) {
+        ended.emplace(msg::streams::kStreamChanged,
+                      Format(msg::streams::kSlotCarriesOtherPid, static_cast<int>(s),
+                             walk.foreignPid, slot.pid));
+        continue;
+      }
+      if (!walk.record.empty()) bytesCaptured_ += ring_.Push(walk.record) * ts::kPacketSize;
     }
     ++polls_;
-    if (!delivered) std::this_thread::sleep_for(kIdleRest);
+    if (!delivered && !ended) control.Wait(kIdleRest);
   }
-  if (started[0] && !writeFailed_) FinishVideo(buffer);
+  if (!ended && !writeFailed_ && started[0]) FinishVideo(buffer);
   captureEnded_ = true;
   ring_.Wake();
-  if (writer_.joinable()) writer_.join();
+  writer_.join();
+  // The stream is stopped however the run ended, so the receiver does not go on sending.
   StopPidStream(transport_, true);
+
+  if (ended) return Failure(ended->first, ended->second);
+  if (writeFailed_) {
+    return Failure(Format(msg::streams::kUnableToWriteFile, output_.Target().c_str()),
+                   output_.FailureText());
+  }
+  if (!output_.HasData()) {
+    return RunResult::Failed(Format(msg::streams::kNothingReceived, output_.Target().c_str()));
+  }
+  return RunResult::Done();
 }
 
 void MultiPidRecorder::FinishVideo(std::span<uint8_t> buffer) {
@@ -107,7 +143,13 @@ void MultiPidRecorder::FinishVideo(std::span<uint8_t> buffer) {
     }
     const size_t packets = std::min(received, data.size()) / ts::kPacketSize;
     size_t end = 0;
-    while (end < packets && !ts::UnitStart(ts::PacketAt(data, end))) ++end;
+    while (end < packets && !ts::UnitStart(ts::PacketAt(data, end))) {
+      // Another program's packets are not the end of this picture.
+      if (ts::HasSync(ts::PacketAt(data, end)) && ts::Pid(ts::PacketAt(data, end)) != video.pid) {
+        return;
+      }
+      ++end;
+    }
     bytesCaptured_ += ring_.Push(data.first(end * ts::kPacketSize)) * ts::kPacketSize;
     if (end < packets) return;
   }
@@ -115,7 +157,8 @@ void MultiPidRecorder::FinishVideo(std::span<uint8_t> buffer) {
 
 void MultiPidRecorder::Write() {
   ContinuityChecker continuity;
-  while (!writeFailed_) {
+  auto nextTables = std::chrono::steady_clock::now() + kTick;
+  for (;;) {
     const std::span<const uint8_t> packets = ring_.Peek(kWriteBatchPackets);
     if (!packets.empty()) {
       if (const int64_t stall = stall_.exchange(0); stall > 0) {
@@ -124,29 +167,30 @@ void MultiPidRecorder::Write() {
       const size_t count = packets.size() / ts::kPacketSize;
       uint64_t errors = 0;
       for (size_t i = 0; i < count; ++i) errors += continuity.Check(ts::PacketAt(packets, i));
-      if (!WriteBytes(packets)) break;
+      const bool written = output_.Write(packets);
+      // The ring reuses the memory once consumed.
+      continuity.Release();
+      if (!written) {
+        writeFailed_ = true;
+        return;
+      }
       ring_.Consume(count);
       continuityErrors_ += errors;
     } else if (captureEnded_) {
-      break;
+      return;
     } else {
       ring_.WaitForData(kWriterPoll);
     }
-    if (psiRequested_.exchange(false) && !WriteBytes(templates_.NextPair())) break;
+    // The PAT and PMT go in again every tick, so that a player can start anywhere.
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= nextTables) {
+      nextTables = now + kTick;
+      if (!output_.WriteHeader(templates_.NextPair())) {
+        writeFailed_ = true;
+        return;
+      }
+    }
   }
-}
-
-bool MultiPidRecorder::WriteBytes(std::span<const uint8_t> bytes) {
-  size_t written = 0;
-  if (sink_.Write(bytes, &written)) {
-    fileLength_ += bytes.size();
-    return true;
-  }
-  // A full disk ends the recording; the file is cut back to the last whole packet.
-  fileLength_ += written;
-  sink_.Truncate(fileLength_ / ts::kPacketSize * ts::kPacketSize);
-  writeFailed_ = true;
-  return false;
 }
 
 RecordStats MultiPidRecorder::Stats() const {
@@ -159,7 +203,6 @@ RecordStats MultiPidRecorder::Stats() const {
   stats.continuityErrors = continuityErrors_;
   stats.dropped = ring_.Dropped();
   stats.seconds = seconds_;
-  stats.writeFailed = writeFailed_;
   return stats;
 }
 
@@ -169,7 +212,7 @@ RecorderDisplay MultiPidRecorder::Display() const {
   display.count = SizeText(display.stats.bytesCaptured);
   display.piped = SizeText(display.stats.pipedBytes);
   display.polls = Format(msg::streams::kPollCount, display.stats.polls);
-  display.ended = display.stats.writeFailed;
+  display.ended = Ended();
   return display;
 }
 
@@ -181,8 +224,6 @@ RecorderDisplay MultiPidRecorder::Tick() {
     display.runningTime =
         Format(msg::streams::kRunningTime, seconds_ / 3600, seconds_ / 60 % 60, seconds_ % 60);
   }
-  psiRequested_ = true;
-  ring_.Wake();
   return display;
 }
 

@@ -3,15 +3,16 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <thread>
 
+#include "common/link_problem.h"
+#include "common/run_output.h"
+#include "common/worker.h"
 #include "scsi/scsi_transport.h"
 #include "streams/psi_templates.h"
 #include "streams/record_ring.h"
 #include "streams/recorder_plan.h"
-#include "streams/stream_file.h"
 
 namespace pelorus {
 
@@ -26,7 +27,6 @@ struct RecordStats {
   uint64_t continuityErrors = 0;
   uint64_t dropped = 0;  // packets the full ring could not take
   int seconds = 0;
-  bool writeFailed = false;
 };
 
 // The dialog's fields after a tick.
@@ -37,35 +37,44 @@ struct RecorderDisplay {
   std::string polls;
   std::string rate;         // empty: unchanged this tick
   std::string runningTime;  // likewise
-  bool ended = false;       // the recording stopped by itself: the file could not be written
+  bool ended = false;       // the recording has ended (by itself, or after a stop request)
 };
 
-// Records the slots of a plan into a transport-stream file: a capture thread reads the slots
-// into the ring, a writer thread empties it into the file, checks continuity, and inserts the
-// PAT and PMT whenever a tick asks for them.
+// Records the slots of a plan into a transport-stream file. The capture runs as the body of a
+// worker: it reads the slots into the ring while a writer thread of its own empties the ring
+// into the output, checks continuity and puts the PAT and PMT in every 250 ms. The run ends at a
+// stop request, when the output cannot take more, when the receiver is lost or silent, or when
+// a slot delivers another PID than its own (another program changed the receiver's stream); the
+// receiver's stream is stopped however it ended, and what arrived stays in the output.
 class MultiPidRecorder {
  public:
   static constexpr std::chrono::milliseconds kTick{250};
 
-  MultiPidRecorder(ScsiTransport& transport, StreamSink& sink, const RecorderPlan& plan,
+  MultiPidRecorder(ScsiTransport& transport, RunOutput& output, const RecorderPlan& plan,
                    size_t ringCapacity = RecordRing::kDefaultCapacity);
+  // Asks a running recording to stop and waits for it.
   ~MultiPidRecorder();
   MultiPidRecorder(const MultiPidRecorder&) = delete;
   MultiPidRecorder& operator=(const MultiPidRecorder&) = delete;
 
-  // The PAT and PMT as the file's first two packets. False when they cannot be written.
+  // The PAT and PMT as the file's first two packets: a header, not data, so a recording that
+  // gets nothing leaves the old file as it was. False when they cannot be written.
   bool WriteHeader();
-  // Sets up the slotted stream and starts both threads. False when the receiver refused the
-  // set-up (nothing runs then).
-  bool Start();
-  // One 250 ms tick of the dialog's timer: the counters as texts, the rate and running time
-  // every fourth tick, and a request for the next PAT and PMT.
+  // Sets up the slotted stream and starts the run. False when the receiver refused the set-up
+  // (`*failure`, when given, says why); nothing runs then.
+  bool Start(LinkFailure* failure = nullptr);
+  // One 250 ms tick of the dialog's timer: the counters as texts, and the rate and running time
+  // every fourth tick.
   RecorderDisplay Tick();
   // The counters without counting a tick.
   RecorderDisplay Display() const;
-  // Stops capturing, lets the writer empty the ring, stops the receiver's stream and joins
-  // both threads. Safe to call more than once.
-  void Stop();
+  // Only asks; the run ends within a second (the video runs on to its next picture first).
+  void RequestStop() { worker_.RequestStop(); }
+  // Asks the run to stop, waits for it and returns how it ended (Done when never started).
+  RunResult Stop();
+  bool Ended() const { return started_ && !worker_.Running(); }
+  // The worker the run is on, for a front end's wait.
+  Worker& worker() { return worker_; }
 
   RecordStats Stats() const;
 
@@ -73,13 +82,13 @@ class MultiPidRecorder {
   void StallWriterOnce(std::chrono::milliseconds stall) { stall_ = stall.count(); }
 
  private:
-  void Capture(const std::stop_token& stop);
+  RunResult Run(RunControl& control);
   void FinishVideo(std::span<uint8_t> buffer);
   void Write();
-  bool WriteBytes(std::span<const uint8_t> bytes);
+  RunResult Failure(const std::string& message, const std::string& reason) const;
 
   ScsiTransport& transport_;
-  StreamSink& sink_;
+  RunOutput& output_;
   RecorderPlan plan_;
   PsiTemplates templates_;
   RecordRing ring_;
@@ -90,15 +99,12 @@ class MultiPidRecorder {
   std::atomic<uint64_t> continuityErrors_ = 0;
   std::atomic<bool> writeFailed_ = false;
   std::atomic<bool> captureEnded_ = false;
-  std::atomic<bool> psiRequested_ = false;
   std::atomic<int64_t> stall_ = 0;
-  uint64_t fileLength_ = 0;  // writer thread only (and the header before it starts)
   int ticks_ = 0;
   int seconds_ = 0;
   bool started_ = false;
-  bool stopped_ = false;
-  std::jthread writer_;
-  std::jthread capture_;
+  std::thread writer_;  // the body's own helper, joined before the body returns
+  Worker worker_;
 };
 
 }  // namespace pelorus

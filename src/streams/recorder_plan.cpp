@@ -2,7 +2,6 @@
 
 #include "common/byte_reader.h"
 #include "streams/stream_capture.h"
-#include "streams/ts_to_es.h"
 
 namespace pelorus {
 namespace {
@@ -40,7 +39,7 @@ RecorderPlan PlanRecording(const CurrentService& service, bool ac3, uint16_t ac3
   plan.waitPcr = waitPcr;
   const uint16_t audioPid = ac3 ? ac3Pid : service.audioPid;
   plan.program = {service.videoPid, audioPid, service.pcrPid, ac3};
-  RecorderSlot video{service.videoPid, kVideoReadSize, true, false, true};
+  RecorderSlot video{service.videoPid, kVideoReadSize, true, false};
   RecorderSlot audio{audioPid, kOtherReadSize, true, false};
   if (service.pcrPid == service.videoPid) {
     video.startNeedsPcr = true;
@@ -59,21 +58,29 @@ bool StartsSlot(const RecorderSlot& slot, ts::Packet packet) {
   if (!ts::HasSync(packet)) return false;
   if (slot.startNeedsUnitStart && !ts::UnitStart(packet)) return false;
   if (slot.startNeedsPcr && !ts::CarriesPcr(packet)) return false;
-  if (slot.startNeedsSequenceHeader && !FindSequenceHeader(packet.subspan(4))) return false;
   return true;
 }
 
-std::span<const uint8_t> WalkSlotRead(const RecorderSlot& slot, bool& started,
-                                      std::span<const uint8_t> read, uint64_t& syncErrors) {
+SlotRead WalkSlotRead(const RecorderSlot& slot, bool& started, std::span<const uint8_t> read) {
+  SlotRead result;
   const size_t packets = read.size() / ts::kPacketSize;
+  bool wasStarted = started;
   size_t first = packets;
   for (size_t i = 0; i < packets; ++i) {
     const ts::Packet packet = ts::PacketAt(read, i);
-    if (!ts::HasSync(packet)) ++syncErrors;
-    if (!started && StartsSlot(slot, packet)) started = true;
-    if (started && first == packets) first = i;
+    if (!ts::HasSync(packet)) {
+      ++result.syncErrors;
+    } else if (ts::Pid(packet) != slot.pid && !result.foreignPacket) {
+      result.foreignPacket = i;
+      result.foreignPid = ts::Pid(packet);
+    }
+    if (!wasStarted && StartsSlot(slot, packet)) wasStarted = true;
+    if (wasStarted && first == packets) first = i;
   }
-  return read.subspan(first * ts::kPacketSize, (packets - first) * ts::kPacketSize);
+  if (result.foreignPacket) return result;
+  started = wasStarted;
+  result.record = read.subspan(first * ts::kPacketSize, (packets - first) * ts::kPacketSize);
+  return result;
 }
 
 }  // namespace pelorus

@@ -31,8 +31,6 @@ struct RecorderSlot {
   uint16_t readSize = 0;
   bool startNeedsUnitStart = false;
   bool startNeedsPcr = false;
-  // Video starts where a decoder can: at a packet whose payload holds a sequence header.
-  bool startNeedsSequenceHeader = false;
 };
 
 struct RecorderPlan {
@@ -48,18 +46,26 @@ inline constexpr uint16_t kVideoReadSize = 32 * ts::kPacketSize;
 inline constexpr uint16_t kOtherReadSize = ts::kPacketSize;
 
 // Video in slot 0, audio (the AC-3 PID instead when asked) in slot 1, and the PCR PID in slot 2
-// when it is a PID of its own. When the PCR travels with the video or the audio, that slot
-// starts only at a packet that carries both a unit start and a PCR. Video also waits for a
-// sequence header, so that a recording that waits for entry points decodes from its start.
+// when it is a PID of its own. Video and audio start at a unit start; when the PCR travels with
+// the video or the audio, that slot starts only at a packet that carries both a unit start and
+// a PCR, and a slot of its own starts at the first PCR.
 RecorderPlan PlanRecording(const CurrentService& service, bool ac3, uint16_t ac3Pid, bool waitPcr);
 
 // True when `packet` is where `slot` may begin recording.
 bool StartsSlot(const RecorderSlot& slot, ts::Packet packet);
 
-// Walks the whole packets of one slot read: counts those without the sync byte into
-// `syncErrors`, starts the slot at its entry point, and returns the packets to record (from the
-// starting packet on, or all of them once started).
-std::span<const uint8_t> WalkSlotRead(const RecorderSlot& slot, bool& started,
-                                      std::span<const uint8_t> read, uint64_t& syncErrors);
+// What one slot read holds.
+struct SlotRead {
+  // The packets to record: from the starting packet on, or all of them once started.
+  std::span<const uint8_t> record;
+  uint64_t syncErrors = 0;  // packets without the sync byte (recorded all the same)
+  // The first packet with a sync byte that carries another PID than the slot's: the receiver's
+  // filter is no longer the recorder's. Nothing of such a read is to be recorded.
+  std::optional<size_t> foreignPacket;
+  uint16_t foreignPid = 0;
+};
+
+// Walks the whole packets of one slot read, starting the slot at its entry point.
+SlotRead WalkSlotRead(const RecorderSlot& slot, bool& started, std::span<const uint8_t> read);
 
 }  // namespace pelorus

@@ -164,10 +164,9 @@ RunResult CaptureWorker::Run(RunControl& control) {
   }
   // The stream is stopped however the run ended, so the receiver does not go on sending.
   StopPidStream(transport_, false);
-  if (result.Failed()) {
-    Report({SizeText(output_.DataBytes()), Format(msg::streams::kPollCount, polls), "", true});
-    return result;
-  }
+  // The last report says the run is over, so a dialog can close without waiting on anything.
+  Report({SizeText(output_.DataBytes()), Format(msg::streams::kPollCount, polls), "", true});
+  if (result.Failed()) return result;
   if (!output_.HasData()) {
     return RunResult::Failed(Format(msg::streams::kNothingReceived, output_.Target().c_str()));
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/run_output.h"
+#include "common/ts_numbers.h"
 #include "common/worker.h"
 #include "scsi/scsi_transport.h"
 
@@ -58,7 +59,7 @@ class PacketGuard {
   bool CheckPacket(std::span<const uint8_t> packet);
 
   uint16_t pid_;
-  std::array<uint8_t, 188> carry_{};
+  std::array<uint8_t, ts::kPacketSize> carry_{};
   size_t carried_ = 0;
   uint64_t packets_ = 0;
   std::string problem_;
@@ -69,7 +70,7 @@ struct CaptureProgress {
   std::string count;   // bytes written, as SizeText
   std::string polls;   // polls before this one
   std::string rate;    // empty: leave the field as it is
-  bool ended = false;  // the worker stopped by itself: the run's result says why
+  bool ended = false;  // the run is over (the last report): the run's result says how it ended
 };
 
 // Polls the receiver's stream on a worker of its own and writes what comes to the output, until

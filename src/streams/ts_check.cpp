@@ -1,59 +1,139 @@
 #include "streams/ts_check.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
 
-#include <cerrno>
-#include <limits>
-#include <memory>
-#include <vector>
-
-#include "common/file_dialogs.h"
-#include "common/file_handle.h"
-#include "common/file_io.h"
 #include "common/strfmt.h"
 #include "streams/messages.h"
 
 namespace pelorus {
 namespace {
 
-// Reads large enough that the system calls cost nothing, small enough that each block is still
-// in the processor's cache when its packets are counted.
-constexpr size_t kReadBlock = size_t{256} << 10;
+constexpr size_t kPacket = ts::kPacketSize;
+// A sync byte is confirmed by the two that follow it, one and two packets on.
+constexpr size_t kLookAhead = 2 * kPacket + 1;
 
 unsigned long long Ull(uint64_t value) { return static_cast<unsigned long long>(value); }
 
+// A sync byte at `at`, or the end of the stream before it: past the end nothing contradicts.
+bool SyncOrEnd(const uint8_t* bytes, size_t size, size_t at) {
+  return at >= size || bytes[at] == ts::kSyncByte;
+}
+
+// The stream is in step at `at` when the sync bytes of the next two packets are where they belong.
+bool InStepAfter(const uint8_t* bytes, size_t size, size_t at) {
+  return SyncOrEnd(bytes, size, at + kPacket) && SyncOrEnd(bytes, size, at + 2 * kPacket);
+}
+
 }  // namespace
 
-size_t TsStatistics::Feed(std::span<const uint8_t> bytes) {
-  const size_t whole = bytes.size() / ts::kPacketSize;
-  const uint8_t* packet = bytes.data();
-  uint64_t badSync = 0;
-  uint64_t tsErrors = 0;
-  // Branch-free: null packets and the stream's irregular PID order would otherwise keep the
-  // branch predictor guessing, and the check has to keep up with the page cache.
-  for (size_t i = 0; i < whole; ++i, packet += ts::kPacketSize) {
-    const uint8_t b1 = packet[1];
-    const uint8_t b3 = packet[3];
-    badSync += packet[0] != ts::kSyncByte;
-    tsErrors += b1 >> 7;
-    const unsigned pid = ((b1 & 0x1Fu) << 8) | packet[2];
-    ++packets_[pid];
-    const unsigned counter = b3 & 0x0Fu;
-    const unsigned last = lastCounter_[pid];
-    // A packet with an adaptation field may repeat its counter once; it is not an error. A
-    // repeat leaves the counter as it was, which is the counter it carries.
-    const bool repeat = last == counter && (b3 & 0x20) != 0;
-    const bool error = last != kUnknownCounter && !repeat && counter != ((last + 1) & 0x0Fu) &&
-                       pid != ts::kNullPid;
-    continuityErrors_[pid] += error;
-    lastCounter_[pid] = static_cast<uint8_t>(counter);
+void TsStatistics::CountPacket(const uint8_t* packet) {
+  const unsigned pid = ((packet[1] & 0x1Fu) << 8) | packet[2];
+  ++packets_[pid];
+  ++packetsTotal_;
+  tsErrors_ += packet[1] >> 7;
+  continuityErrors_[pid] += static_cast<uint64_t>(continuity_.Check(packet));
+}
+
+size_t TsStatistics::Search(const uint8_t* bytes, size_t size, size_t at, bool atEnd) {
+  while (at < size) {
+    const void* hit = std::memchr(bytes + at, ts::kSyncByte, size - at);
+    if (hit == nullptr) {
+      skippedBytes_ += size - at;
+      return size;
+    }
+    const auto candidate = static_cast<size_t>(static_cast<const uint8_t*>(hit) - bytes);
+    skippedBytes_ += candidate - at;
+    at = candidate;
+    if (!atEnd && size - at < kLookAhead) return at;
+    if (InStepAfter(bytes, size, at)) {
+      searching_ = false;
+      return at;
+    }
+    ++skippedBytes_;
+    ++at;
   }
-  badSync_ += badSync;
-  tsErrors_ += tsErrors;
-  packetsTotal_ += whole;
-  return whole * ts::kPacketSize;
+  return at;
+}
+
+size_t TsStatistics::Step(const uint8_t* bytes, size_t size, bool atEnd) {
+  size_t at = 0;
+  if (!started_) {
+    if (size == 0 || (!atEnd && size < kLookAhead)) return 0;
+    started_ = true;
+    // A file cut out of a longer stream may begin with the rest of a packet, whose first byte
+    // only looks like a sync byte by chance; one of the next two sync bytes must agree.
+    const bool agreed = SyncOrEnd(bytes, size, kPacket) || SyncOrEnd(bytes, size, 2 * kPacket);
+    if (bytes[0] == ts::kSyncByte && !agreed) {
+      searching_ = true;
+      ++syncLosses_;
+    }
+  }
+  for (;;) {
+    if (searching_) {
+      at = Search(bytes, size, at, atEnd);
+      if (searching_) return at;
+    }
+    // In step: the common case, kept tight. The counts live in locals so that the stores through
+    // byte pointers cannot make the compiler reload them.
+    uint64_t packets = 0;
+    uint64_t tsErrors = 0;
+    while (size - at >= kPacket && bytes[at] == ts::kSyncByte) {
+      const uint8_t* packet = bytes + at;
+      const unsigned pid = ((packet[1] & 0x1Fu) << 8) | packet[2];
+      ++packets_[pid];
+      tsErrors += packet[1] >> 7;
+      if (continuity_.Check(packet) != 0) ++continuityErrors_[pid];
+      ++packets;
+      at += kPacket;
+    }
+    packetsTotal_ += packets;
+    tsErrors_ += tsErrors;
+    if (size - at < kPacket) {
+      if (!atEnd) return at;
+      tailBytes_ += size - at;
+      return size;
+    }
+    // No sync byte where one should be. The stream may still be in step with one damaged byte,
+    // which only the next two packets can tell.
+    if (!atEnd && size - at < kLookAhead) return at;
+    if (InStepAfter(bytes, size, at)) {
+      ++badSync_;
+      CountPacket(bytes + at);
+      at += kPacket;
+      continue;
+    }
+    searching_ = true;
+    ++syncLosses_;
+  }
+}
+
+void TsStatistics::Feed(std::span<const uint8_t> bytes) {
+  if (carried_ > 0) {
+    // What the last piece left undecided is judged with the start of this one.
+    const size_t take = std::min(bytes.size(), carry_.size() - carried_);
+    std::memcpy(carry_.data() + carried_, bytes.data(), take);
+    const size_t joined = carried_ + take;
+    const size_t used = Step(carry_.data(), joined, false);
+    continuity_.Release();
+    if (used < carried_) {
+      // Only a short piece leaves the old bytes undecided, and then it is all in the carry.
+      std::memmove(carry_.data(), carry_.data() + used, joined - used);
+      carried_ = joined - used;
+      return;
+    }
+    bytes = bytes.subspan(used - carried_);
+    carried_ = 0;
+  }
+  const size_t used = Step(bytes.data(), bytes.size(), false);
+  continuity_.Release();
+  carried_ = bytes.size() - used;
+  std::memcpy(carry_.data(), bytes.data() + used, carried_);
+}
+
+void TsStatistics::Finish() {
+  Step(carry_.data(), carried_, true);
+  continuity_.Release();
+  carried_ = 0;
 }
 
 std::string TsStatistics::Report() const {
@@ -67,84 +147,11 @@ std::string TsStatistics::Report() const {
   }
   report += Format(msg::streams::kReportBadSync, Ull(badSync_));
   report += Format(msg::streams::kReportTsErrors, Ull(tsErrors_));
+  if (skippedBytes_ > 0) {
+    report += Format(msg::streams::kReportSkipped, Ull(skippedBytes_), Ull(syncLosses_));
+  }
+  if (tailBytes_ > 0) report += Format(msg::streams::kReportTail, Ull(tailBytes_));
   return report;
-}
-
-TsReadResult ReadTsFile(const std::string& path, TsStatistics& stats,
-                        const std::function<void(int percent)>& progress) {
-  // Only a regular file: a FIFO or a device would block or never end. Any size is checked.
-  FileContents status;
-  FileHandle file(OpenRegularFileForReading(path, std::numeric_limits<uint64_t>::max(), status));
-  if (file.get() < 0) return TsReadResult::kCannotOpen;
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) return TsReadResult::kCannotOpen;
-  const uint64_t size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
-  ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-
-  // One spare packet in front of the block holds the tail of the previous read.
-  std::unique_ptr<uint8_t[]> buffer(new uint8_t[kReadBlock + ts::kPacketSize]);
-  size_t carried = 0;
-  uint64_t done = 0;
-  int shown = -1;
-  for (;;) {
-    const ssize_t got = ::read(file.get(), buffer.get() + carried, kReadBlock);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return TsReadResult::kReadFailed;
-    }
-    if (got == 0) break;
-    const size_t have = carried + static_cast<size_t>(got);
-    const size_t taken = stats.Feed({buffer.get(), have});
-    carried = have - taken;
-    if (carried > 0) std::copy(buffer.get() + taken, buffer.get() + have, buffer.get());
-    done += static_cast<uint64_t>(got);
-    // A file that grows while it is read must not push the bar beyond its end.
-    const int percent =
-        size > 0 ? static_cast<int>(std::min<uint64_t>(done, size) * 100 / size) : 0;
-    if (percent != shown && progress) {
-      shown = percent;
-      progress(percent);
-    }
-  }
-  return TsReadResult::kDone;
-}
-
-bool CheckTsFileAt(const std::string& path, Ui& ui,
-                   const std::function<void(const std::string& report)>& showReport) {
-  TsStatistics stats;
-  TsReadResult result;
-  {
-    BusyScope busy(ui);
-    ui.SetStatusText(msg::streams::kCheckingTs);
-    ui.SetProgress(0, true);
-    result = ReadTsFile(path, stats, [&ui](int percent) {
-      ui.SetProgress(percent, true);
-      ui.KeepAlive();
-    });
-    ui.SetProgress(0, false);
-    ui.SetStatusText("");
-  }
-  if (result == TsReadResult::kCannotOpen) {
-    ui.ShowMessage(msg::streams::kCannotOpenTs, Icon::kNone);
-    return false;
-  }
-  if (result == TsReadResult::kReadFailed) {
-    ui.ShowMessage(msg::streams::kCannotReadTs, Icon::kNone);
-    return false;
-  }
-  showReport(stats.Report());
-  return true;
-}
-
-bool CheckTsFile(EditorState& state, Ui& ui,
-                 const std::function<void(const std::string& report)>& showReport) {
-  FileRequest request;
-  request.title = msg::streams::kCheckTsTitle;
-  request.filterName = msg::streams::kTsFilterName;
-  request.filterPattern = msg::streams::kTsFilterPattern;
-  request.defaultExtension = msg::streams::kTsExtension;
-  if (!AskOpenFile(ui, request, state.options.mppInitialDir)) return false;
-  return CheckTsFileAt(request.path, ui, showReport);
 }
 
 }  // namespace pelorus

@@ -6,9 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/ui/window_fit.h"
+#include "scsi/stream_primitives.h"
 #include "streams/ui/stream_progress_dialogs.h"
 #include "streams/ui/stream_save_dialogs.h"
 #include "support/temp_dir.h"
@@ -77,14 +80,13 @@ class StreamsDialogsTest : public QObject {
   // window manager would otherwise cut to "SCSI : ... a Dati".
   void progressDialogsAreWideEnoughForTheirTitles() {
     testing::StreamReceiver receiver;
-    testing::MemorySink sink;
     testing::TempDir dir;
-    RunOutput output(dir.File("title.mpp"), 188);
+    RunOutput output(dir.File("out.mpp"), 188);
     CaptureWorker worker(receiver, output, CaptureSettings{});
     CaptureProgressDialog capture(nullptr, worker);
     QCOMPARE(capture.windowTitle(), QString("SCSI : Lettura Dati"));
     QVERIFY(capture.minimumWidth() >= TitleBarWidth(capture, capture.windowTitle()));
-    MultiPidRecorder recorder(receiver, sink, PlanRecording({0x100}, false, 0, false));
+    MultiPidRecorder recorder(receiver, output, PlanRecording({0x100}, false, 0, false));
     RecorderProgressDialog recording(nullptr, recorder);
     QVERIFY(recording.minimumWidth() >= TitleBarWidth(recording, recording.windowTitle()));
     // A longer title needs more room than a shorter one in the same face.
@@ -95,8 +97,10 @@ class StreamsDialogsTest : public QObject {
     testing::StreamReceiver receiver;
     receiver.readDelay = std::chrono::microseconds(300);
     receiver.badSyncEvery = 50;
-    testing::MemorySink sink;
-    MultiPidRecorder recorder(receiver, sink,
+    testing::TempDir dir;
+    RunOutput output(dir.File("out.m2t"), 188);
+    QVERIFY(output.Open());
+    MultiPidRecorder recorder(receiver, output,
                               PlanRecording({0x100, 0x101, 0x102}, false, 0, false));
     QVERIFY(recorder.Start());
     RecorderProgressDialog dialog(nullptr, recorder);
@@ -112,9 +116,63 @@ class StreamsDialogsTest : public QObject {
     QCOMPARE(dialog.findChild<QLabel*>("piped")->text(), QString("0"));
     QCOMPARE(dialog.findChild<QProgressBar*>("ringFill")->maximum(), 30000);
     Look(&dialog, "recorder_dialog");
-    dialog.accept();
-    recorder.Stop();
+    // "Stop" only asks: the dialog stays until a tick finds the recording over.
+    auto* stop = dialog.findChild<QPushButton*>("stop");
+    stop->click();
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!stop->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 2000);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(recorder.Stop().outcome, RunOutcome::kStopped);
     QCOMPARE(receiver.stops.load(), 1);
+  }
+
+  // A capture whose receiver goes away closes its dialog by itself; one stopped by the user
+  // closes once the worker has finished, and the GUI thread never waits on the receiver.
+  void captureDialogClosesWhenTheRunIsOver() {
+    testing::StreamReceiver receiver;
+    receiver.readDelay = std::chrono::microseconds(300);
+    testing::TempDir dir;
+    CaptureSettings settings;
+    settings.pid = 0x200;
+    settings.threshold = 940;
+    settings.mode = 6;
+    {
+      RunOutput output(dir.File("lost.mpp"), 188);
+      QVERIFY(output.Open());
+      receiver.loseLinkAtRead = 3;
+      CaptureWorker worker(receiver, output, settings);
+      CaptureProgressDialog dialog(nullptr, worker);
+      QElapsedTimer timer;
+      timer.start();
+      QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+      QVERIFY(timer.elapsed() < 2000);
+      const RunResult result = worker.Stop();
+      QVERIFY(result.Failed());
+      QCOMPARE(QString::fromStdString(result.message),
+               QString("The receiver stopped sending the stream"));
+    }
+    {
+      receiver.loseLinkAtRead = 0;
+      // Every read takes a while, as a slow receiver's would: the button must not wait for it.
+      receiver.readDelay = std::chrono::milliseconds(300);
+      RunOutput output(dir.File("stopped.mpp"), 188);
+      QVERIFY(output.Open());
+      QVERIFY(SetupPidStream(receiver, settings.pid, settings.threshold, settings.mode, false));
+      CaptureWorker worker(receiver, output, settings);
+      CaptureProgressDialog dialog(nullptr, worker);
+      qint64 clickTook = -1;
+      QTimer::singleShot(700, &dialog, [&] {
+        QElapsedTimer click;
+        click.start();
+        dialog.findChild<QPushButton*>("stop")->click();
+        clickTook = click.elapsed();
+        QVERIFY(dialog.isVisible());
+      });
+      QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+      QVERIFY(clickTook >= 0 && clickTook < 100);
+      QCOMPARE(worker.Stop().outcome, RunOutcome::kStopped);
+    }
   }
 };
 

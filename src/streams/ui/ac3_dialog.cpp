@@ -56,7 +56,8 @@ void Ac3Dialog::showEvent(QShowEvent* event) {
                      QMetaObject::invokeMethod(
                          this, [this, display] { Show(display); }, Qt::QueuedConnection);
                    },
-                   [this] {
+                   [this](const RunResult&) {
+                     // The command shows how the run ended once the dialog is gone.
                      QMetaObject::invokeMethod(
                          this, [this] { QDialog::accept(); }, Qt::QueuedConnection);
                    }});

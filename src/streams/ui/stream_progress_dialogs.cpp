@@ -1,5 +1,6 @@
 #include "streams/ui/stream_progress_dialogs.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QLabel>
@@ -26,12 +27,14 @@ QLabel* AddRow(QFormLayout* form, const char* name, const char* label) {
   return value;
 }
 
-void AddStopButton(QDialog* dialog, QVBoxLayout* layout) {
+// "Stop" asks the run to stop, as Escape does; it stays greyed while the run winds down.
+QPushButton* AddStopButton(QDialog* dialog, QVBoxLayout* layout) {
   auto* stop = new QPushButton(Text(msg::streams::kStopButton), dialog);
   stop->setObjectName(QStringLiteral("stop"));
   stop->setDefault(true);
-  QObject::connect(stop, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(stop, &QPushButton::clicked, dialog, &QDialog::reject);
   layout->addWidget(stop, 0, Qt::AlignHCenter);
+  return stop;
 }
 
 }  // namespace
@@ -45,7 +48,7 @@ CaptureProgressDialog::CaptureProgressDialog(QWidget* owner, CaptureWorker& work
   polls_ = AddRow(form, "polls", msg::streams::kPollsLabel);
   rate_ = AddRow(form, "rate", msg::streams::kRateLabel);
   layout->addLayout(form);
-  AddStopButton(this, layout);
+  stop_ = AddStopButton(this, layout);
   KeepTitleVisible(*this);
 }
 
@@ -70,7 +73,17 @@ void CaptureProgressDialog::Show(const CaptureProgress& progress) {
   count_->setText(Text(progress.count));
   polls_->setText(Text(progress.polls));
   if (!progress.rate.empty()) rate_->setText(Text(progress.rate));
-  if (progress.ended) reject();
+  if (progress.ended) accept();
+}
+
+void CaptureProgressDialog::reject() {
+  stop_->setEnabled(false);
+  worker_.RequestStop();
+}
+
+void CaptureProgressDialog::closeEvent(QCloseEvent* event) {
+  reject();
+  event->ignore();
 }
 
 RecorderProgressDialog::RecorderProgressDialog(QWidget* owner, MultiPidRecorder& recorder)
@@ -92,7 +105,7 @@ RecorderProgressDialog::RecorderProgressDialog(QWidget* owner, MultiPidRecorder&
   fill_->setRange(0, static_cast<int>(recorder.Stats().ringCapacity));
   fill_->setValue(0);
   layout->addWidget(fill_);
-  AddStopButton(this, layout);
+  stop_ = AddStopButton(this, layout);
   // An output file is always open here, and the caption says so.
   setWindowTitle(Text(msg::streams::kRecorderPipingCaption));
   KeepTitleVisible(*this);
@@ -111,7 +124,17 @@ void RecorderProgressDialog::showEvent(QShowEvent* event) {
 void RecorderProgressDialog::TickOnce() {
   const RecorderDisplay display = recorder_.Tick();
   Show(display);
-  if (display.ended) reject();
+  if (display.ended) accept();
+}
+
+void RecorderProgressDialog::reject() {
+  stop_->setEnabled(false);
+  recorder_.RequestStop();
+}
+
+void RecorderProgressDialog::closeEvent(QCloseEvent* event) {
+  reject();
+  event->ignore();
 }
 
 void RecorderProgressDialog::Show(const RecorderDisplay& display) {

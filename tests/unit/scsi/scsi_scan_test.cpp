@@ -111,6 +111,13 @@ TEST(ScsiScanTest, AScanThatFindsNothingSaysNothing) {
   ScsiScan(state, ui);
   EXPECT_EQ(state.scsiMissingReason,
             "\"frobnicate\" names no SCSI transport (sim:PATH is the stand-in receiver)");
+  // Without a link the environment's name is the one refused, and the reason names it.
+  state.links.scsi.clear();
+  ::setenv("PELORUS_SCSI", "bogus", 1);
+  ScsiScan(state, ui);
+  ::unsetenv("PELORUS_SCSI");
+  EXPECT_EQ(state.scsiMissingReason,
+            "\"bogus\" names no SCSI transport (sim:PATH is the stand-in receiver)");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "streams/ac3_track_probe.h"
+#include "streams/messages.h"
 #include "support/cli_run.h"
 #include "support/fake_ui.h"
 #include "support/temp_dir.h"
@@ -103,6 +104,7 @@ struct Session {
   std::mutex mutex;
   std::chrono::steady_clock::time_point stopAsked;
   std::chrono::steady_clock::time_point finishedAt;
+  RunResult result;
 };
 
 // Runs the playback until `until` holds (or two seconds pass), then stops it as the dialog does.
@@ -112,8 +114,9 @@ auto Dialog(Session& session, const std::function<bool()>& until) {
                       std::lock_guard lock(session.mutex);
                       session.displays.push_back(display);
                     },
-                    [&session] {
+                    [&session](const RunResult& result) {
                       session.finishedAt = std::chrono::steady_clock::now();
+                      session.result = result;
                       ++session.finishedCount;
                     }});
     const auto deadline = std::chrono::steady_clock::now() + 2s;
@@ -301,6 +304,53 @@ TEST(Ac3Play, UnstartedPlaybackStillStopsTheStream) {
   FakeUi ui;
   ASSERT_TRUE(PlayAc3(state, ui, LoaderFor(fake), [](Ac3Playback&) {}));
   EXPECT_EQ(Blocks(*transport).back(), "3d000000000000000000");
+}
+
+// The scripted receiver whose link goes at its n-th stream read, as a closed socket does.
+class LosingTransport : public ScriptedTransport {
+ public:
+  int loseAtRead = 0;
+
+ protected:
+  int Execute(ScsiAddress address, std::span<const uint8_t> cdb, ScsiDirection direction,
+              std::span<uint8_t> buffer, size_t& received) override {
+    if (cdb[0] == 0x3C && cdb[1] == 0x06 && ++reads_ >= loseAtRead) {
+      commands.push_back({address, {cdb.begin(), cdb.end()}, direction, {}});
+      lastProblem_ = LinkProblem::kLost;
+      lastFailure_ = "rx: the receiver closed the connection";
+      return kScsiError;
+    }
+    return ScriptedTransport::Execute(address, cdb, direction, buffer, received);
+  }
+
+ private:
+  int reads_ = 0;
+};
+
+TEST(Ac3Play, ALostReceiverEndsThePlaybackAtOnceWithTheReason) {
+  Ac3Receiver receiver;
+  auto transport = std::make_shared<LosingTransport>();
+  transport->handler = receiver.Transport()->handler;
+  transport->loseAtRead = 6;
+  EditorState state;
+  state.aspiModule = transport;
+  FakeDecoder fake;
+  FakeUi ui;
+  Session session;
+  // Nobody asks it to stop: the playback ends by itself, without the close delay.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(PlayAc3(state, ui, LoaderFor(fake),
+                       Dialog(session, [&] { return session.finishedCount > 0; }), 5s));
+  EXPECT_LT(session.finishedAt - start, 1s);
+  EXPECT_EQ(session.finishedCount, 1);
+  EXPECT_TRUE(session.result.Failed());
+  // The five reads that came reached the decoder; the decoder and the stream were stopped.
+  EXPECT_EQ(fake.Received(), 5u * 1024);
+  EXPECT_EQ(fake.stops, 1);
+  EXPECT_EQ(Blocks(*transport).back(), "3d000000000000000000");
+  ASSERT_EQ(ui.calls.size(), 1u);
+  EXPECT_EQ(ui.calls[0], std::string("message stop: ") + msg::streams::kStreamLost);
+  EXPECT_EQ(ui.details, std::vector<std::string>{"rx: the receiver closed the connection"});
 }
 
 TEST(Ac3Play, ConsoleChecksItsWordsAndRefusesWithoutScsi) {

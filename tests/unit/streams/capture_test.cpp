@@ -102,6 +102,12 @@ TEST_F(CaptureCommandTest, RefusesWhatTheReceiverCannotTake) {
   };
   const Case cases[] = {
       {"0x2000", "100", 2, false, "PID 0x2000 is out of range: PIDs run from 0 to 0x1FFF"},
+      {"99999999999", "100", 2, false,
+       "PID 99999999999 is out of range: PIDs run from 0 to 0x1FFF"},
+      {"abc", "100", 2, false, "PID \"abc\" is not a number"},
+      {"0x", "100", 2, false, "PID \"0x\" is not a number"},
+      {"", "100", 2, false, "PID \"\" is not a number"},
+      {"0x100", "12abc", 2, false, "Threshold \"12abc\" is not a number"},
       {"0x100", "0", 2, false, "Threshold 0 is out of range: it must be between 1 and 65535 bytes"},
       {"0x100", "65536", 2, false,
        "Threshold 65536 is out of range: it must be between 1 and 65535 bytes"},

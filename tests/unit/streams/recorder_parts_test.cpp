@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "common/crc32_mpeg.h"
-#include "streams/continuity.h"
 #include "streams/psi_templates.h"
 #include "streams/record_command.h"
 #include "streams/record_ring.h"
@@ -67,27 +66,6 @@ TEST(PsiTemplatesTest, PmtNamesThePidsAndAudioTypeWithAValidCrc) {
   EXPECT_NE(Bytes(pmt, 33, 4), mpegCrc);
   EXPECT_TRUE(
       std::all_of(pair.begin() + 188 + 37, pair.end(), [](uint8_t b) { return b == 0xFF; }));
-}
-
-TEST(ContinuityTest, RepeatWrapAndGaps) {
-  auto errors = [](std::initializer_list<PacketShape> shapes) {
-    ContinuityChecker checker;
-    int count = 0;
-    for (const PacketShape& shape : shapes) {
-      const std::vector<uint8_t> packet = MakePacket(shape);
-      count += checker.Check(ts::Packet(packet.data(), 188));
-    }
-    return count;
-  };
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 6}, {.counter = 6, .adaptation = true}}), 0);
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 6}, {.counter = 6}}), 1);  // no adaptation field
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 7}}), 1);
-  EXPECT_EQ(errors({{.counter = 5}, {.counter = 7}, {.counter = 8}}), 1);
-  EXPECT_EQ(errors({{.counter = 14}, {.counter = 15}, {.counter = 0}, {.counter = 1}}), 0);
-  // Each PID has its own counter; the null PID is not followed.
-  EXPECT_EQ(errors({{.pid = 1, .counter = 3}, {.pid = 2, .counter = 9}, {.pid = 1, .counter = 4}}),
-            0);
-  EXPECT_EQ(errors({{.pid = 0x1FFF, .counter = 3}, {.pid = 0x1FFF, .counter = 9}}), 0);
 }
 
 TEST(RecordRingTest, FullRingDropsNewPacketsAndCountsThem) {
@@ -156,21 +134,59 @@ TEST(RecorderPlanTest, SlotsFollowTheCurrentService) {
   const std::vector<uint8_t> plain = MakePacket({.unitStart = true});
   const std::vector<uint8_t> emptyField =
       MakePacket({.unitStart = true, .adaptation = true, .adaptationLength = 0, .pcr = true});
-  // Video waits for a sequence header in the payload as well.
-  EXPECT_FALSE(StartsSlot(two.readSlots[0], ts::Packet(pcr.data(), 188)));
-  std::vector<uint8_t> sequence = pcr;
-  sequence[20] = 0x00;
-  sequence[21] = 0x00;
-  sequence[22] = 0x01;
-  sequence[23] = 0xB3;
-  EXPECT_TRUE(StartsSlot(two.readSlots[0], ts::Packet(sequence.data(), 188)));
+  // The entry point is the sync byte, a unit start and, with two slots, a PCR on the slot that
+  // carries it; no more is asked of the payload.
+  EXPECT_TRUE(StartsSlot(two.readSlots[0], ts::Packet(pcr.data(), 188)));
   EXPECT_TRUE(StartsSlot(onAudio.readSlots[1], ts::Packet(pcr.data(), 188)));
+  EXPECT_TRUE(StartsSlot(three.readSlots[0], ts::Packet(plain.data(), 188)));
+  std::vector<uint8_t> noSync = pcr;
+  noSync[0] = 0x46;
+  EXPECT_FALSE(StartsSlot(two.readSlots[0], ts::Packet(noSync.data(), 188)));
+  EXPECT_FALSE(StartsSlot(three.readSlots[2], ts::Packet(noSync.data(), 188)));
   EXPECT_FALSE(StartsSlot(two.readSlots[0], ts::Packet(plain.data(), 188)));
   EXPECT_FALSE(StartsSlot(two.readSlots[0], ts::Packet(emptyField.data(), 188)));
   EXPECT_TRUE(StartsSlot(two.readSlots[1], ts::Packet(plain.data(), 188)));
   const std::vector<uint8_t> pcrNoStart = MakePacket({.adaptation = true, .pcr = true});
   EXPECT_TRUE(StartsSlot(three.readSlots[2], ts::Packet(pcrNoStart.data(), 188)));
   EXPECT_FALSE(StartsSlot(three.readSlots[0], ts::Packet(pcrNoStart.data(), 188)));
+}
+
+TEST(SlotReadTest, StartsAtTheEntryPointAndRefusesOtherPids) {
+  const RecorderPlan plan = PlanRecording({0x100, 0x101, 0x102}, false, 0, true);
+  std::vector<uint8_t> read;
+  Append(read, MakePacket({.pid = 0x101, .counter = 1}));
+  Append(read, MakePacket({.pid = 0x101, .counter = 2}));
+  std::vector<uint8_t> lost = MakePacket({.pid = 0x101, .unitStart = true, .counter = 3});
+  lost[0] = 0x00;  // counted, and no entry point
+  Append(read, lost);
+  Append(read, MakePacket({.pid = 0x101, .unitStart = true, .counter = 4}));
+  Append(read, MakePacket({.pid = 0x101, .counter = 5}));
+  bool started = false;
+  SlotRead walk = WalkSlotRead(plan.readSlots[1], started, read);
+  EXPECT_TRUE(started);
+  EXPECT_EQ(walk.syncErrors, 1u);
+  EXPECT_FALSE(walk.foreignPacket);
+  EXPECT_EQ(walk.record.size(), 2u * 188);
+  EXPECT_EQ(walk.record.data(), read.data() + 3 * 188);
+  // Once started, every packet is recorded, the one without sync among them.
+  walk = WalkSlotRead(plan.readSlots[1], started, read);
+  EXPECT_EQ(walk.record.size(), read.size());
+
+  // A packet of another PID means the receiver's filter is not ours: nothing is recorded, and
+  // the slot does not start on what came with it.
+  std::vector<uint8_t> taken = MakePacket({.pid = 0x101, .unitStart = true});
+  Append(taken, MakePacket({.pid = 0x200}));
+  started = false;
+  walk = WalkSlotRead(plan.readSlots[1], started, taken);
+  EXPECT_FALSE(started);
+  ASSERT_TRUE(walk.foreignPacket);
+  EXPECT_EQ(*walk.foreignPacket, 1u);
+  EXPECT_EQ(walk.foreignPid, 0x200);
+  EXPECT_TRUE(walk.record.empty());
+  // A part packet at the end of a read is not walked.
+  walk = WalkSlotRead(plan.readSlots[1], started, std::span(read).first(100));
+  EXPECT_TRUE(walk.record.empty());
+  EXPECT_EQ(walk.syncErrors, 0u);
 }
 
 TEST(Ac3PidTextTest, HexadecimalOrDecimalPidsOnly) {
@@ -183,6 +199,11 @@ TEST(Ac3PidTextTest, HexadecimalOrDecimalPidsOnly) {
   EXPECT_FALSE(ParseAc3PidText("12ab"));
   EXPECT_FALSE(ParseAc3PidText("abc"));
   EXPECT_FALSE(ParseAc3PidText("-1"));
+  EXPECT_FALSE(ParseAc3PidText(" 261"));
+  EXPECT_EQ(Ac3PidRefusal("0x2000"),
+            "The AC3 PID 0x2000 is out of range: PIDs run from 0 to 0x1FFF");
+  EXPECT_EQ(Ac3PidRefusal("-1"), "The AC3 PID -1 is out of range: PIDs run from 0 to 0x1FFF");
+  EXPECT_EQ(Ac3PidRefusal("12ab"), "The AC3 PID \"12ab\" is not a number");
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "scsi/scsi_transport.h"
-#include "streams/stream_file.h"
 #include "ts_packets.h"
 
 namespace pelorus::testing {
@@ -130,35 +129,6 @@ class StreamReceiver : public ScsiTransport {
   std::vector<uint16_t> pids_;
   std::map<uint16_t, uint32_t> sent_;
   int total_ = 0;
-};
-
-// A file in memory that can be told to fail after a number of bytes, as a full disk does: the
-// failing write stores what still fits.
-class MemorySink : public StreamSink {
- public:
-  size_t failAfter = SIZE_MAX;
-
-  bool Write(std::span<const uint8_t> bytes, size_t* written) override {
-    std::lock_guard lock(mutex_);
-    const size_t room = failAfter - std::min(failAfter, data_.size());
-    const size_t count = std::min(room, bytes.size());
-    data_.insert(data_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
-    if (written != nullptr) *written = count;
-    return count == bytes.size();
-  }
-  bool Truncate(uint64_t length) override {
-    std::lock_guard lock(mutex_);
-    data_.resize(std::min<uint64_t>(length, data_.size()));
-    return true;
-  }
-  std::vector<uint8_t> Data() {
-    std::lock_guard lock(mutex_);
-    return data_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<uint8_t> data_;
 };
 
 }  // namespace pelorus::testing

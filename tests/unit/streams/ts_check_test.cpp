@@ -1,6 +1,8 @@
 #include "streams/ts_check.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "common/strfmt.h"
+#include "support/cli_process.h"
 #include "support/cli_run.h"
 #include "support/fake_ui.h"
 #include "support/temp_dir.h"
@@ -33,29 +36,35 @@ void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
   to.insert(to.end(), bytes.begin(), bytes.end());
 }
 
-std::string Check(const std::vector<uint8_t>& bytes) {
+TsStatistics Counted(const std::vector<uint8_t>& bytes) {
   TsStatistics stats;
   stats.Feed(bytes);
-  return stats.Report();
+  stats.Finish();
+  return stats;
 }
+
+std::string Check(const std::vector<uint8_t>& bytes) { return Counted(bytes).Report(); }
 
 const char kNoPackets[] =
     "Packet statistics for 0 packets\n(PID/Count/Continuity Errors/Percentage)\n\n"
     "\n0 bad packets not starting 0x47\n0 packets with TS error set";
 
-TEST(TsCheck, EmptyAndShortFilesReportNoPackets) {
+TEST(TsCheck, EmptyAndShortFilesReportNoPacketsAndTheTail) {
   EXPECT_EQ(Check({}), kNoPackets);
-  EXPECT_EQ(Check(std::vector<uint8_t>(187, 0x47)), kNoPackets);
-  // A short tail after whole packets is ignored as well.
-  std::vector<uint8_t> bytes = Packet(0x100, 0);
-  bytes.resize(188 + 100, 0x47);
-  TsStatistics stats;
-  EXPECT_EQ(stats.Feed(bytes), 188u);
-  EXPECT_EQ(stats.Packets(), 1u);
+  EXPECT_EQ(Check(std::vector<uint8_t>(187, 0x47)),
+            std::string(kNoPackets) + "\n187 bytes at the end do not make a whole packet");
+  // Ten packets and 50 bytes: the ten are counted, and the tail gets a line of its own.
+  std::vector<uint8_t> bytes;
+  for (uint8_t i = 0; i < 10; ++i) Append(bytes, Packet(0x100, i));
+  bytes.resize(bytes.size() + 50, 0x47);
+  const TsStatistics stats = Counted(bytes);
+  EXPECT_EQ(stats.Packets(), 10u);
+  EXPECT_EQ(stats.TailBytes(), 50u);
   EXPECT_EQ(stats.Report(),
-            "Packet statistics for 1 packets\n(PID/Count/Continuity Errors/Percentage)\n\n"
-            "0100 1 0 100.00%\n"
-            "\n0 bad packets not starting 0x47\n0 packets with TS error set");
+            "Packet statistics for 10 packets\n(PID/Count/Continuity Errors/Percentage)\n\n"
+            "0100 10 0 100.00%\n"
+            "\n0 bad packets not starting 0x47\n0 packets with TS error set"
+            "\n50 bytes at the end do not make a whole packet");
 }
 
 TEST(TsCheck, ReportListsPidsInOrderLowerCaseWithShares) {
@@ -71,25 +80,24 @@ TEST(TsCheck, ReportListsPidsInOrderLowerCaseWithShares) {
             "\n0 bad packets not starting 0x47\n1 packets with TS error set");
 }
 
-TEST(TsCheck, ContinuityRules) {
+TEST(TsCheck, ContinuityIsCountedAsTheStandardCountsIt) {
   struct Case {
     std::vector<std::pair<uint8_t, uint8_t>> packets;  // counter, adaptation_field_control
     uint64_t errors;
   };
   const Case cases[] = {
-      {{{5, 1}, {6, 1}, {6, 3}}, 0},            // a repeat with an adaptation field
-      {{{5, 1}, {6, 1}, {6, 2}}, 0},            // adaptation only repeats too
-      {{{5, 1}, {6, 1}, {6, 1}}, 1},            // a repeat without one is an error
-      {{{5, 1}, {7, 1}}, 1},                    // a jump
-      {{{5, 1}, {7, 1}, {8, 1}}, 1},            // counted once, then followed again
+      {{{5, 1}, {6, 1}, {6, 1}}, 0},            // one identical duplicate
+      {{{5, 1}, {6, 1}, {6, 1}, {6, 1}}, 1},    // a third copy
+      {{{5, 1}, {6, 1}, {6, 3}}, 1},            // the same counter on another packet
+      {{{5, 1}, {5, 2}, {5, 0}, {6, 1}}, 0},    // no payload: the counter stays
+      {{{5, 1}, {6, 2}}, 1},                    // ... and a change there is a loss
+      {{{5, 1}, {7, 1}, {8, 1}}, 1},            // a jump, counted once, then followed again
       {{{14, 1}, {15, 1}, {0, 1}, {1, 1}}, 0},  // wrap
-      {{{3, 1}, {3, 3}, {3, 3}, {4, 1}}, 0},    // repeats never move the counter
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes;
     for (auto [counter, afc] : c.packets) Append(bytes, Packet(0x44, counter, afc));
-    TsStatistics stats;
-    stats.Feed(bytes);
+    const TsStatistics stats = Counted(bytes);
     EXPECT_EQ(stats.PidContinuityErrors(0x44), c.errors) << "case with " << c.packets.size();
     EXPECT_EQ(stats.PidPackets(0x44), c.packets.size());
   }
@@ -99,31 +107,100 @@ TEST(TsCheck, NullPacketsAreCountedButNeverContinuityErrors) {
   std::vector<uint8_t> bytes;
   for (uint8_t counter : {0, 9, 3, 3, 12}) Append(bytes, Packet(0x1FFF, counter));
   Append(bytes, Packet(0x20, 0));
-  TsStatistics stats;
-  stats.Feed(bytes);
+  const TsStatistics stats = Counted(bytes);
   EXPECT_EQ(stats.PidPackets(0x1FFF), 5u);
   EXPECT_EQ(stats.PidContinuityErrors(0x1FFF), 0u);
   EXPECT_NE(stats.Report().find("1fff 5 0 83.33%\n"), std::string::npos);
 }
 
-TEST(TsCheck, DriftingFileShowsBadPacketsAndGarbagePids) {
-  // One stray byte after every packet: from the second packet on, the steps miss the sync byte.
+// Packets of PID 0x100 with running counters, whose payload holds no sync byte.
+std::vector<uint8_t> Packets(int count, uint16_t pid = 0x100) {
   std::vector<uint8_t> bytes;
-  for (int i = 0; i < 50; ++i) {
-    std::vector<uint8_t> packet = Packet(0x100, static_cast<uint8_t>(i));
-    for (size_t k = 4; k < packet.size(); ++k)
-      packet[k] = static_cast<uint8_t>(0x80 + (k * 7 + i) % 64);
+  for (int i = 0; i < count; ++i) {
+    std::vector<uint8_t> packet = Packet(pid, static_cast<uint8_t>(i));
+    for (size_t k = 4; k < packet.size(); ++k) packet[k] = static_cast<uint8_t>(0x80 + k % 64);
     Append(bytes, packet);
+  }
+  return bytes;
+}
+
+TEST(TsCheck, ADamagedSyncByteInStepIsOneBadPacket) {
+  std::vector<uint8_t> bytes = Packets(10);
+  bytes[3 * 188] = 0x46;
+  bytes[9 * 188] = 0x00;  // the last packet: nothing after it says otherwise
+  const TsStatistics stats = Counted(bytes);
+  EXPECT_EQ(stats.Packets(), 10u);
+  EXPECT_EQ(stats.BadSync(), 2u);
+  EXPECT_EQ(stats.SkippedBytes(), 0u);
+  EXPECT_EQ(stats.PidContinuityErrors(0x100), 0u);
+}
+
+TEST(TsCheck, ACutOf100BytesIsSkippedAndShowsAsOneLoss) {
+  std::vector<uint8_t> bytes = Packets(20);
+  // 100 bytes go missing from the middle of packet 10.
+  const auto cut = bytes.begin() + 10 * 188 + 50;
+  bytes.erase(cut, cut + 100);
+  const TsStatistics stats = Counted(bytes);
+  // Packet 10's header still counts; the 88 bytes left of packet 11 are skipped.
+  EXPECT_EQ(stats.Packets(), 19u);
+  EXPECT_EQ(stats.SkippedBytes(), 88u);
+  EXPECT_EQ(stats.SyncLosses(), 1u);
+  EXPECT_EQ(stats.BadSync(), 0u);
+  EXPECT_EQ(stats.PidContinuityErrors(0x100), 1u);  // 10 to 12
+  EXPECT_EQ(stats.TailBytes(), 0u);
+  EXPECT_EQ(stats.Report(),
+            "Packet statistics for 19 packets\n(PID/Count/Continuity Errors/Percentage)\n\n"
+            "0100 19 1 100.00%\n"
+            "\n0 bad packets not starting 0x47\n0 packets with TS error set"
+            "\n88 bytes skipped to find the sync byte again (sync lost 1 times)");
+}
+
+TEST(TsCheck, JunkAtTheStartIsSkipped) {
+  for (const uint8_t first : {uint8_t{0x00}, uint8_t{0x47}}) {
+    // The rest of a packet cut off at the start, whether or not it begins like a sync byte.
+    std::vector<uint8_t> bytes(50, 0x13);
+    bytes[0] = first;
+    Append(bytes, Packets(10));
+    const TsStatistics stats = Counted(bytes);
+    EXPECT_EQ(stats.Packets(), 10u) << int{first};
+    EXPECT_EQ(stats.SkippedBytes(), 50u);
+    EXPECT_EQ(stats.SyncLosses(), 1u);
+    EXPECT_EQ(stats.BadSync(), 0u);
+    EXPECT_EQ(stats.PidContinuityErrors(0x100), 0u);
+  }
+}
+
+TEST(TsCheck, AFileOutOfStepThroughoutIsSkippedNotCountedAsPackets) {
+  // One stray byte after every packet: no sync byte is ever confirmed after the first packet.
+  std::vector<uint8_t> bytes;
+  const std::vector<uint8_t> packets = Packets(50);
+  for (int i = 0; i < 50; ++i) {
+    bytes.insert(bytes.end(), packets.begin() + i * 188, packets.begin() + (i + 1) * 188);
     bytes.push_back(0x00);
   }
-  TsStatistics stats;
-  stats.Feed(bytes);
-  EXPECT_EQ(stats.Packets(), bytes.size() / 188);
-  EXPECT_EQ(stats.PidPackets(0x100), 1u);
-  EXPECT_EQ(stats.BadSync(), stats.Packets() - 1);
-  EXPECT_NE(stats.Report().find(Format("\n%llu bad packets not starting 0x47",
-                                       static_cast<unsigned long long>(stats.Packets() - 1))),
-            std::string::npos);
+  const TsStatistics stats = Counted(bytes);
+  EXPECT_EQ(stats.Packets() * 188 + stats.SkippedBytes() + stats.TailBytes(), bytes.size());
+  EXPECT_LE(stats.Packets(), 2u);
+  EXPECT_GT(stats.SkippedBytes(), 48u * 188);
+  EXPECT_NE(stats.Report().find(" bytes skipped to find the sync byte again"), std::string::npos);
+}
+
+TEST(TsCheck, PiecesCutAnywhereGiveTheSameReport) {
+  std::vector<uint8_t> bytes(30, 0x01);
+  Append(bytes, Packets(30));
+  bytes.erase(bytes.begin() + 30 + 7 * 188 + 3, bytes.begin() + 30 + 7 * 188 + 103);
+  Append(bytes, Packets(3, 0x200));
+  Append(bytes, Packets(3, 0x200));  // the same counters again: three jumps
+  bytes.resize(bytes.size() + 20, 0x47);
+  const std::string whole = Check(bytes);
+  for (size_t piece : {1u, 2u, 187u, 188u, 189u, 376u, 377u, 1000u}) {
+    TsStatistics stats;
+    for (size_t at = 0; at < bytes.size(); at += piece) {
+      stats.Feed(std::span(bytes).subspan(at, std::min(piece, bytes.size() - at)));
+    }
+    stats.Finish();
+    EXPECT_EQ(stats.Report(), whole) << piece;
+  }
 }
 
 TEST(TsCheck, FileReadInBlocksGivesTheSameCountsAsOneFeed) {
@@ -165,12 +242,14 @@ TEST(TsCheck, CommandAsksInStreamFolderAndShowsFailures) {
   ui.openPaths.push_back(dir.File("missing.m2t"));
   EXPECT_FALSE(CheckTsFile(state, ui, show));
   EXPECT_EQ(ui.calls.back(), "message none: Couldn't open input MPEG TS stream");
+  EXPECT_EQ(ui.details.back(), dir.File("missing.m2t") + ": No such file or directory");
   EXPECT_TRUE(shown.empty());
   EXPECT_EQ(ui.busyDepth, 0);
 
   ui.openPaths.push_back(dir.path().string());  // a folder opens but is no stream
   EXPECT_FALSE(CheckTsFile(state, ui, show));
   EXPECT_EQ(ui.calls.back(), "message none: Couldn't open input MPEG TS stream");
+  EXPECT_EQ(ui.details.back(), dir.path().string() + ": Is a directory");
 
   const std::string path = dir.File("one.m2t");
   testing::WriteBytes(path, Packet(0x12, 3));
@@ -203,9 +282,45 @@ TEST(TsCheck, ConsolePrintsTheReportAndFailsOnMissingFile) {
   const auto missing = testing::RunCommandLine({"ts-check", dir.File("none.m2t")});
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.out.empty());
-  EXPECT_NE(missing.err.find("Couldn't open input MPEG TS stream"), std::string::npos);
+  EXPECT_TRUE(missing.err.ends_with("Couldn't open input MPEG TS stream\n" + dir.File("none.m2t") +
+                                    ": No such file or directory\n"))
+      << missing.err;
 
   EXPECT_EQ(testing::RunCommandLine({"ts-check"}).status, 2);
+}
+
+TEST(TsCheck, EachPathThatCannotBeCheckedSaysWhy) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe.m2t");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string locked = dir.File("locked.m2t");
+  testing::WriteBytes(locked, Packet(0x21, 0));
+  ::chmod(locked.c_str(), 0);
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  std::vector<Case> cases = {{fifo, "a FIFO (named pipe), not a file"},
+                             {dir.path().string(), "Is a directory"},
+                             {dir.File("none.m2t"), "No such file or directory"}};
+  for (const Case& c : cases) {
+    // The FIFO has no writer: a check that waited for one would never return.
+    const auto run = testing::RunCommandLine({"ts-check", c.path});
+    EXPECT_EQ(run.status, 1) << c.path;
+    EXPECT_TRUE(
+        run.err.ends_with("Couldn't open input MPEG TS stream\n" + c.path + ": " + c.reason + "\n"))
+        << run.err;
+  }
+  // A file's mode refuses no one to root, so the console runs as nobody then.
+  ::chmod(dir.path().c_str(), 0755);
+  const int nobody = 65534;
+  const testing::CliProcessRun run =
+      testing::RunCliProcess(dir.path().string(), {"ts-check", locked}, std::chrono::seconds(5),
+                             ::geteuid() == 0 ? nobody : -1);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(
+      run.err.ends_with("Couldn't open input MPEG TS stream\n" + locked + ": Permission denied\n"))
+      << run.err;
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 namespace pelorus::testing {
 
 // A 188-byte packet of `pid` built field by field. The adaptation field, when asked for, has
-// `adaptationLength` bytes after its length byte; `pcr` sets its PCR flag.
+// `adaptationLength` bytes after its length byte; `pcr` sets its PCR flag and `discontinuity` its
+// discontinuity_indicator.
 struct PacketShape {
   uint16_t pid = 0x100;
   bool unitStart = false;
@@ -16,6 +17,7 @@ struct PacketShape {
   bool adaptation = false;
   uint8_t adaptationLength = 1;
   bool pcr = false;
+  bool discontinuity = false;
   uint8_t fill = 0xAB;
 };
 
@@ -28,7 +30,10 @@ inline std::vector<uint8_t> MakePacket(const PacketShape& shape) {
                                    (shape.counter & 0x0F));
   if (shape.adaptation) {
     packet[4] = shape.adaptationLength;
-    if (shape.adaptationLength > 0) packet[5] = shape.pcr ? 0x10 : 0x00;
+    if (shape.adaptationLength > 0) {
+      packet[5] =
+          static_cast<uint8_t>((shape.pcr ? 0x10 : 0x00) | (shape.discontinuity ? 0x80 : 0));
+    }
   }
   return packet;
 }
