@@ -12,6 +12,8 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kSimulatorExtras = {
     // The bounds-checked reader under its request parsers.
     "common/byte_reader.h",
+    // The broadcast time (MJD and BCD) the reader decodes, in a header of its own.
+    "common/dvb_time.h",
     // The grammar its main() reads the command line with; the library itself stays Qt-free.
     "qtcore/argument_grammar.h",
 };
