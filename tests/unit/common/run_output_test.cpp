@@ -44,7 +44,7 @@ TEST(RunOutput, ARunWithoutDataLeavesTheOldFileAsItWas) {
     ASSERT_TRUE(output.Open());
     // A recording's PAT and PMT, and a part of a packet, are not data.
     ASSERT_TRUE(output.WriteHeader(Packets(2)));
-    ASSERT_TRUE(output.Write(std::span(Packets(1)).first(100)));
+    ASSERT_TRUE(output.Write(std::span<const uint8_t>(Packets(1)).first(100)));
     EXPECT_FALSE(output.HasData());
     EXPECT_EQ(output.Finish(), RunOutput::Ending::kNoData);
   }
