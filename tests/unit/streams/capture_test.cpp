@@ -229,9 +229,9 @@ TEST_F(CaptureCommandTest, AFullDiskKeepsWholePacketsAndTheCountIsTheFile) {
           request.mode = 6;
         },
         std::chrono::milliseconds(5000));
-    const bool shown =
+    const bool told =
         ui.calls.size() == 1 && ui.calls[0] == "message stop: Unable to write file " + Out();
-    ::_exit(!ok && shown && outcome.bytesInFile == 3760 ? 0 : 1);
+    ::_exit(!ok && told && outcome.bytesInFile == 3760 ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
