@@ -1,6 +1,7 @@
 #include "long_run.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 
 #include "common/temporary_files.h"
@@ -49,9 +50,15 @@ std::optional<int64_t> NumberOption(const ParsedLine& line, std::string_view nam
   if (text == nullptr) return fallback;
   const std::optional<int64_t> value = ParseNumber(*text, min, max, base);
   if (!value) {
-    std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is not a number from %lld to %lld\n",
-                 static_cast<int>(name.size()), name.data(), text->c_str(),
-                 static_cast<long long>(min), static_cast<long long>(max));
+    const bool number = ParseNumber(*text, INT64_MIN / 2, INT64_MAX / 2, base).has_value();
+    if (number) {
+      std::fprintf(context.err, "pelorus-cli: %.*s: %s is out of range (%lld to %lld)\n",
+                   static_cast<int>(name.size()), name.data(), text->c_str(),
+                   static_cast<long long>(min), static_cast<long long>(max));
+    } else {
+      std::fprintf(context.err, "pelorus-cli: %.*s: '%s' is not a number\n",
+                   static_cast<int>(name.size()), name.data(), text->c_str());
+    }
     UsageError(context);
   }
   return value;

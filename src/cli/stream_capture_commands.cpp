@@ -17,7 +17,6 @@
 #include "streams/capture_command.h"
 #include "streams/messages.h"
 #include "streams/record_command.h"
-#include "streams/ts_packet.h"
 
 namespace pelorus {
 namespace {
@@ -59,13 +58,14 @@ void RunFor(CliContext& context, int seconds, std::chrono::milliseconds step, Po
 
 int RunCapture(const ParsedLine& line, EditorState& state, CliContext& context) {
   // Every number is checked here, so that a typing error is a usage error naming the option
-  // rather than a PID 0 or a threshold cut at its first letter.
+  // rather than a PID 0 or a threshold cut at its first letter. The PID's and threshold's ranges
+  // are the command's own to refuse, with the dialog's messages.
   const std::optional<int64_t> seconds =
       NumberOption(line, "--seconds", 1, kMaxSeconds, 0, context);
   const std::optional<int64_t> pid =
-      NumberOption(line, "--pid", 0, ts::kMaxPid, 0, context, NumberBase::kPrefixed);
+      NumberOption(line, "--pid", 0, UINT32_MAX, 0, context, NumberBase::kPrefixed);
   const std::optional<int64_t> threshold =
-      NumberOption(line, "--threshold", 1, 0xFFFF, state.options.streamThreshold, context,
+      NumberOption(line, "--threshold", 0, UINT32_MAX, state.options.streamThreshold, context,
                    NumberBase::kPrefixed);
   const std::optional<int64_t> mode =
       NumberOption(line, "--mode", 0, 6, std::min<uint32_t>(state.options.streamMode, 6), context);

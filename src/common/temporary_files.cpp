@@ -36,6 +36,7 @@ std::mutex watchMutex;
 
 std::atomic<int> stopScopes{0};
 volatile std::sig_atomic_t stopSignal = 0;
+volatile std::sig_atomic_t stopWakeFd = -1;
 
 void WatchTemporary(const std::string& path) {
   if (path.size() >= PATH_MAX) return;
@@ -54,6 +55,10 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   if (stopScopes.load() > 0 && stopSignal == 0) {
     // The running work sees this and stops as its Stop button would.
     stopSignal = signal;
+    if (stopWakeFd >= 0) {
+      const char byte = 1;
+      [[maybe_unused]] const ssize_t ignored = ::write(stopWakeFd, &byte, 1);
+    }
     return;
   }
   for (size_t slot = 0; slot < kWatchedSlots; ++slot) {
@@ -191,6 +196,8 @@ SignalStopScope::SignalStopScope() {
 SignalStopScope::~SignalStopScope() { --stopScopes; }
 
 int SignalStopScope::StopSignal() { return stopSignal; }
+
+void SignalStopScope::WakeOnSignal(int fd) { stopWakeFd = fd; }
 
 namespace testing_hooks {
 void (*afterTemporaryCreated)() = nullptr;

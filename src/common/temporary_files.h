@@ -49,6 +49,9 @@ class SignalStopScope {
 
   // The signal that asked for the stop, 0 while none came.
   static int StopSignal();
+  // A descriptor (the write end of a pipe) that gets a byte when the stop signal comes, so an
+  // event loop can notice it; -1 for none.
+  static void WakeOnSignal(int fd);
 };
 
 namespace testing_hooks {

@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/ui/main_window.h"
+#include "app/ui/signal_stop.h"
 #include "app/version.h"
 #include "qsettings_options_store.h"
 
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
           : std::make_unique<pelorus::QSettingsOptionsStore>(QString::fromStdString(optionsFile));
 
   pelorus::MainWindow window(state, *store);
+  // A kill or Ctrl-C in the terminal stops a run as its Stop button would, then closes.
+  new pelorus::SignalStop(&window);
   window.Start();
 
   const pelorus::StartupCommand startup = pelorus::ParseCommandLine(pelorus::JoinArguments(rest));

@@ -44,7 +44,8 @@ TEST(RunOutput, ARunWithoutDataLeavesTheOldFileAsItWas) {
     ASSERT_TRUE(output.Open());
     // A recording's PAT and PMT, and a part of a packet, are not data.
     ASSERT_TRUE(output.WriteHeader(Packets(2)));
-    ASSERT_TRUE(output.Write(std::span<const uint8_t>(Packets(1)).first(100)));
+    const std::vector<uint8_t> packet = Packets(1);
+    ASSERT_TRUE(output.Write(std::span(packet).first(100)));
     EXPECT_FALSE(output.HasData());
     EXPECT_EQ(output.Finish(), RunOutput::Ending::kNoData);
   }
