@@ -17,12 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (taken % 188 != 0 || taken > size || size - taken >= 188) std::abort();
 
   uint64_t sum = 0;
-  for (uint16_t pid = 0; pid < pelorus::kTsPidCount; ++pid) {
+  for (uint16_t pid = 0; pid < pelorus::ts::kPidCount; ++pid) {
     sum += whole.PidPackets(pid);
     if (whole.PidContinuityErrors(pid) > whole.PidPackets(pid)) std::abort();
   }
   if (sum != whole.Packets() || whole.BadSync() > sum || whole.TsErrors() > sum) std::abort();
-  if (whole.PidContinuityErrors(pelorus::kTsNullPid) != 0) std::abort();
+  if (whole.PidContinuityErrors(pelorus::ts::kNullPid) != 0) std::abort();
 
   const size_t split = size == 0 ? 0 : (data[0] % (size / 188 + 1)) * 188;
   pelorus::TsStatistics pieces;

@@ -32,6 +32,8 @@ constexpr std::array kFileMenu = {
     Item(cmd::kImport, "Importa...", "Ctrl+I"),
     Item(cmd::kExport, "&Esporta...", "Ctrl+E"),
     Item(cmd::kCompareWithFile, "Confronta con File..."),
+    Item(cmd::kImportOtherReceiver, "Importa da altro ricevitore..."),
+    Item(cmd::kExportOtherReceiver, "Esporta per altro ricevitore..."),
     kSeparator,
     Item(cmd::kPreferences, "P&referenze..."),
     kSeparator,
@@ -60,6 +62,7 @@ constexpr std::array kEditMenu = {
     Item(cmd::kSortByFrequency, "Ordina per &Frequenza"),
     Item(cmd::kSortByServiceId, "Ordina per Servizio ID"),
     Item(cmd::kSortByPolarity, "Ordina per P&olarità"),
+    Item(cmd::kOrderLikeList, "Ordina come Lista..."),
 };
 
 constexpr std::array kSearchMenu = {

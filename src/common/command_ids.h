@@ -99,6 +99,9 @@ inline constexpr int kFindDuplicates = 40303;
 inline constexpr int kCompareWithFile = 40304;
 inline constexpr int kMoveRowsUp = 40305;
 inline constexpr int kMoveRowsDown = 40306;
+inline constexpr int kImportOtherReceiver = 40307;
+inline constexpr int kExportOtherReceiver = 40308;
+inline constexpr int kOrderLikeList = 40309;
 inline constexpr int kRecentFileFirst = 40310;  // the entries of "File recenti", newest first
 inline constexpr int kRecentFileCount = 8;
 

@@ -9,10 +9,7 @@
 namespace pelorus {
 namespace {
 
-constexpr size_t kTsHeaderSize = 4;
-constexpr size_t kTsPayloadSize = kTsPacketSize - kTsHeaderSize;
-constexpr uint8_t kPayloadUnitStart = 0x40;
-constexpr uint16_t kCaptureThreshold = 188;
+constexpr uint16_t kCaptureThreshold = ts::kPacketSize;
 constexpr uint16_t kModeEntirePackets = 6;
 
 using Examiner = std::function<std::optional<size_t>(std::span<const uint8_t>)>;
@@ -23,8 +20,8 @@ std::span<const uint8_t> Capture(ScsiTransport& transport, uint16_t pid, std::sp
                                  int maxRejections, const CaptureLimits& limits,
                                  const Examiner& examine) {
   SetupPidStream(transport, pid, kCaptureThreshold, kModeEntirePackets, true);
-  const ScsiBlock readPacket = ReadSlotBlock(0, kTsPacketSize);
-  std::array<uint8_t, kTsPacketSize> packet{};
+  const ScsiBlock readPacket = ReadSlotBlock(0, ts::kPacketSize);
+  std::array<uint8_t, ts::kPacketSize> packet{};
   std::span<const uint8_t> found;
   size_t filled = 0;
   bool accumulating = false;
@@ -39,7 +36,7 @@ std::span<const uint8_t> Capture(ScsiTransport& transport, uint16_t pid, std::sp
       continue;
     }
     failedReads = 0;
-    const bool unitStart = (packet[1] & kPayloadUnitStart) != 0;
+    const bool unitStart = (packet[1] & ts::kPayloadUnitStartFlag) != 0;
     if (accumulating && unitStart) {
       const std::span<const uint8_t> accumulated(buffer.data(), filled);
       if (const std::optional<size_t> at = examine(accumulated)) {
@@ -55,8 +52,8 @@ std::span<const uint8_t> Capture(ScsiTransport& transport, uint16_t pid, std::sp
       accumulating = true;
     }
     const size_t room = buffer.size() - filled;
-    const size_t take = std::min(room, kTsPayloadSize);
-    std::copy_n(packet.begin() + kTsHeaderSize, take, buffer.begin() + filled);
+    const size_t take = std::min(room, ts::kPayloadSize);
+    std::copy_n(packet.begin() + ts::kHeaderSize, take, buffer.begin() + filled);
     filled += take;
   }
   StopPidStream(transport, true);
@@ -114,7 +111,7 @@ std::optional<size_t> FindSectionWithExtension(std::span<const uint8_t> accumula
     if (id == tableId && sectionExtension == extension) return at;
     at += size_t{sectionLength} + 3;
     // Stuffing after the last section ends the walk.
-    if (at + 3 < accumulated.size() && accumulated[at + 3] == 0xFF) break;
+    if (at + 3 < accumulated.size() && accumulated[at + 3] == ts::kStuffingByte) break;
   }
   return std::nullopt;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 
+#include "common/ts_numbers.h"
 #include "scsi/receiver_commands.h"
 #include "scsi/scsi_transport.h"
 
@@ -28,7 +29,6 @@ std::optional<PictureGeometry> ReadPictureGeometry(ScsiTransport& transport);
 // Sections are assembled from 188-byte packets of slot 0 into the caller's buffer. The capture
 // never writes past the buffer: payload beyond it is dropped, so a section longer than the
 // buffer comes back cut short and the caller's length check sees that.
-inline constexpr size_t kTsPacketSize = 188;
 inline constexpr int kMaxSectionRejections = 5;
 inline constexpr int kMaxExtensionAccumulations = 100;
 // A receiver that keeps failing reads, or never starts a section, ends the capture.

@@ -4,13 +4,14 @@
 #include <chrono>
 #include <vector>
 
+#include "common/ts_numbers.h"
 #include "scsi/receiver_commands.h"
 #include "scsi/stream_primitives.h"
 
 namespace pelorus {
 namespace {
 
-constexpr uint16_t kPids[3] = {0x0012, 0x0011, 0x0014};
+constexpr uint16_t kPids[3] = {ts::pid::kEit, ts::pid::kSdt, ts::pid::kTdt};
 constexpr uint16_t kModeEntirePackets = 6;
 constexpr auto kRetryDelay = std::chrono::milliseconds(10);
 
@@ -79,7 +80,7 @@ void EitCapture::Run(bool scsiBusy) {
   SetScsiBusy(transport_, scsiBusy);
   StreamFilter filters[3];
   for (int slot = 0; slot < 3; ++slot) {
-    filters[slot] = {kPids[slot], static_cast<uint16_t>(kSlotPackets[slot] * 188),
+    filters[slot] = {kPids[slot], static_cast<uint16_t>(kSlotPackets[slot] * ts::kPacketSize),
                      kModeEntirePackets};
   }
   std::vector<uint8_t> setup = StreamFilterData(filters);

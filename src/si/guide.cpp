@@ -3,16 +3,14 @@
 #include <algorithm>
 
 #include "common/byte_reader.h"
+#include "common/ts_numbers.h"
 #include "si/section_walk.h"
 
 namespace pelorus {
 namespace {
 
-constexpr uint8_t kServiceDescriptorTag = 0x48;
-constexpr uint8_t kShortEventTag = 0x4D;
-constexpr uint8_t kExtendedEventTag = 0x4E;
 constexpr uint16_t kNoService = 0xFFFF;
-constexpr size_t kCrcSize = 4;
+using ts::kCrcSize;
 constexpr size_t kSdtLoopStart = 11;
 constexpr size_t kEitLoopStart = 14;
 constexpr std::time_t kUnixEpochMjd = 40587;
@@ -133,7 +131,7 @@ void Guide::ParseSdtSection(std::span<const uint8_t> section) {
     entry.transportStreamId = transportStreamId;
     entry.originalNetworkId = originalNetworkId;
     ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
-      if (tag != kServiceDescriptorTag) return;
+      if (tag != ts::tag::kService) return;
       ByteReader reader(body);
       reader.Skip(1);  // service_type
       const auto provider = reader.Bytes(reader.U8());
@@ -182,8 +180,8 @@ void Guide::ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc
     bool hasName = false;
     bool hasText = false;
     ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
-      if (tag == kShortEventTag) hasName = true;
-      if (tag == kExtendedEventTag) {
+      if (tag == ts::tag::kShortEvent) hasName = true;
+      if (tag == ts::tag::kExtendedEvent) {
         ByteReader reader(body);
         reader.Skip(4);
         reader.Skip(reader.U8());
@@ -195,7 +193,7 @@ void Guide::ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc
     bool described = false;
     ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
       ByteReader reader(body);
-      if (tag == kShortEventTag) {
+      if (tag == ts::tag::kShortEvent) {
         reader.Skip(3);  // language
         const auto name = reader.Bytes(reader.U8());
         event.name.clear();
@@ -203,7 +201,7 @@ void Guide::ParseEitSection(std::span<const uint8_t> section, std::time_t nowUtc
         // The name was a zero-terminated field: a zero byte ends it.
         event.name.resize(std::min(event.name.size(), event.name.find('\0')));
         described = true;
-      } else if (tag == kExtendedEventTag) {
+      } else if (tag == ts::tag::kExtendedEvent) {
         reader.Skip(4);  // descriptor numbers, language
         reader.Skip(reader.U8());
         const auto text = reader.Bytes(reader.U8());

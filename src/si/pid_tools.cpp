@@ -12,8 +12,7 @@ namespace pelorus {
 namespace {
 
 constexpr uint8_t kProbeCommand = 0x3F;
-constexpr uint8_t kSync = 0x47;
-constexpr size_t kPacketSize = 188;
+using ts::kPacketSize;
 constexpr int kDumpRowBytes = 16;
 constexpr uint16_t kModeEntirePackets = 6;
 constexpr auto kRetryDelay = std::chrono::milliseconds(10);
@@ -62,7 +61,8 @@ std::vector<std::string> ScanProbeResult(std::span<const uint8_t> result, int st
     const int pid = startPid + k;
     // The header's PID bytes and the scrambling byte after them must lie inside the area.
     for (size_t i = 0; i + 3 < area.size(); ++i) {
-      if (area[i] != kSync || (((area[i + 1] & 0x1F) << 8) | area[i + 2]) != pid) continue;
+      if (area[i] != ts::kSyncByte || (((area[i + 1] << 8) | area[i + 2]) & ts::kPidMask) != pid)
+        continue;
       lines.push_back(PidActiveLine(pid, area[i + 3] >> 6, mode));
       break;
     }

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "channels/pid_format.h"
+#include "common/ts_numbers.h"
 #include "scsi/scsi_transport.h"
 
 namespace pelorus {
 
-inline constexpr int kPidCount = 8192;
+inline constexpr int kPidCount = ts::kPidCount;
 inline constexpr int kProbePids = 32;
 inline constexpr int kProbeAreaSize = 256;
 inline constexpr uint32_t kProbeResultAddress = 0x01050000;

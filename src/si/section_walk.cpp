@@ -5,11 +5,7 @@
 namespace pelorus {
 namespace {
 
-constexpr uint8_t kSync = 0x47;
-constexpr uint8_t kUnitStart = 0x40;
-constexpr size_t kHeader = 4;
-constexpr size_t kMaxPointer = 183;
-constexpr uint8_t kStuffingTable = 0x72;
+using ts::kHeaderSize;
 // Fewer bytes than this after a section cannot hold another one worth parsing.
 constexpr size_t kMinFollowing = 21;
 
@@ -18,12 +14,12 @@ constexpr size_t kMinFollowing = 21;
 void SectionAssembler::FeedRead(std::span<const uint8_t> packets, const Sink& sink) {
   for (size_t at = 0; at + kPacketSize <= packets.size(); at += kPacketSize) {
     const std::span<const uint8_t> packet = packets.subspan(at, kPacketSize);
-    if (packet[0] != kSync) return;
-    if ((packet[1] & kUnitStart) != 0) {
-      const size_t pointer = packet[kHeader];
-      if (pointer > kMaxPointer) return;
-      const std::span<const uint8_t> tail = packet.subspan(kHeader + 1, pointer);
-      const std::span<const uint8_t> start = packet.subspan(kHeader + 1 + pointer);
+    if (packet[0] != ts::kSyncByte) return;
+    if ((packet[1] & ts::kPayloadUnitStartFlag) != 0) {
+      const size_t pointer = packet[kHeaderSize];
+      if (pointer > ts::kMaxPointerField) return;
+      const std::span<const uint8_t> tail = packet.subspan(kHeaderSize + 1, pointer);
+      const std::span<const uint8_t> start = packet.subspan(kHeaderSize + 1 + pointer);
       if (!held_.empty()) {
         held_.insert(held_.end(), tail.begin(), tail.end());
         sink(held_);
@@ -31,7 +27,7 @@ void SectionAssembler::FeedRead(std::span<const uint8_t> packets, const Sink& si
       }
       held_.assign(start.begin(), start.end());
     } else if (!held_.empty()) {
-      held_.insert(held_.end(), packet.begin() + kHeader, packet.end());
+      held_.insert(held_.end(), packet.begin() + kHeaderSize, packet.end());
     }
     if (held_.size() > kMaxHeld) held_.clear();
   }
@@ -42,7 +38,7 @@ void WalkSections(std::span<const uint8_t> data,
                   int& crcErrors) {
   size_t at = 0;
   while (at < data.size()) {
-    while (at < data.size() && data[at] == 0xFF) ++at;
+    while (at < data.size() && data[at] == ts::kStuffingByte) ++at;
     if (data.size() - at < 3) return;
     const size_t length = ((data[at + 1] & 0x0F) << 8) | data[at + 2];
     if (length == 0 || length + 3 > data.size() - at) return;
@@ -51,8 +47,8 @@ void WalkSections(std::span<const uint8_t> data,
       ++crcErrors;
       return;
     }
-    if (section[0] == 0x00) return;
-    if (section[0] != kStuffingTable) parse(section);
+    if (section[0] == ts::table::kPat) return;
+    if (section[0] != ts::table::kStuffing) parse(section);
     at += section.size();
     if (data.size() - at < kMinFollowing) return;
   }

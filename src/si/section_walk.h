@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "common/ts_numbers.h"
+
 namespace pelorus {
 
 // Assembles the sections of one PID from whole 188-byte packets, as the EIT browser's capture
@@ -16,7 +18,7 @@ class SectionAssembler {
  public:
   // Longer than any section the walk accepts; holding more means the stream lost its way.
   static constexpr size_t kMaxHeld = 3908;
-  static constexpr size_t kPacketSize = 188;
+  static constexpr size_t kPacketSize = ts::kPacketSize;
 
   using Sink = std::function<void(std::span<const uint8_t> sections)>;
 

@@ -7,14 +7,12 @@
 #include <cstdio>
 #include <thread>
 
+#include "common/ts_numbers.h"
 #include "scsi/receiver_commands.h"
 
 namespace pelorus {
 namespace {
 
-constexpr uint8_t kNitActualTable = 0x40;
-constexpr uint8_t kPatTable = 0x00;
-constexpr uint8_t kPmtTable = 0x02;
 constexpr uint8_t kTuneCommand = 0x17;
 constexpr size_t kTuneDataLength = 16;
 constexpr auto kLockTime = std::chrono::milliseconds(500);
@@ -23,14 +21,15 @@ constexpr auto kLockTime = std::chrono::milliseconds(500);
 
 std::optional<NitInfo> ReadNit(ScsiTransport& transport, CaptureLimits limits) {
   std::vector<uint8_t> buffer(4096);
-  const auto section = CaptureSection(transport, kNitPid, kNitActualTable, buffer, limits);
+  const auto section =
+      CaptureSection(transport, ts::pid::kNit, ts::table::kNitActual, buffer, limits);
   if (section.empty()) return std::nullopt;
   return ParseNit(section);
 }
 
 std::optional<PatInfo> ReadPat(ScsiTransport& transport, CaptureLimits limits) {
   std::vector<uint8_t> buffer(1024);
-  const auto section = CaptureSection(transport, kPatPid, kPatTable, buffer, limits);
+  const auto section = CaptureSection(transport, ts::pid::kPat, ts::table::kPat, buffer, limits);
   if (section.empty()) return std::nullopt;
   return ParsePat(section);
 }
@@ -38,7 +37,7 @@ std::optional<PatInfo> ReadPat(ScsiTransport& transport, CaptureLimits limits) {
 std::optional<PmtInfo> ReadPmt(ScsiTransport& transport, const PatProgram& program,
                                CaptureLimits limits) {
   std::vector<uint8_t> buffer(1024);
-  const auto section = CaptureSectionWithExtension(transport, program.pmtPid, kPmtTable,
+  const auto section = CaptureSectionWithExtension(transport, program.pmtPid, ts::table::kPmt,
                                                    program.programNumber, buffer, limits);
   if (section.empty()) return std::nullopt;
   return ParsePmt(section);

@@ -15,8 +15,6 @@ namespace pelorus {
 
 // Reads the tables of the tuned multiplex through the section capture. Each gives up after the
 // capture's time-out, so a PID that carries nothing ends in no value instead of a wait.
-inline constexpr uint16_t kNitPid = 0x0010;
-inline constexpr uint16_t kPatPid = 0x0000;
 std::optional<NitInfo> ReadNit(ScsiTransport& transport, CaptureLimits limits = {});
 std::optional<PatInfo> ReadPat(ScsiTransport& transport, CaptureLimits limits = {});
 std::optional<PmtInfo> ReadPmt(ScsiTransport& transport, const PatProgram& program,

@@ -5,13 +5,12 @@
 
 #include "common/byte_reader.h"
 #include "common/strfmt.h"
+#include "common/ts_numbers.h"
 
 namespace pelorus {
 namespace {
 
-constexpr uint8_t kNetworkNameTag = 0x40;
-constexpr uint8_t kSatelliteDeliveryTag = 0x43;
-constexpr size_t kSectionHeader = 3;  // table_id and the 12-bit section_length
+constexpr size_t kSectionHeader = ts::kSectionHeaderSize;
 
 // The section as far as its length says, never beyond what was captured.
 std::span<const uint8_t> Bounded(std::span<const uint8_t> captured) {
@@ -80,7 +79,7 @@ std::optional<NitInfo> ParseNit(std::span<const uint8_t> captured) {
   if (!reader.Ok()) return std::nullopt;
   const std::span<const uint8_t> network = Loop(section, reader.Position(), networkLength);
   ForEachDescriptor(network, [&](uint8_t tag, std::span<const uint8_t> body) {
-    if (tag == kNetworkNameTag) nit.networkName.assign(body.begin(), body.end());
+    if (tag == ts::tag::kNetworkName) nit.networkName.assign(body.begin(), body.end());
   });
   ByteReader rest(section.subspan(reader.Position() + network.size()));
   const size_t streamsLength = rest.U16() & 0x0FFF;
@@ -92,7 +91,8 @@ std::optional<NitInfo> ParseNit(std::span<const uint8_t> captured) {
     const std::span<const uint8_t> descriptors =
         streams.Bytes(std::min(descriptorsLength, streams.Remaining()));
     ForEachDescriptor(descriptors, [&](uint8_t tag, std::span<const uint8_t> body) {
-      if (tag == kSatelliteDeliveryTag) nit.deliveries.push_back(ParseDeliveryDescriptor(body));
+      if (tag == ts::tag::kSatelliteDelivery)
+        nit.deliveries.push_back(ParseDeliveryDescriptor(body));
     });
   }
   return nit;
@@ -110,7 +110,7 @@ std::optional<PatInfo> ParsePat(std::span<const uint8_t> captured) {
   const size_t entries = sectionLength >= 8 ? (sectionLength - 8) / 4 : 0;
   for (size_t i = 0; i < entries; ++i) {
     const uint16_t program = reader.U16();
-    const uint16_t pid = reader.U16() & 0x1FFF;
+    const uint16_t pid = reader.U16() & ts::kPidMask;
     if (!reader.Ok()) break;
     if (program > 0) pat.programs.push_back({program, pid});
   }
@@ -124,7 +124,7 @@ std::optional<PmtInfo> ParsePmt(std::span<const uint8_t> captured) {
   const size_t sectionLength = reader.U16() & 0x0FFF;
   reader.Skip(5);
   PmtInfo pmt;
-  pmt.pcrPid = reader.U16() & 0x1FFF;
+  pmt.pcrPid = reader.U16() & ts::kPidMask;
   const size_t programInfoLength = reader.U16() & 0x0FFF;
   if (!reader.Ok()) return std::nullopt;
   reader.Skip(std::min(programInfoLength, reader.Remaining()));
@@ -136,7 +136,7 @@ std::optional<PmtInfo> ParsePmt(std::span<const uint8_t> captured) {
   ByteReader loop(Loop(section, reader.Position(), loopLength));
   while (loop.Remaining() >= 5) {
     const uint8_t type = loop.U8();
-    const uint16_t pid = loop.U16() & 0x1FFF;
+    const uint16_t pid = loop.U16() & ts::kPidMask;
     const size_t infoLength = loop.U16() & 0x0FFF;
     pmt.streams.push_back({type, pid});
     loop.Skip(std::min(infoLength, loop.Remaining()));

@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "common/byte_reader.h"
+#include "common/ts_numbers.h"
 #include "si/guide.h"
 
 namespace pelorus {
 namespace {
 
-constexpr uint8_t kTdtTable = 0x70;
 constexpr int kMaxTdtLength = 1024;
 
 }  // namespace
@@ -36,7 +36,7 @@ TdtClockSync::Result TdtClockSync::OnSection(std::span<const uint8_t> section, S
   const int length = reader.U16() & 0x0FFF;
   const uint16_t mjd = reader.U16();
   const uint32_t bcd = reader.U24();
-  if (!reader.Ok() || tableId != kTdtTable || length < 1 || length > kMaxTdtLength) {
+  if (!reader.Ok() || tableId != ts::table::kTdt || length < 1 || length > kMaxTdtLength) {
     return Result::kNotATdt;
   }
   GuideTime utc;

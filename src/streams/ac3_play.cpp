@@ -9,6 +9,7 @@
 
 #include "common/byte_reader.h"
 #include "common/strfmt.h"
+#include "common/ts_numbers.h"
 #include "receiver/receiver_memory.h"
 #include "scsi/receiver_commands.h"
 #include "scsi/scsi_guard.h"
@@ -19,7 +20,6 @@
 namespace pelorus {
 namespace {
 
-constexpr uint16_t kMaxPid = 0x1FFF;
 constexpr size_t kAudioPidOffset = 34;
 // A full pipe is waited on in short steps so that a stop request is seen at once.
 constexpr int kPipeWaitMs = 50;
@@ -163,7 +163,7 @@ bool PlayAc3(EditorState& state, Ui& ui, const Ac3DecoderLoader& loadDecoder,
   reader.Skip(kAudioPidOffset);
   const uint16_t audioPid = reader.U16();
   // A PID the receiver cannot filter is refused before the stream is set up.
-  if (audioPid > kMaxPid) {
+  if (audioPid > ts::kMaxPid) {
     ui.ShowMessage(Format(msg::streams::kAudioPidInvalid, static_cast<unsigned>(audioPid)),
                    Icon::kStop);
     return false;

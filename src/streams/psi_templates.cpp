@@ -12,9 +12,6 @@ constexpr size_t kPmtAt = ts::kPacketSize;
 constexpr size_t kSectionAt = 5;
 constexpr size_t kPatSectionEnd = 17;
 constexpr size_t kPmtSectionEnd = 33;
-constexpr uint8_t kMpeg2Video = 0x02;
-constexpr uint8_t kMpeg2Audio = 0x04;
-constexpr uint8_t kAc3Audio = 0x81;
 
 void PutPid(uint8_t* at, uint16_t pid) {
   at[0] = static_cast<uint8_t>(0xE0 + (pid >> 8));
@@ -47,11 +44,11 @@ void PsiTemplates::SetProgram(const RecordedProgram& program) {
   PutPid(pmt + 13, program.pcrPid);
   pmt[15] = 0xF0;  // no programme descriptors
   pmt[16] = 0x00;
-  pmt[17] = kMpeg2Video;
+  pmt[17] = ts::stream_type::kMpeg2Video;
   PutPid(pmt + 18, program.videoPid);
   static constexpr uint8_t kVideoInfo[] = {0xF0, 0x03, 0x02, 0x01, 0x22};
   std::copy(std::begin(kVideoInfo), std::end(kVideoInfo), pmt + 20);
-  pmt[25] = program.ac3 ? kAc3Audio : kMpeg2Audio;
+  pmt[25] = program.ac3 ? ts::stream_type::kAc3 : ts::stream_type::kMpeg2Audio;
   PutPid(pmt + 26, program.audioPid);
   static constexpr uint8_t kAudioInfo[] = {0xF0, 0x03, 0x03, 0x01, 0x02};
   std::copy(std::begin(kAudioInfo), std::end(kAudioInfo), pmt + 28);

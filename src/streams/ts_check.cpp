@@ -27,16 +27,16 @@ unsigned long long Ull(uint64_t value) { return static_cast<unsigned long long>(
 }  // namespace
 
 size_t TsStatistics::Feed(std::span<const uint8_t> bytes) {
-  const size_t whole = bytes.size() / kTsCheckPacketSize;
+  const size_t whole = bytes.size() / ts::kPacketSize;
   const uint8_t* packet = bytes.data();
   uint64_t badSync = 0;
   uint64_t tsErrors = 0;
   // Branch-free: null packets and the stream's irregular PID order would otherwise keep the
   // branch predictor guessing, and the check has to keep up with the page cache.
-  for (size_t i = 0; i < whole; ++i, packet += kTsCheckPacketSize) {
+  for (size_t i = 0; i < whole; ++i, packet += ts::kPacketSize) {
     const uint8_t b1 = packet[1];
     const uint8_t b3 = packet[3];
-    badSync += packet[0] != 0x47;
+    badSync += packet[0] != ts::kSyncByte;
     tsErrors += b1 >> 7;
     const unsigned pid = ((b1 & 0x1Fu) << 8) | packet[2];
     ++packets_[pid];
@@ -45,20 +45,20 @@ size_t TsStatistics::Feed(std::span<const uint8_t> bytes) {
     // A packet with an adaptation field may repeat its counter once; it is not an error. A
     // repeat leaves the counter as it was, which is the counter it carries.
     const bool repeat = last == counter && (b3 & 0x20) != 0;
-    const bool error =
-        last != kUnknownCounter && !repeat && counter != ((last + 1) & 0x0Fu) && pid != kTsNullPid;
+    const bool error = last != kUnknownCounter && !repeat && counter != ((last + 1) & 0x0Fu) &&
+                       pid != ts::kNullPid;
     continuityErrors_[pid] += error;
     lastCounter_[pid] = static_cast<uint8_t>(counter);
   }
   badSync_ += badSync;
   tsErrors_ += tsErrors;
   packetsTotal_ += whole;
-  return whole * kTsCheckPacketSize;
+  return whole * ts::kPacketSize;
 }
 
 std::string TsStatistics::Report() const {
   std::string report = Format(msg::streams::kReportHeader, Ull(packetsTotal_));
-  for (uint16_t pid = 0; pid < kTsPidCount; ++pid) {
+  for (uint16_t pid = 0; pid < ts::kPidCount; ++pid) {
     if (packets_[pid] == 0) continue;
     const double share =
         static_cast<double>(packets_[pid]) / static_cast<double>(packetsTotal_) * 100;
@@ -82,7 +82,7 @@ TsReadResult ReadTsFile(const std::string& path, TsStatistics& stats,
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
   // One spare packet in front of the block holds the tail of the previous read.
-  std::unique_ptr<uint8_t[]> buffer(new uint8_t[kReadBlock + kTsCheckPacketSize]);
+  std::unique_ptr<uint8_t[]> buffer(new uint8_t[kReadBlock + ts::kPacketSize]);
   size_t carried = 0;
   uint64_t done = 0;
   int shown = -1;

@@ -8,13 +8,10 @@
 #include <string>
 
 #include "common/editor_state.h"
+#include "common/ts_numbers.h"
 #include "common/ui.h"
 
 namespace pelorus {
-
-inline constexpr size_t kTsCheckPacketSize = 188;
-inline constexpr uint16_t kTsPidCount = 8192;
-inline constexpr uint16_t kTsNullPid = 0x1FFF;
 
 // Per-PID and total counts of a transport stream taken in fixed 188-byte steps from its first
 // byte, with no re-synchronisation: a file that drifts out of step shows that plainly.
@@ -27,9 +24,9 @@ class TsStatistics {
   uint64_t Packets() const { return packetsTotal_; }
   uint64_t BadSync() const { return badSync_; }
   uint64_t TsErrors() const { return tsErrors_; }
-  uint64_t PidPackets(uint16_t pid) const { return pid < kTsPidCount ? packets_[pid] : 0; }
+  uint64_t PidPackets(uint16_t pid) const { return pid < ts::kPidCount ? packets_[pid] : 0; }
   uint64_t PidContinuityErrors(uint16_t pid) const {
-    return pid < kTsPidCount ? continuityErrors_[pid] : 0;
+    return pid < ts::kPidCount ? continuityErrors_[pid] : 0;
   }
 
   // The report: the header with the total, one line per PID that has packets, in PID order, and
@@ -39,10 +36,10 @@ class TsStatistics {
  private:
   static constexpr uint8_t kUnknownCounter = 0xFF;
   // Indexed by the 13-bit PID, so no packet can reach outside them.
-  std::array<uint64_t, kTsPidCount> packets_{};
-  std::array<uint64_t, kTsPidCount> continuityErrors_{};
-  std::array<uint8_t, kTsPidCount> lastCounter_ = [] {
-    std::array<uint8_t, kTsPidCount> unknown{};
+  std::array<uint64_t, ts::kPidCount> packets_{};
+  std::array<uint64_t, ts::kPidCount> continuityErrors_{};
+  std::array<uint8_t, ts::kPidCount> lastCounter_ = [] {
+    std::array<uint8_t, ts::kPidCount> unknown{};
     unknown.fill(kUnknownCounter);
     return unknown;
   }();

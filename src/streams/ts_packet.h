@@ -4,22 +4,19 @@
 #include <cstdint>
 #include <span>
 
+#include "common/ts_numbers.h"
+
 namespace pelorus::ts {
 
 // The fields of a 188-byte transport packet header that the stream features look at. Callers
 // pass whole packets; every accessor reads inside the first six bytes only.
-inline constexpr size_t kPacketSize = 188;
-inline constexpr uint8_t kSyncByte = 0x47;
-inline constexpr uint16_t kNullPid = 0x1FFF;
-inline constexpr uint16_t kMaxPid = 0x1FFF;
-inline constexpr uint16_t kPidCount = 8192;
 
 using Packet = std::span<const uint8_t, kPacketSize>;
 
 inline bool HasSync(Packet packet) { return packet[0] == kSyncByte; }
-inline bool UnitStart(Packet packet) { return (packet[1] & 0x40) != 0; }
+inline bool UnitStart(Packet packet) { return (packet[1] & kPayloadUnitStartFlag) != 0; }
 inline uint16_t Pid(Packet packet) {
-  return static_cast<uint16_t>(((packet[1] & 0x1F) << 8) | packet[2]);
+  return static_cast<uint16_t>(((packet[1] << 8) | packet[2]) & kPidMask);
 }
 inline uint8_t AdaptationControl(Packet packet) { return packet[3] & 0x30; }
 inline bool HasAdaptation(Packet packet) { return (packet[3] & 0x20) != 0; }

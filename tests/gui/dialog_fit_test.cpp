@@ -24,6 +24,7 @@
 #include "channels/ui/find_dialog.h"
 #include "channels/ui/mpeg_search_dialog.h"
 #include "channels/ui/parameter_dialog.h"
+#include "lists/ui/list_dialogs.h"
 #include "support/gui_window.h"
 #include "support/quiet_ui.h"
 #include "support/records.h"
@@ -54,6 +55,15 @@ class DialogFitTest : public QObject {
     Options options;
     MpegSearchDialog mpeg(options, [] {});
     CheckFits(&mpeg, "MPEG Search");
+    // A published list of many satellites makes the largest import dialog.
+    ImportChoice importChoice;
+    std::vector<int> satellites;
+    for (int orbital = -300; orbital <= 1000; orbital += 30) satellites.push_back(orbital);
+    ImportListDialog importList(satellites, importChoice);
+    CheckFits(&importList, "Import List");
+    ExportChoice exportChoice;
+    ExportListDialog exportList(exportChoice);
+    CheckFits(&exportList, "Export List");
 
     // The dialogs that run themselves are measured while they are up.
     CheckModal("Find", [](QWidget* owner) {

@@ -103,7 +103,8 @@ class MainWindowTest : public QObject {
                                   "&Aiuto"}));
     QCOMPARE(Labels(popups[0]->menu()),
              (QStringList{"Nuovo", "&Apri...", "&Salva", "Salva &con nome...", "&Stampa...", "-",
-                          "Importa...", "&Esporta...", "Confronta con File...", "-",
+                          "Importa...", "&Esporta...", "Confronta con File...",
+                          "Importa da altro ricevitore...", "Esporta per altro ricevitore...", "-",
                           "P&referenze...", "-", "File recenti", "-", "E&sci"}));
     QCOMPARE(Labels(popups[4]->menu()),
              (QStringList{"&Carica Settings", "&Leggi Settings", "-", "Aggiorna &Firmware...",
