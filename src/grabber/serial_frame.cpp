@@ -131,7 +131,9 @@ RunResult ReadFrameSerialRun(SerialLink& link, SerialGrab& grab, RunControl& con
   }
   if (end == ChunkEnd::kAbort) {
     grab.aborted = true;
-    // What the receiver still sends of the chunk under way goes by before it is asked again.
+    // What the receiver still sends of the chunk under way goes by before it is asked again:
+    // it answers nothing else before the chunk is out.
+    ui.SetStatusText(msg::grab::kDiscardingExtra);
     link.timeoutTicks = 8;
     link.Drain();
   } else if (!file.Commit()) {
