@@ -178,11 +178,11 @@ std::span<const int> ScsiOnlyCommands() { return kScsiOnly; }
 std::span<const ToolbarEntry> Toolbar() { return kToolbar; }
 
 bool ClearsStatusAfter(int command) {
+  // The two reads of the list leave the status line themselves (cleared, or "0 channels").
   static constexpr std::array kClearing = {
-      cmd::kSerialWrite,     cmd::kSerialRead,  cmd::kSerialFirmware,  cmd::kSerialGrab,
-      cmd::kScsiWrite,       cmd::kScsiRead,    cmd::kScsiFirmware,    cmd::kScsiSpeedTest,
-      cmd::kScsiReadMemory,  cmd::kScsiGrab,    cmd::kScsiReadStreams, cmd::kScsiWriteStreams,
-      cmd::kStreamFileCheck, cmd::kTuneChannel,
+      cmd::kSerialWrite,     cmd::kSerialFirmware,   cmd::kSerialGrab,      cmd::kScsiWrite,
+      cmd::kScsiFirmware,    cmd::kScsiSpeedTest,    cmd::kScsiReadMemory,  cmd::kScsiGrab,
+      cmd::kScsiReadStreams, cmd::kScsiWriteStreams, cmd::kStreamFileCheck, cmd::kTuneChannel,
   };
   for (const int clearing : kClearing) {
     if (clearing == command) return true;

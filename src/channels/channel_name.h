@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,8 @@ inline constexpr uint8_t kEmphasisOff = 0x87;
 // Name bytes to display text: emphasis codes become brackets, trailing blanks and zero bytes
 // are dropped. At most 24 characters.
 std::string DecodeChannelName(const ChannelRecord& record);
+// The same text written into `out`, for callers that build many rows; returns its length.
+size_t DecodeChannelName(const ChannelRecord& record, std::span<char, kChannelNameSize> out);
 
 // Display text to name bytes: brackets become emphasis codes, the rest is zero-filled. Text past
 // 24 characters or after a zero byte is not stored.

@@ -1,17 +1,62 @@
 #include "channels/channel_rows.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "channels/channel_name.h"
-#include "common/strfmt.h"
 
 namespace pelorus {
 namespace {
 
-std::string Decimal(int value) {
-  char buffer[16];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+// A number's decimal digits, written at the start of `room`; the length (0 without room).
+size_t WriteDecimal(int value, std::span<char> room) {
+  const auto result = std::to_chars(room.data(), room.data() + room.size(), value);
+  return result.ec == std::errc() ? static_cast<size_t>(result.ptr - room.data()) : 0;
+}
+
+// The PID's display text, "%04X" or "%d", at the start of `room`.
+size_t WritePid(uint16_t pid, PidMode mode, std::span<char> room) {
+  if (mode == PidMode::kDecimal) return WriteDecimal(pid, room);
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  if (room.size() < 4) return 0;
+  for (int i = 3; i >= 0; --i) {
+    room[static_cast<size_t>(i)] = kDigits[pid & 0xF];
+    pid = static_cast<uint16_t>(pid >> 4);
+  }
+  return 4;
+}
+
+// The cell writers BuildChannelRow appends.
+auto Number(int value) {
+  return [value](std::span<char> room) { return WriteDecimal(value, room); };
+}
+auto Pid(uint16_t pid, PidMode mode) {
+  return [pid, mode](std::span<char> room) { return WritePid(pid, mode, room); };
+}
+
+// A FEC code's name, or "?" and the code's digits written into `spare` for one without a name.
+std::string_view FecName(uint8_t fecCode, std::array<char, 4>& spare) {
+  switch (fecCode) {
+    case 0:
+      return "Auto";
+    case 1:
+      return "1/1";
+    case 2:
+      return "1/2";
+    case 3:
+      return "2/3";
+    case 4:
+      return "3/4";
+    case 6:
+      return "5/6";
+    case 7:
+      return "7/8";
+    default: {
+      spare[0] = '?';
+      const auto end = std::to_chars(spare.data() + 1, spare.data() + spare.size(), fecCode).ptr;
+      return {spare.data(), static_cast<size_t>(end - spare.data())};
+    }
+  }
 }
 
 }  // namespace
@@ -32,35 +77,13 @@ const std::array<ChannelColumn, kChannelColumnCount> kChannelColumns = {{
 }};
 
 std::string FormatPidForDisplay(uint16_t pid, PidMode mode) {
-  if (mode == PidMode::kDecimal) return Decimal(pid);
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text(4, '0');
-  for (int i = 3; i >= 0; --i) {
-    text[static_cast<size_t>(i)] = kDigits[pid & 0xF];
-    pid = static_cast<uint16_t>(pid >> 4);
-  }
-  return text;
+  char buffer[12];
+  return std::string(buffer, WritePid(pid, mode, buffer));
 }
 
 std::string FecText(uint8_t fecCode) {
-  switch (fecCode) {
-    case 0:
-      return "Auto";
-    case 1:
-      return "1/1";
-    case 2:
-      return "1/2";
-    case 3:
-      return "2/3";
-    case 4:
-      return "3/4";
-    case 6:
-      return "5/6";
-    case 7:
-      return "7/8";
-    default:
-      return Format("?%1d", fecCode);
-  }
+  std::array<char, 4> spare;
+  return std::string(FecName(fecCode, spare));
 }
 
 RowIcon ChooseRowIcon(const ChannelRecord& record) {
@@ -72,25 +95,30 @@ RowIcon ChooseRowIcon(const ChannelRecord& record) {
 }
 
 ChannelRow BuildChannelRow(const ChannelRecord& record, int recordIndex, PidMode mode) {
+  // Written straight into the row: tens of thousands of rows are built at every load.
   ChannelRow row;
   row.icon = ChooseRowIcon(record);
   row.marker = record.IsMarker();
-  auto& cells = row.cells;
-  cells[0] = Decimal(recordIndex + 1);
-  cells[1] = DecodeChannelName(record);
+  RowCells& cells = row.cells;
+  cells.AppendWritten(Number(recordIndex + 1));
+  cells.AppendWritten([&record](std::span<char> room) -> size_t {
+    return room.size() < kChannelNameSize
+               ? 0
+               : DecodeChannelName(record, room.first<kChannelNameSize>());
+  });
   if (row.marker) return row;
 
-  cells[2] = Decimal(record.frequency);
-  cells[3] = Decimal(record.symbolRate);
-  cells[4] = FecText(record.fecCode);
-  cells[5] = Decimal(record.acqBandwidth);
-  // Built as new strings and moved in: GCC 12 warns falsely about copying a literal into one.
-  cells[6] = std::string(1, record.polarity == 0 ? 'H' : 'V');
-  cells[7] = FormatPidForDisplay(record.videoPid, mode);
-  cells[8] = FormatPidForDisplay(record.audioPid, mode);
-  cells[9] = std::string((record.modeFlags & 0x03) == 0x03 ? "NTSC" : "PAL");
-  cells[10] = std::string((record.modeFlags & 0x10) != 0 ? "12v" : "0v");
-  cells[11] = Decimal((record.lnbSelect & 0x03) + 1);
+  cells.AppendWritten(Number(record.frequency));
+  cells.AppendWritten(Number(record.symbolRate));
+  std::array<char, 4> spare;
+  cells.Append(FecName(record.fecCode, spare));
+  cells.AppendWritten(Number(record.acqBandwidth));
+  cells.Append(record.polarity == 0 ? "H" : "V");
+  cells.AppendWritten(Pid(record.videoPid, mode));
+  cells.AppendWritten(Pid(record.audioPid, mode));
+  cells.Append((record.modeFlags & 0x03) == 0x03 ? "NTSC" : "PAL");
+  cells.Append((record.modeFlags & 0x10) != 0 ? "12v" : "0v");
+  cells.AppendWritten(Number((record.lnbSelect & 0x03) + 1));
   return row;
 }
 

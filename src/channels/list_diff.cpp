@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "channels/channel_name.h"
+#include "channels/channel_rows.h"
 #include "common/strfmt.h"
 
 namespace pelorus {
@@ -84,52 +85,98 @@ std::vector<bool> LongestOrderedRun(const std::vector<ChannelPair>& pairs) {
   return inRun;
 }
 
+// The name as the list shows it, without the blanks a name padded before its zero bytes keeps
+// ("Auto-search" and ten blanks).
+std::string ShownName(std::span<const uint8_t> bytes) {
+  ChannelRecord record{};
+  std::copy(bytes.begin(), bytes.end(), record.name.begin());
+  std::string name = DecodeChannelName(record);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}
+
 std::string Describe(const ChannelRecord& record) {
-  if (record.IsMarker()) return Format("\"%s\" (marker)", DecodeChannelName(record).c_str());
-  return Format("\"%s\" %u %s", DecodeChannelName(record).c_str(), record.frequency,
+  const std::string name = ShownName(record.name);
+  if (record.IsMarker()) return Format("\"%s\" (marker)", name.c_str());
+  return Format("\"%s\" %u %s", name.c_str(), record.frequency,
                 (record.polarity & 1) != 0 ? "V" : "H");
+}
+
+enum class FieldShape { kDecimal, kHex, kFec, kPolarity, kName, kBytes };
+
+// One field's value, read from its bytes in the record (host order).
+std::string FieldText(std::span<const uint8_t> bytes, FieldShape shape) {
+  uint32_t value = 0;
+  if (bytes.size() <= sizeof value) std::memcpy(&value, bytes.data(), bytes.size());
+  switch (shape) {
+    case FieldShape::kDecimal:
+      return Format("%u", value);
+    case FieldShape::kHex:
+      return bytes.size() == 1 ? Format("0x%02X", value) : Format("0x%04X", value);
+    case FieldShape::kFec:
+      return FecText(static_cast<uint8_t>(value));
+    case FieldShape::kPolarity:
+      return value == 0 ? "H" : value == 1 ? "V" : Format("%u", value);
+    case FieldShape::kName:
+      return Format("\"%s\"", ShownName(bytes).c_str());
+    case FieldShape::kBytes:
+      break;
+  }
+  std::string text;
+  for (const uint8_t byte : bytes) text += Format("%02X", byte);
+  return text;
 }
 
 }  // namespace
 
-std::vector<const char*> DifferingFields(const ChannelRecord& a, const ChannelRecord& b) {
+std::vector<FieldChange> DifferingFields(const ChannelRecord& a, const ChannelRecord& b) {
   struct Field {
     const char* name;
     size_t offset;
     size_t size;
+    FieldShape shape;
   };
+  using enum FieldShape;
   static constexpr Field kFields[] = {
-      {"tag", offsetof(ChannelRecord, tag), 4},
-      {"serviceId", offsetof(ChannelRecord, serviceId), 2},
-      {"pmtPid", offsetof(ChannelRecord, pmtPid), 2},
-      {"frequency", offsetof(ChannelRecord, frequency), 2},
-      {"symbolRate", offsetof(ChannelRecord, symbolRate), 2},
-      {"fecCode", offsetof(ChannelRecord, fecCode), 1},
-      {"acqBandwidth", offsetof(ChannelRecord, acqBandwidth), 1},
-      {"polarity", offsetof(ChannelRecord, polarity), 1},
-      {"lnbSelect", offsetof(ChannelRecord, lnbSelect), 1},
-      {"videoPid", offsetof(ChannelRecord, videoPid), 2},
-      {"audioPid", offsetof(ChannelRecord, audioPid), 2},
-      {"pcrPid", offsetof(ChannelRecord, pcrPid), 2},
-      {"scrambling", offsetof(ChannelRecord, scrambling), 2},
-      {"pmc", offsetof(ChannelRecord, pmc), 2},
-      {"modeFlags", offsetof(ChannelRecord, modeFlags), 1},
-      {"serviceType", offsetof(ChannelRecord, serviceType), 1},
-      {"textPid", offsetof(ChannelRecord, textPid), 2},
-      {"tsId", offsetof(ChannelRecord, tsId), 2},
-      {"name", offsetof(ChannelRecord, name), kChannelNameSize},
-      {"autoFlags", offsetof(ChannelRecord, autoFlags), 1},
-      {"reserved", offsetof(ChannelRecord, reserved1), 1},
-      {"lockCode", offsetof(ChannelRecord, lockCode), 1},
-      {"reserved", offsetof(ChannelRecord, reserved2), 3},
-      {"networkId", offsetof(ChannelRecord, networkId), 2},
+      {"tag", offsetof(ChannelRecord, tag), 4, kBytes},
+      {"serviceId", offsetof(ChannelRecord, serviceId), 2, kDecimal},
+      {"pmtPid", offsetof(ChannelRecord, pmtPid), 2, kHex},
+      {"frequency", offsetof(ChannelRecord, frequency), 2, kDecimal},
+      {"symbolRate", offsetof(ChannelRecord, symbolRate), 2, kDecimal},
+      {"fecCode", offsetof(ChannelRecord, fecCode), 1, kFec},
+      {"acqBandwidth", offsetof(ChannelRecord, acqBandwidth), 1, kDecimal},
+      {"polarity", offsetof(ChannelRecord, polarity), 1, kPolarity},
+      {"lnbSelect", offsetof(ChannelRecord, lnbSelect), 1, kHex},
+      {"videoPid", offsetof(ChannelRecord, videoPid), 2, kHex},
+      {"audioPid", offsetof(ChannelRecord, audioPid), 2, kHex},
+      {"pcrPid", offsetof(ChannelRecord, pcrPid), 2, kHex},
+      {"scrambling", offsetof(ChannelRecord, scrambling), 2, kBytes},
+      {"pmc", offsetof(ChannelRecord, pmc), 2, kHex},
+      {"modeFlags", offsetof(ChannelRecord, modeFlags), 1, kHex},
+      {"serviceType", offsetof(ChannelRecord, serviceType), 1, kDecimal},
+      {"textPid", offsetof(ChannelRecord, textPid), 2, kHex},
+      {"tsId", offsetof(ChannelRecord, tsId), 2, kHex},
+      {"name", offsetof(ChannelRecord, name), kChannelNameSize, kName},
+      {"autoFlags", offsetof(ChannelRecord, autoFlags), 1, kHex},
+      {"reserved", offsetof(ChannelRecord, reserved1), 1, kBytes},
+      {"lockCode", offsetof(ChannelRecord, lockCode), 1, kDecimal},
+      {"reserved", offsetof(ChannelRecord, reserved2), 3, kBytes},
+      {"networkId", offsetof(ChannelRecord, networkId), 2, kHex},
   };
   const auto* left = reinterpret_cast<const unsigned char*>(&a);
   const auto* right = reinterpret_cast<const unsigned char*>(&b);
-  std::vector<const char*> fields;
+  std::vector<FieldChange> fields;
   for (const Field& field : kFields) {
     if (std::memcmp(left + field.offset, right + field.offset, field.size) == 0) continue;
-    if (fields.empty() || std::strcmp(fields.back(), field.name) != 0) fields.push_back(field.name);
+    const auto before = std::span(left + field.offset, field.size);
+    const auto after = std::span(right + field.offset, field.size);
+    // The two reserved stretches are one field to the reader.
+    if (!fields.empty() && std::strcmp(fields.back().name, field.name) == 0) {
+      fields.back().before += " " + FieldText(before, field.shape);
+      fields.back().after += " " + FieldText(after, field.shape);
+      continue;
+    }
+    fields.push_back({field.name, FieldText(before, field.shape), FieldText(after, field.shape)});
   }
   return fields;
 }
@@ -185,9 +232,9 @@ std::vector<std::string> DescribeDiff(const ListDiff& diff, std::span<const Chan
   lines.push_back(Format("Changed: %zu", diff.changed.size()));
   for (const ChangedChannel& change : diff.changed) {
     std::string fields;
-    for (const char* field : change.fields) {
+    for (const FieldChange& field : change.fields) {
       if (!fields.empty()) fields += ", ";
-      fields += field;
+      fields += Format("%s %s \u2192 %s", field.name, field.before.c_str(), field.after.c_str());
     }
     lines.push_back(Format("  row %d -> row %d %s: %s", change.rows.oldRow + 1,
                            change.rows.newRow + 1, Describe(now(change.rows.newRow)).c_str(),

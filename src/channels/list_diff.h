@@ -14,9 +14,16 @@ struct ChannelPair {
   int newRow;
 };
 
+// One field that differs, with its value before and after as the report shows them.
+struct FieldChange {
+  const char* name;
+  std::string before;
+  std::string after;
+};
+
 struct ChangedChannel {
   ChannelPair rows;
-  std::vector<const char*> fields;  // the names of the fields that differ, in record order
+  std::vector<FieldChange> fields;  // the fields that differ, in record order
 };
 
 // How a list (`newer`, e.g. the one in memory) differs from another (`older`, e.g. a file saved
@@ -37,11 +44,13 @@ struct ListDiff {
 
 ListDiff CompareLists(std::span<const ChannelRecord> older, std::span<const ChannelRecord> newer);
 
-// The names of the fields in which two records differ.
-std::vector<const char*> DifferingFields(const ChannelRecord& a, const ChannelRecord& b);
+// The fields in which two records differ, `a` before and `b` after: numbers in decimal, PIDs
+// and flags in hexadecimal, the FEC as its name, the name without its padding blanks.
+std::vector<FieldChange> DifferingFields(const ChannelRecord& a, const ChannelRecord& b);
 
 // The report the console prints and the window shows: one line a channel, in groups
-// "Added", "Removed", "Moved", "Changed"; rows numbered from 1 as the list shows them.
+// "Added", "Removed", "Moved", "Changed"; rows numbered from 1 as the list shows them. A changed
+// channel lists each changed field with both values: "symbolRate 27500 → 22000".
 std::vector<std::string> DescribeDiff(const ListDiff& diff, std::span<const ChannelRecord> older,
                                       std::span<const ChannelRecord> newer);
 

@@ -11,6 +11,8 @@ inline constexpr char kUnableToOpenForOutput[] = "Unable to open file for output
 inline constexpr char kUnableToWriteFile[] = "Unable to write file %s";
 // Our own: a file of bytes without one channel record is not a settings file.
 inline constexpr char kNoChannelRecordFound[] = "No channel record was found in %s";
+// The status line after a read from the receiver that brought no channel.
+inline constexpr char kChannelsRead[] = "%d channels";
 inline constexpr char kNotASettingsFile[] =
     "%s holds no channel record: it is not a settings file, and nothing was written";
 inline constexpr char kSaveChanges[] =
@@ -63,6 +65,7 @@ inline constexpr char kPrintDocumentName[] = "Tessera Settings Editor";
 // The editing comforts.
 inline constexpr char kDuplicatesSelected[] = "%d duplicate channels selected";
 inline constexpr char kCompareTitle[] = "Confronta con File";
+inline constexpr char kCompareClose[] = "Chiudi";
 // Qt's %1 placeholder: the captions of the fields, in the dialog's order.
 inline constexpr char kFieldsNotNumbers[] = "Not a number that can be read: %1";
 

@@ -49,8 +49,8 @@ class PageWriter {
     y_ = top_;
   }
 
-  void Left(int x, PrintFont font, const std::string& text) { Text(x, false, font, text); }
-  void Right(int edge, PrintFont font, const std::string& text) { Text(edge, true, font, text); }
+  void Left(int x, PrintFont font, std::string_view text) { Text(x, false, font, text); }
+  void Right(int edge, PrintFont font, std::string_view text) { Text(edge, true, font, text); }
 
   int RightEdge(const PrintColumn& column) const {
     return static_cast<int>((column.w + column.p) * (m_.width / 100.0));
@@ -89,7 +89,7 @@ class PageWriter {
   }
 
  private:
-  void Text(int anchor, bool right, PrintFont font, const std::string& text) {
+  void Text(int anchor, bool right, PrintFont font, std::string_view text) {
     if (text.empty()) return;
     PrintOp op;
     op.kind = PrintOpKind::kText;
@@ -98,7 +98,7 @@ class PageWriter {
     op.x = right ? anchor - m_.textWidth(font, text) : anchor;
     op.y = y_;
     op.font = font;
-    op.text = text;
+    op.text = std::string(text);
     ops_.push_back(op);
   }
 

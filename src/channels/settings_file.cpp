@@ -38,30 +38,60 @@ bool ShowReadProblem(Ui& ui, const std::string& path, const FileContents& file) 
   return true;
 }
 
-void LoadDecodedImage(EditorState& state, Ui& ui, const FileContents& file) {
+void LoadDecodedImage(EditorState& state, Ui& ui, std::vector<ChannelRecord> records,
+                      const FileContents& file) {
   BusyScope busy(ui);
-  state.settingsImage = DecodeSettingsBytes(file.bytes);
+  state.settingsImage = std::move(records);
   ui.RefillChannelList();
   ui.SetWindowTitle(FileWindowTitle(state.currentFileName));
   // The list stays empty as the file says, but the user learns it was no settings file.
-  if (state.settingsImage->empty() && !file.bytes.empty()) {
+  if (state.settingsImage->empty() && file.size > 0) {
     ui.SetStatusText(Format(msg::kNoChannelRecordFound, state.currentFileName.c_str()));
   }
+}
+
+// Records still in the receiver's order become host order, masked; untagged ones are dropped
+// and the rest close up. The block's length is the number kept.
+void DecodeRecordsInPlace(std::vector<ChannelRecord>& records) {
+  size_t kept = 0;
+  for (size_t i = 0; i < records.size(); ++i) {
+    ChannelRecord& record = records[i];
+    if (!record.HasTag()) continue;
+    SwapRecordByteOrder(record);
+    MaskRecordFields(record);
+    if (kept != i) records[kept] = record;
+    ++kept;
+  }
+  records.resize(kept);
 }
 
 }  // namespace
 
 std::vector<ChannelRecord> DecodeSettingsBytes(std::span<const uint8_t> bytes) {
-  const size_t count = bytes.size() / kChannelRecordSize;
-  std::vector<ChannelRecord> records;
-  records.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    ChannelRecord record = RecordFromReceiverBytes(bytes.data() + i * kChannelRecordSize);
-    if (!record.HasTag()) continue;
-    MaskRecordFields(record);
-    records.push_back(record);
-  }
+  std::vector<ChannelRecord> records(bytes.size() / kChannelRecordSize);
+  if (!records.empty())
+    std::memcpy(records.data(), bytes.data(), records.size() * kChannelRecordSize);
+  DecodeRecordsInPlace(records);
   return records;
+}
+
+FileContents ReadSettingsRecords(const std::string& path, std::vector<ChannelRecord>& records) {
+  // The file is read straight into the records' own storage (with room for a partial last
+  // record, which is then ignored): a full list is 4 MiB, and a copy of it costs as much as
+  // decoding it.
+  records.clear();
+  FileContents file = ReadWholeFileInto(path, kMaxSettingsFileBytes, [&records](uint64_t size) {
+    records.resize(static_cast<size_t>((size + kChannelRecordSize - 1) / kChannelRecordSize));
+    return std::span(reinterpret_cast<uint8_t*>(records.data()),
+                     records.size() * kChannelRecordSize);
+  });
+  if (!file.opened || file.readFailed) {
+    records.clear();
+    return file;
+  }
+  records.resize(static_cast<size_t>(file.size / kChannelRecordSize));
+  DecodeRecordsInPlace(records);
+  return file;
 }
 
 std::vector<uint8_t> EncodeSettingsBytes(const std::vector<ChannelRecord>& records) {
@@ -103,14 +133,16 @@ bool OpenSettingsFile(EditorState& state, Ui& ui) {
     state.currentFileName = request.path;
   }
 
-  const FileContents file = ReadWholeFile(state.currentFileName);
+  std::vector<ChannelRecord> records;
+  const FileContents file = ReadSettingsRecords(state.currentFileName, records);
   if (!ShowReadProblem(ui, state.currentFileName, file)) return false;
-  LoadDecodedImage(state, ui, file);
+  LoadDecodedImage(state, ui, std::move(records), file);
   return true;
 }
 
 bool LoadSettingsToAddTo(EditorState& state, Ui& ui, const std::string& path) {
-  const FileContents file = ReadWholeFile(path);
+  std::vector<ChannelRecord> records;
+  const FileContents file = ReadSettingsRecords(path, records);
   if (!file.opened && file.problem == FileProblem::kMissing) {
     // Only a file that is not there at all starts a new list.
     state.settingsImage.emplace();
@@ -118,10 +150,9 @@ bool LoadSettingsToAddTo(EditorState& state, Ui& ui, const std::string& path) {
     return true;
   }
   if (!ShowReadProblem(ui, path, file)) return false;
-  std::vector<ChannelRecord> records = DecodeSettingsBytes(file.bytes);
   // Bytes without a single channel are some other file named by mistake; saving the list into
   // it would destroy it.
-  if (records.empty() && !file.bytes.empty()) {
+  if (records.empty() && file.size > 0) {
     ui.ShowMessage(Format(msg::kNotASettingsFile, path.c_str()), Icon::kStop);
     return false;
   }

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "common/editor_state.h"
+#include "common/file_io.h"
 #include "common/ui.h"
 
 namespace pelorus {
@@ -12,6 +14,10 @@ namespace pelorus {
 // Records of a settings file's bytes (receiver order, 64 bytes each, a trailing partial record
 // ignored), in host order with the PIDs and polarity masked. Untagged records are dropped.
 std::vector<ChannelRecord> DecodeSettingsBytes(std::span<const uint8_t> bytes);
+
+// A settings file read and decoded as DecodeSettingsBytes does, into `records`; the result
+// says whether and why it could not be read (its `bytes` stay empty, `size` is what was read).
+FileContents ReadSettingsRecords(const std::string& path, std::vector<ChannelRecord>& records);
 
 // The image in the receiver's order, as a settings file holds it.
 std::vector<uint8_t> EncodeSettingsBytes(const std::vector<ChannelRecord>& records);

@@ -75,7 +75,7 @@ std::optional<ParsedLine> Parse(const CliCommand& command, const std::vector<std
                                 CliContext& context) {
   context.usage = command.Usage();
   if (!command.hasActions) {
-    LineResult result = ParseCommandLine(command.line, args);
+    LineResult result = ParseArguments(command.line, args);
     if (result.fault != LineFault::kNone) {
       LineError(context, command.name, result);
       return std::nullopt;
@@ -102,7 +102,7 @@ std::optional<ParsedLine> Parse(const CliCommand& command, const std::vector<std
   std::vector<std::string> rest = args;
   rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(leading.index));
   context.usage = action->Usage();
-  LineResult result = ParseCommandLine(ActionLine(*action), rest);
+  LineResult result = ParseArguments(ActionLine(*action), rest);
   if (result.fault != LineFault::kNone) {
     const std::string name = std::string(command.name) + " " + action->name;
     LineError(context, name.c_str(), result);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli_ui.h"
-#include "command_line.h"
+#include "qtcore/argument_grammar.h"
 
 namespace pelorus {
 

@@ -64,6 +64,8 @@ int RunMontery(const ParsedLine& line, CliContext& context) {
       std::fprintf(context.out, "%s\n", command.c_str());
       std::fflush(context.out);
     }
+    // Why nothing is sent, when a list has no satellite for the channel (said once).
+    context.ui.SetStatusText(monitor.view().note);
     // A sending takes longer than a tick; the next tick comes a whole tick after it.
     next = std::max(next, std::chrono::steady_clock::now() - tick);
   }

@@ -13,9 +13,9 @@
 
 #include "channels/messages.h"
 #include "channels/print_layout.h"
+#include "channels/qt/print_painter.h"
 #include "channels/row_list.h"
 #include "channels/settings_file.h"
-#include "channels/ui/print_painter.h"
 #include "cli.h"
 #include "common/file_io.h"
 #include "common/strfmt.h"

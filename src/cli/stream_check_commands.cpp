@@ -69,6 +69,7 @@ void RunPlayback(Ac3Playback& playback, CliContext& context, double seconds) {
   std::fprintf(context.err, "%s %s  %s %s  %s %s\n", msg::streams::kBytesReadLabel,
                last.bytesRead.c_str(), msg::streams::kPollsLabel, last.polls.c_str(),
                msg::streams::kRateLabel, lastRate.c_str());
+  if (last.noAc3Track) context.ui.ShowMessage(msg::streams::kNoAc3Track, Icon::kInformation);
 }
 
 int RunPlayAc3(const ParsedLine& line, EditorState& state, CliContext& context) {

@@ -43,6 +43,9 @@ struct EditorState {
   // The transport to the receiver on SCSI: non-null exactly when the scan found the receiver,
   // which is what "SCSI is available" means everywhere.
   std::shared_ptr<ScsiTransport> aspiModule;
+  // Why the last scan found no receiver, for the detail beside "Function unavailable without
+  // SCSI interface"; empty when it found one or no scan ran.
+  std::string scsiMissingReason;
   // The changes to the list that can be undone; see RecordEdit in channels/undo_edits.h.
   UndoHistory history;
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -41,12 +42,14 @@ int OpenRegularFileForReading(const std::string& path, uint64_t maxBytes, FileCo
   return fd;
 }
 
-FileContents ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+FileContents ReadWholeFileInto(const std::string& path, uint64_t maxBytes,
+                               const std::function<std::span<uint8_t>(uint64_t size)>& place) {
   FileContents result;
   const int fd = OpenRegularFileForReading(path, maxBytes, result);
   if (fd < 0) return result;
+  std::span<uint8_t> storage;
   try {
-    result.bytes.resize(static_cast<size_t>(result.size));
+    storage = place(result.size).first(static_cast<size_t>(result.size));
   } catch (const std::bad_alloc&) {
     result.readFailed = true;
     result.problem = FileProblem::kNoMemory;
@@ -54,23 +57,34 @@ FileContents ReadWholeFile(const std::string& path, uint64_t maxBytes) {
     return result;
   }
   size_t done = 0;
-  while (done < result.bytes.size()) {
-    const ssize_t n = ::read(fd, result.bytes.data() + done, result.bytes.size() - done);
+  while (done < storage.size()) {
+    const ssize_t n = ::read(fd, storage.data() + done, storage.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) result.error = errno;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
   // A file that shrank while we read it is taken as it was read; a read error is not.
-  if (done < result.bytes.size()) {
+  if (done < storage.size()) {
     struct stat after {};
-    if (::fstat(fd, &after) != 0 || static_cast<size_t>(after.st_size) >= result.bytes.size()) {
+    if (::fstat(fd, &after) != 0 || static_cast<size_t>(after.st_size) >= storage.size()) {
       result.readFailed = true;
       result.problem = FileProblem::kReadFailed;
     }
-    result.bytes.resize(done);
+    result.size = done;
   }
   ::close(fd);
+  return result;
+}
+
+FileContents ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+  std::vector<uint8_t> bytes;
+  FileContents result = ReadWholeFileInto(path, maxBytes, [&bytes](uint64_t size) {
+    bytes.resize(static_cast<size_t>(size));
+    return std::span<uint8_t>(bytes);
+  });
+  bytes.resize(std::min(bytes.size(), static_cast<size_t>(result.size)));
+  result.bytes = std::move(bytes);
   return result;
 }
 

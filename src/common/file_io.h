@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -39,6 +40,12 @@ struct FileContents {
   uint64_t limit = 0;  // the bound it was read under
 };
 FileContents ReadWholeFile(const std::string& path, uint64_t maxBytes = kMaxSettingsFileBytes);
+
+// The same, into storage of the caller's: once the size is known, `place(size)` returns where
+// the bytes go (at least `size` of them), so a large file is read where it is wanted without a
+// copy. `bytes` stays empty; `size` is how many bytes were read.
+FileContents ReadWholeFileInto(const std::string& path, uint64_t maxBytes,
+                               const std::function<std::span<uint8_t>(uint64_t size)>& place);
 
 // Opens a regular file for reading without ever blocking (a FIFO is opened non-blocking and then
 // refused). Returns the descriptor, or -1 with `problem`, `error` and, for regular files over

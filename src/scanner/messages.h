@@ -68,6 +68,8 @@ inline constexpr char kResultsTitle[] = "Risultato Scansione";
 inline constexpr char kSignalStrength[] = "Signal Strength";
 inline constexpr char kMhzLabel[] = "%d MHz";
 inline constexpr char kSliderValue[] = "%dMHz";
+// Our own: the lock search's settings, as the two sliders show them, above its results.
+inline constexpr char kSearchSettings[] = "Step %dMHz  Sweep %dMHz";
 inline constexpr char kQpskScan[] = "Scansione QPSK";
 inline constexpr char kClose[] = "Chiudi";
 inline constexpr char kCloseAfterSearch[] = "Close";

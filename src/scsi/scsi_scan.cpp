@@ -55,20 +55,20 @@ bool FindReceiver(ScsiTransport& transport) {
 
 void ScsiScan(EditorState& state, Ui& ui, std::string* whyNotFound) {
   state.aspiModule.reset();
+  state.scsiMissingReason.clear();
   std::shared_ptr<ScsiTransport> transport = OpenScsiTransport(state.links.scsi);
   if (!transport) {
-    if (whyNotFound != nullptr) {
-      *whyNotFound = Format("\"%s\" names no SCSI transport (sim:PATH is the stand-in receiver)",
-                            state.links.scsi.c_str());
-    }
+    state.scsiMissingReason =
+        Format("\"%s\" names no SCSI transport (sim:PATH is the stand-in receiver)",
+               state.links.scsi.c_str());
+    if (whyNotFound != nullptr) *whyNotFound = state.scsiMissingReason;
     return;
   }
   if (!FindReceiver(*transport)) {
-    if (whyNotFound != nullptr) {
-      *whyNotFound = !transport->LastFailure().empty()
-                         ? transport->LastFailure()
-                         : std::string("no receiver answered on the SCSI bus");
-    }
+    state.scsiMissingReason = !transport->LastFailure().empty()
+                                  ? transport->LastFailure()
+                                  : std::string("no receiver answered on the SCSI bus");
+    if (whyNotFound != nullptr) *whyNotFound = state.scsiMissingReason;
     return;
   }
   state.aspiModule = std::move(transport);

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "channels/read_status.h"
 #include "channels/settings_file.h"
 #include "common/program.h"
 #include "common/require.h"
@@ -54,6 +55,7 @@ struct TableRead {
   int failedPieces = 0;
   int unread = 0;   // records of pieces that failed: never arrived, not the data's fault
   int dropped = 0;  // records that arrived without the channel tag
+  bool imageRead = false;
 };
 
 // Steps under the busy cursor; the messages come after it, so the user reads them with an arrow.
@@ -74,6 +76,7 @@ TableRead ReadTable(EditorState& state, Ui& ui, ScsiTransport& transport) {
   uint64_t failedBytes = 0;
   result.failedPieces = TransferTable(transport, ui, table, false, &failedBytes);
   state.settingsImage = DecodeSettingsBytes(table);
+  result.imageRead = true;
   // Pieces hold whole records, so the failed bytes are whole records.
   result.unread = static_cast<int>(failedBytes / kChannelRecordSize);
   result.dropped = static_cast<int>(*count) - result.unread - state.ChannelCount();
@@ -85,6 +88,7 @@ TableRead ReadTable(EditorState& state, Ui& ui, ScsiTransport& transport) {
 
 bool ReadSettingsScsi(EditorState& state, Ui& ui) {
   if (!RequireScsi(state, ui)) return false;
+  ReadStatusLine status(state, ui);
   if (state.settingsImage) {
     if (ui.Ask(msg::scsi::kSettingsAlreadyLoaded, Buttons::kYesNo, Icon::kQuestion, Answer::kNo) !=
         Answer::kYes) {
@@ -99,6 +103,8 @@ bool ReadSettingsScsi(EditorState& state, Ui& ui) {
   ui.SetWindowTitle(kProgramTitle);
 
   const TableRead read = ReadTable(state, ui, *state.aspiModule);
+  if (read.imageRead) status.ListRead();
+  status.Finish();
   if (!read.countRead) {
     ui.ShowMessage(msg::scsi::kUnableToGetChannelCount, Icon::kStop);
     return false;

@@ -12,6 +12,7 @@
 #include <set>
 #include <utility>
 
+#include "common/device_access.h"
 #include "common/file_handle.h"
 
 namespace pelorus {
@@ -82,11 +83,20 @@ bool SgIoTransport::ListAdapters(std::vector<ScsiAdapter>& adapters) {
   devices_.clear();
   std::set<int> hosts;
   std::error_code error;
+  // The first node this user may not open: with none opened, the receiver is behind one of them.
+  std::string denied;
   for (const auto& entry : std::filesystem::directory_iterator(deviceFolder_, error)) {
     const std::string name = entry.path().filename().string();
     if (!name.starts_with("sg")) continue;
     const FileHandle device(::open(entry.path().c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
-    if (device.get() < 0) continue;
+    if (device.get() < 0) {
+      const int reason = errno;
+      const std::string advice = DeviceAccessAdvice(entry.path().string(), reason);
+      if (denied.empty() && !advice.empty()) {
+        denied = entry.path().string() + ": " + std::strerror(reason) + "\n" + advice;
+      }
+      continue;
+    }
     sg_scsi_id id{};
     if (::ioctl(device.get(), SG_GET_SCSI_ID, &id) != 0) continue;
     if (id.channel != 0 || id.lun != 0 || id.host_no > 255) continue;
@@ -96,6 +106,7 @@ bool SgIoTransport::ListAdapters(std::vector<ScsiAdapter>& adapters) {
   for (int host : hosts) adapters.push_back({host, ReadOwnId(hostFolder_, host)});
   if (adapters.empty()) {
     lastFailure_ = deviceFolder_ + ": no SCSI generic device (sg*) could be opened";
+    if (!denied.empty()) lastFailure_ += "\n" + denied;
   }
   return !adapters.empty();
 }

@@ -120,6 +120,12 @@ inline constexpr char kMonterySatelliteCaption[] = "Satellite Montery:";
 inline constexpr char kMonteryChannelCaption[] = "Canale Montery:";
 inline constexpr char kMonteryCommandsCaption[] = "Ultimi comandi inviati:";
 inline constexpr char kMonteryClose[] = "Chiudi";
+// Our own: why the Montery satellite stays empty.
+inline constexpr char kMonteryNoMarkerAbove[] =
+    "No marker row stands above channel %d: the satellite is taken from the nearest marker row "
+    "(a row with frequency 0, such as \"== HOTSAT\") above the channel";
+inline constexpr char kMonteryMarkerNamesNothing[] =
+    "The marker row above channel %d names no satellite after its first three characters";
 inline constexpr char kMonteryProfileName[] = "pelorus.ini";
 inline constexpr char kMonteryTranslationSection[] = "Name Translation";
 inline constexpr char kMonterySeparateKuSection[] = "Seperate Ku";

@@ -139,6 +139,16 @@ std::vector<std::string> MonteryMonitor::Tick() {
     view_.satellite = *satellite;
     changed = true;
   }
+  // The satellite comes from a marker row above the channel; a list without one shows nothing
+  // there, which would look like a fault of the device.
+  const std::string note = !satellite ? Format(msg::kMonteryNoMarkerAbove, *current + 1)
+                           : satellite->empty()
+                               ? Format(msg::kMonteryMarkerNamesNothing, *current + 1)
+                               : std::string();
+  if (note != view_.note) {
+    view_.note = note;
+    changed = true;
+  }
   if (!satellite || record.IsMarker()) {
     if (changed) Show();
     return {};

@@ -81,6 +81,7 @@ struct MonteryView {
   std::string satellite;        // the current Montery satellite
   std::string channelText;      // the current Montery channel text, in full
   std::string commands;         // the last commands sent, a line each
+  std::string note;             // why the satellite is empty, while it is
 };
 
 // The satellite and channel text last sent. They outlive the window, so reopening it does not

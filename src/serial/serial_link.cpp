@@ -11,6 +11,7 @@
 #include <cstring>
 #include <set>
 
+#include "common/device_access.h"
 #include "serial/debug_echo.h"
 #include "serial/messages.h"
 #include "serial/serial_timing.h"
@@ -66,6 +67,10 @@ bool SerialLink::Open(const std::string& path, int baud) {
       detail = path + ": the port is in use by another command of Pelorus";
     } else {
       detail = path + ": " + std::strerror(error);
+      // "Permission denied" alone leaves a new user guessing; the group that may open the port
+      // is what they need to know.
+      const std::string advice = DeviceAccessAdvice(path, error);
+      if (!advice.empty()) detail += "\n" + advice;
     }
     ui_->ShowDetailedMessage(msg::kUnableToOpenSerialPort, detail, Icon::kStop);
     return false;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "channels/messages.h"
+#include "channels/read_status.h"
 #include "channels/settings_file.h"
 #include "common/program.h"
 #include "common/require.h"
@@ -71,6 +72,7 @@ std::string SettingsTooLargeText(uint64_t size) {
 bool ReadSettingsSerial(EditorState& state, SerialLink& link, bool* checksumOk) {
   Ui& ui = link.ui();
   if (checksumOk != nullptr) *checksumOk = false;
+  ReadStatusLine status(state, ui);
   if (state.settingsImage) {
     if (ui.Ask(msg::kSettingsAlreadyLoaded, Buttons::kYesNo, Icon::kQuestion, Answer::kNo) !=
         Answer::kYes) {
@@ -133,6 +135,8 @@ bool ReadSettingsSerial(EditorState& state, SerialLink& link, bool* checksumOk) 
 
   int dropped = 0;
   state.settingsImage = RecordsFromReceiverBlock(block, dropped);
+  status.ListRead();
+  status.Finish();
   state.settingsModified = false;
   link.Close();
   ui.RefillChannelList();

@@ -18,6 +18,18 @@ inline constexpr char kDeliveryGroup[] = "Tabella Canali";
 inline constexpr char kProgramGroup[] = "Mappa Tabella Programmi";
 inline constexpr char kManualTuneButton[] = "Sintonia Manuale";
 inline constexpr char kCloseButton[] = "Chiuso";
+// The captions of its fields, in the program's language: the network id as the channel dialog
+// names it, the transport stream id likewise.
+inline constexpr char kNetworkIdLabel[] = "ID Canali:";
+inline constexpr char kNetworkNameLabel[] = "Nome Rete:";
+inline constexpr char kOrbitLabel[] = "Posizione Orbitale:";
+inline constexpr char kPolarisationLabel[] = "Polarizzazione:";
+inline constexpr char kFecLabel[] = "FEC:";
+inline constexpr char kPatGroup[] = "Tabella Associazione Programmi";
+inline constexpr char kTransportStreamIdLabel[] = "TS ID:";
+inline constexpr char kPmtPidLabel[] = "PMT PID:";
+inline constexpr char kPcrPidLabel[] = "PCR PID:";
+inline constexpr char kEsPidLabel[] = "ES PID:";
 
 // "Sintonia Manuale"
 inline constexpr char kManualTuneTitle[] = "Sintonia Manuale";

@@ -71,6 +71,44 @@ std::vector<AccessUnit> SplitVideo(std::span<const uint8_t> bytes) {
   return units;
 }
 
+std::vector<AccessUnit> SplitH264(std::span<const uint8_t> bytes) {
+  constexpr uint8_t kSlice = 1;
+  constexpr uint8_t kIdrSlice = 5;
+  constexpr uint8_t kSei = 6;
+  constexpr uint8_t kPictureParameters = 8;
+  constexpr uint8_t kDelimiter = 9;
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  std::vector<AccessUnit> units;
+  size_t unitStart = kNone;
+  bool sawSlice = false;  // the current unit has its picture's first slice
+  for (size_t i = 0; i + 4 < bytes.size(); ++i) {
+    if (bytes[i] != 0 || bytes[i + 1] != 0 || bytes[i + 2] != 1) continue;
+    const size_t nal = i + 3;
+    const uint8_t type = bytes[nal] & 0x1F;
+    const bool slice = type == kSlice || type == kIdrSlice;
+    bool begins = false;
+    if (unitStart == kNone || type == kDelimiter) {
+      begins = true;
+    } else if (sawSlice) {
+      // After a picture's slices, parameter sets or a slice with first_mb_in_slice 0 (its
+      // Exp-Golomb code is the single bit 1) start the next picture.
+      begins =
+          (type >= kSei && type <= kPictureParameters) || (slice && (bytes[nal + 1] & 0x80) != 0);
+    }
+    // A four-byte start code belongs to the unit it starts.
+    const size_t start = i > 0 && bytes[i - 1] == 0 ? i - 1 : i;
+    if (begins) {
+      if (unitStart != kNone) units.push_back({unitStart, start - unitStart});
+      unitStart = start;
+      sawSlice = false;
+    }
+    sawSlice = sawSlice || slice;
+    i = nal;
+  }
+  if (unitStart != kNone) units.push_back({unitStart, bytes.size() - unitStart});
+  return units;
+}
+
 std::vector<AccessUnit> SplitMpegAudio(std::span<const uint8_t> bytes) {
   static constexpr std::array<int, 15> kKbps = {0,   32,  48,  56,  64,  80,  96, 112,
                                                 128, 160, 192, 224, 256, 320, 384};
@@ -131,6 +169,7 @@ StreamAssets LoadAssets(const std::string& folder) {
     }
   };
   load("testcard.m2v", SplitVideo, kVideoTicks, assets.video);
+  load("testcard.h264", SplitH264, kVideoTicks, assets.h264);
   for (int tone : kToneHz) {
     assets.tones.emplace_back();
     load("tone-" + std::to_string(tone) + ".mp2", SplitMpegAudio, kMpegAudioTicks,

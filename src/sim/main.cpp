@@ -8,16 +8,21 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
-#include "command_line.h"
+#include "default_channels.h"
 #include "es_assets.h"
 #include "frame_store.h"
 #include "montery_side.h"
 #include "multiplex.h"
 #include "multiplex_layout.h"
+#include "packet_source.h"
+#include "qtcore/argument_grammar.h"
+#include "scsi_faults.h"
 #include "scsi_side.h"
+#include "serial_faults.h"
 #include "serial_side.h"
 #include "sim_state.h"
 #include "stream_server.h"
@@ -39,7 +44,8 @@ const pelorus::CommandLine kCommandLine{
     {},
     {{"--serial-link", "PATH", "make a pseudo-terminal and link its device name at PATH"},
      {"--scsi-socket", "PATH", "answer SCSI requests on a Unix socket at PATH"},
-     {"--channels", "FILE.dvb", "start with the channel table of this settings file"},
+     {"--channels", "FILE.dvb",
+      "start with the channel table of this settings file (else one that matches the multiplex)"},
      {"--fault", "NAME", "misbehave in one way on purpose"},
      {"--log", "FILE", "write what was received to FILE"},
      {"--dump-flash", "FILE", "write the flashed image to FILE on the way out"},
@@ -55,6 +61,8 @@ const pelorus::CommandLine kCommandLine{
      {"--audio", "mp2|ac3", "the current service's sound"},
      {"--picture-width", "N", "the broadcast picture's width"},
      {"--montery-link", "PATH", "play a Montery 140 on a second pseudo-terminal linked at PATH"},
+     {"--play-ts", "FILE",
+      "play this recording as a transponder (again for more; the first is tuned)"},
      {"--write-ts", "FILE", "write --seconds S of the multiplex to FILE and exit"},
      {"--seconds", "S", "how much --write-ts writes (up to 3600)"},
      {"--help", nullptr, "print this help and exit"},
@@ -118,6 +126,7 @@ bool ReadOptions(const pelorus::ParsedLine& line, sim::SimOptions& options) {
     }
   }
   if (const std::string* value = line.Value("--rate")) {
+    options.rateGiven = true;
     char* end = nullptr;
     options.rate = std::strtoull(value->c_str(), &end, 10);
     if (*end != '\0' || options.rate < sim::kMinimumRate || options.rate > sim::kMaximumRate) {
@@ -126,10 +135,18 @@ bool ReadOptions(const pelorus::ParsedLine& line, sim::SimOptions& options) {
   }
   sim::TsFault fault;
   if (!options.tsFault.empty() && !sim::ParseTsFault(options.tsFault, fault)) return false;
+  // A fault is the serial side's or the SCSI side's; a name neither knows is a mistake.
+  sim::SerialFault serialFault;
+  sim::ScsiFault scsiFault;
+  if (!sim::ParseSerialFault(options.fault, serialFault) ||
+      !sim::ParseScsiFault(options.fault, scsiFault)) {
+    std::fprintf(stderr, "pelorus-receiver-sim: unknown fault '%s'\n", options.fault.c_str());
+    return false;
+  }
   if (const std::string* value = line.Value("--transponder")) {
-    if (!IsNumber(*value, 0, static_cast<long>(sim::kTransponders.size()) - 1, number)) {
-      return false;
-    }
+    // The recordings are the transponders when there are any.
+    const size_t count = options.playTs.empty() ? sim::kTransponders.size() : options.playTs.size();
+    if (!IsNumber(*value, 0, static_cast<long>(count) - 1, number)) return false;
     options.transponder = static_cast<int>(number);
   }
   if (const std::string* value = line.Value("--seconds")) {
@@ -150,6 +167,44 @@ bool ReadOptions(const pelorus::ParsedLine& line, sim::SimOptions& options) {
   return true;
 }
 
+// Takes every "--play-ts FILE" (or "--play-ts=FILE") out of the words: the option may be given
+// more than once, which the declared options may not. False when one has no file.
+bool TakeRecordings(std::vector<std::string>& words, std::vector<std::string>& files) {
+  constexpr std::string_view kOption = "--play-ts";
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "--") {
+      rest.insert(rest.end(), words.begin() + static_cast<long>(i), words.end());
+      break;
+    }
+    if (words[i] == kOption) {
+      if (i + 1 >= words.size() || words[i + 1].empty()) return false;
+      files.push_back(words[++i]);
+    } else if (words[i].starts_with(std::string(kOption) + "=")) {
+      files.push_back(words[i].substr(kOption.size() + 1));
+      if (files.back().empty()) return false;
+    } else {
+      rest.push_back(words[i]);
+    }
+  }
+  words = std::move(rest);
+  return true;
+}
+
+// The recordings of --play-ts, each looked at; false (with the reason said) if one is not one.
+bool OpenRecordings(const std::vector<std::string>& files, std::vector<sim::Recording>& out) {
+  for (const std::string& file : files) {
+    sim::Recording recording;
+    std::string error;
+    if (!sim::OpenRecording(file, recording, error)) {
+      std::fprintf(stderr, "pelorus-receiver-sim: cannot play %s\n", error.c_str());
+      return false;
+    }
+    out.push_back(std::move(recording));
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,12 +217,27 @@ int main(int argc, char** argv) {
     }
     if (word == "--help") return Usage(stdout);
   }
-  const pelorus::LineResult parsed = pelorus::ParseCommandLine(kCommandLine, words);
-  if (parsed.fault != pelorus::LineFault::kNone) return UsageError(parsed);
+  std::vector<std::string> rest = words;
   sim::SimState state;
+  if (!TakeRecordings(rest, state.options.playTs)) {
+    std::fprintf(stderr, "pelorus-receiver-sim: option '--play-ts' needs a file\n");
+    return Usage();
+  }
+  const pelorus::LineResult parsed = pelorus::ParseArguments(kCommandLine, rest);
+  if (parsed.fault != pelorus::LineFault::kNone) return UsageError(parsed);
   if (!ReadOptions(parsed.parsed, state.options)) return Usage();
+  if (!state.options.playTs.empty() && !state.options.writeTs.empty()) {
+    std::fprintf(stderr,
+                 "pelorus-receiver-sim: --write-ts writes the simulator's own multiplex, "
+                 "not a recording\n");
+    return Usage();
+  }
+  std::vector<sim::Recording> recordings;
+  if (!OpenRecordings(state.options.playTs, recordings)) return 1;
 
-  if (!state.options.channels.empty()) {
+  if (state.options.channels.empty()) {
+    state.channelTable = sim::DefaultChannelTable();
+  } else {
     std::ifstream in(state.options.channels, std::ios::binary);
     if (!in) {
       std::fprintf(stderr, "pelorus-receiver-sim: cannot read %s\n",
@@ -189,8 +259,9 @@ int main(int argc, char** argv) {
   }
   if (!state.options.scsiSocket.empty()) {
     // Without its streams the receiver still answers everything else; stream commands fail.
-    if (assets.error.empty()) {
-      state.streams = std::make_shared<sim::StreamServer>(state, assets);
+    // Recordings need none of the assets.
+    if (assets.error.empty() || !recordings.empty()) {
+      state.streams = std::make_shared<sim::StreamServer>(state, assets, std::move(recordings));
     } else {
       std::fprintf(stderr, "pelorus-receiver-sim: no live multiplex: %s\n", assets.error.c_str());
     }

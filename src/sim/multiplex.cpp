@@ -76,48 +76,89 @@ Multiplex::Multiplex(const StreamAssets& assets, int transponder, uint64_t rate,
       fault_(fault),
       position_(startIndex) {
   const int64_t ms = kTicksPerSecond / 1000;
+  const int count = ServiceCount(transponder);
+  faultVideoPid_ = ServiceAt(transponder, 0).pids.video;
+  faultAudioPid_ = ServiceAt(transponder, 0).pids.audio;
   AddSectionSource(kPatPid, 100 * ms,
                    [this] { return std::vector<Section>{BuildPat(transponder_)}; });
-  for (int s = 0; s < kServicesPerTransport; ++s) {
+  if (HasConditionalAccess(transponder)) {
+    AddSectionSource(kCatPid, 100 * ms,
+                     [this] { return std::vector<Section>{BuildCat(transponder_)}; });
+  }
+  for (int s = 0; s < count; ++s) {
     const ServiceLayout service = ServiceAt(transponder, s);
     AddSectionSource(service.pids.pmt, 100 * ms,
                      [this, s] { return std::vector<Section>{BuildPmt(transponder_, s)}; });
   }
-  AddSectionSource(kNitPid, 200 * ms, [] { return BuildNit(); });
-  AddSectionSource(kSdtPid, 200 * ms,
-                   [this] { return std::vector<Section>{BuildSdt(transponder_)}; });
+  const int network = kTransponders[static_cast<size_t>(transponder)].network;
+  // One source for both NITs, so that the packets of their sections never interleave: the
+  // actual every round, the other networks' every fifth.
+  auto nitRound = std::make_shared<int>(0);
+  AddSectionSource(kNitPid, 200 * ms, [network, nitRound] {
+    std::vector<Section> sections{BuildNit(network, true)};
+    if ((*nitRound)++ % 5 == 0) {
+      for (int other = 0; other < static_cast<int>(kNetworks.size()); ++other) {
+        if (other != network) sections.push_back(BuildNit(other, false));
+      }
+    }
+    return sections;
+  });
+  AddSectionSource(kSdtPid, 200 * ms, [this] { return BuildSdt(transponder_); });
   auto schedules = std::make_shared<std::vector<std::vector<Section>>>();
-  for (int s = 0; s < kServicesPerTransport; ++s) {
+  std::vector<int> withEvents;
+  for (int s = 0; s < count; ++s) {
+    if (!ServiceAt(transponder, s).hasEvents) continue;
+    withEvents.push_back(s);
     schedules->push_back(BuildEitSchedule(transponder, s, clockStart));
   }
-  auto round = std::make_shared<int>(0);
-  AddSectionSource(kEitPid, 500 * ms, [this, schedules, round] {
+  auto round = std::make_shared<size_t>(0);
+  AddSectionSource(kEitPid, 500 * ms, [this, schedules, round, withEvents] {
     const int64_t now = clockStart_ + Ticks90(position_) / kTicksPerSecond;
     std::vector<Section> sections;
-    for (int s = 0; s < kServicesPerTransport; ++s) {
+    for (const int s : withEvents) {
       for (Section& section : BuildEitPresentFollowing(transponder_, s, clockStart_, now)) {
         sections.push_back(std::move(section));
       }
     }
     // The schedules are long: one service's per round.
-    const auto& schedule = (*schedules)[static_cast<size_t>((*round)++ % kServicesPerTransport)];
+    const auto& schedule = (*schedules)[(*round)++ % schedules->size()];
     sections.insert(sections.end(), schedule.begin(), schedule.end());
     return sections;
   });
   AddSectionSource(kTdtPid, 1000 * ms, [this] {
     return std::vector<Section>{BuildTdt(clockStart_ + Ticks90(position_) / kTicksPerSecond)};
   });
+  if (HasConditionalAccess(transponder)) {
+    AddSectionSource(kEcmPid, 100 * ms, [this] {
+      return std::vector<Section>{BuildEcm(clockStart_ + Ticks90(position_) / kTicksPerSecond)};
+    });
+    auto emms = std::make_shared<uint32_t>(0);
+    AddSectionSource(kEmmPid, 1000 * ms,
+                     [emms] { return std::vector<Section>{BuildEmm((*emms)++)}; });
+  }
 
-  for (int s = 0; s < kServicesPerTransport; ++s) {
+  for (int s = 0; s < count; ++s) {
     const ServiceLayout service = ServiceAt(transponder, s);
     const size_t tone = static_cast<size_t>(transponder + s) % assets.tones.size();
-    const bool pcrOnVideo = service.pids.pcr == service.pids.video;
-    AddPesSource(service.pids.video, 0xE0, &assets.video, true, pcrOnVideo, service.scrambled);
-    AddPesSource(service.pids.audio, 0xC0, &assets.tones[tone], false, false, service.scrambled);
+    if (service.pids.video != 0) {
+      const ElementaryStream* video =
+          service.kind == ServiceKind::kH264Television ? &assets.h264 : &assets.video;
+      AddPesSource(service.pids.video, 0xE0, video, true, service.pids.pcr == service.pids.video,
+                   service.scrambled);
+    }
+    if (service.pids.audio != 0) {
+      AddPesSource(service.pids.audio, 0xC0, &assets.tones[tone], false, false, service.scrambled);
+    }
     if (service.pids.ac3 != 0) {
       AddPesSource(service.pids.ac3, 0xBD, &assets.ac3, false, false, service.scrambled);
     }
-    AddPcrSource(service.pids.pcr);
+    if (service.pids.data != 0) {
+      auto number = std::make_shared<uint32_t>(0);
+      AddSectionSource(service.pids.data, 1000 * ms, [this, number] {
+        return std::vector<Section>{BuildDataSection(transponder_, (*number)++)};
+      });
+    }
+    if (service.pids.pcr != kNullPid) AddPcrSource(service.pids.pcr);
   }
 }
 
@@ -138,7 +179,7 @@ uint8_t Multiplex::NextCounter(uint16_t pid, bool payload) {
   if (!payload) return static_cast<uint8_t>((next + 15) & 0x0F);
   const uint8_t value = next;
   next = static_cast<uint8_t>((next + 1) & 0x0F);
-  if (fault_ == TsFault::kCcJump && pid == kServicePids[0].video && ++videoPackets_ % 500 == 0) {
+  if (fault_ == TsFault::kCcJump && pid == faultVideoPid_ && ++videoPackets_ % 500 == 0) {
     next = static_cast<uint8_t>((next + 1) & 0x0F);
   }
   return value;
@@ -188,7 +229,7 @@ void Multiplex::AddPesSource(uint16_t pid, uint8_t streamId, const ElementaryStr
   source.priority = streamId == 0xE0 ? kVideo : kAudio;
   source.due = startIndex_;
   const int64_t start = Ticks90(startIndex_);
-  const bool stops = fault_ == TsFault::kPidStop && pid == kServicePids[0].audio;
+  const bool stops = fault_ == TsFault::kPidStop && pid == faultAudioPid_;
   source.produce = [=, this](Source& self) {
     const int64_t sendAt = start + self.unit * stream->unitTicks;
     const AccessUnit& unit = stream->units[static_cast<size_t>(self.unit) % stream->units.size()];
@@ -295,7 +336,7 @@ void Multiplex::Emit(Queued& queued, uint64_t index, const Sink& sink) {
   }
   const uint16_t pid = static_cast<uint16_t>((p[1] & 0x1F) << 8 | p[2]);
   p[3] = static_cast<uint8_t>((p[3] & 0xF0) | NextCounter(pid, (p[3] & 0x10) != 0));
-  if (pid == kServicePids[0].video && fault_ != TsFault::kNone) {
+  if (pid == faultVideoPid_ && fault_ != TsFault::kNone) {
     const uint64_t count = ++emittedVideo_;
     if (fault_ == TsFault::kTei && count % 400 == 0) p[1] |= 0x80;
     if (fault_ == TsFault::kBadSync && count % 300 == 0) p[0] = 0x46;

@@ -86,6 +86,8 @@ class Multiplex {
   uint64_t position_;
   std::vector<Source> sources_;
   std::array<uint8_t, 8192> counters_{};
+  uint16_t faultVideoPid_ = 0;  // service 0's, where the faults show
+  uint16_t faultAudioPid_ = 0;
   uint64_t videoPackets_ = 0;  // of service 0, queued and sent, for the faults
   uint64_t emittedVideo_ = 0;
 };

@@ -11,6 +11,7 @@
 #include "receiver/scsi_opcodes.h"
 #include "scsi_stream_commands.h"
 #include "scsi_wire.h"
+#include "stream_server.h"
 
 namespace sim {
 namespace {
@@ -88,6 +89,10 @@ ScsiReply ScsiCommands::Handle(const ScsiRequest& request) {
     default:
       return Carry(request);
   }
+}
+
+void ScsiCommands::ConnectionClosed(ConnectionId connection) {
+  if (state_.streams) state_.streams->Release(connection);
 }
 
 ScsiReply ScsiCommands::Inquiry(const ScsiRequest& request) const {

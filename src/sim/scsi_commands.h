@@ -7,6 +7,7 @@
 #include "scsi_faults.h"
 #include "scsi_memory.h"
 #include "sim_state.h"
+#include "stream_requests.h"
 
 namespace sim {
 
@@ -20,6 +21,7 @@ struct ScsiRequest {
   uint8_t direction = 0;  // 0 none, 1 in, 2 out
   uint32_t length = 0;
   std::vector<uint8_t> data;  // what came with an out request
+  ConnectionId connection = kNoConnection;
 };
 
 // What to do with a request: answer it, say nothing, or hang up.
@@ -36,6 +38,8 @@ class ScsiCommands {
   ScsiCommands(SimState& state, ScsiMemory& memory, FaultCounter& faults);
   ~ScsiCommands();
   ScsiReply Handle(const ScsiRequest& request);
+  // The connection is gone: whatever stream it set up belongs to nobody now.
+  void ConnectionClosed(ConnectionId connection);
 
  private:
   ScsiReply Inquiry(const ScsiRequest& request) const;

@@ -1,24 +1,38 @@
 #include "scsi_faults.h"
 
+#include <array>
 #include <cstdlib>
+#include <utility>
 
 namespace sim {
 
-ScsiFault ParseScsiFault(const std::string& text) {
+bool ParseScsiFault(const std::string& text, ScsiFault& fault) {
   using Kind = ScsiFault::Kind;
-  ScsiFault fault;
+  static constexpr std::array<std::pair<const char*, Kind>, 5> kNames = {{
+      {"scsi-fail", Kind::kFail},
+      {"scsi-huge-count", Kind::kHugeCount},
+      {"scsi-silent", Kind::kSilent},
+      {"scsi-disconnect", Kind::kDisconnect},
+      {"scsi-short", Kind::kShortAnswer},
+  }};
+  fault = ScsiFault{};
+  if (!text.starts_with("scsi-")) return true;
   const size_t colon = text.find(':');
   const std::string name = text.substr(0, colon);
   if (colon != std::string::npos) {
-    fault.command = std::atoi(text.c_str() + colon + 1);
-    if (fault.command < 1) fault.command = 1;
+    const std::string number = text.substr(colon + 1);
+    char* end = nullptr;
+    const long value = std::strtol(number.c_str(), &end, 10);
+    if (number.empty() || *end != '\0' || value < 1 || value > 1000000) return false;
+    fault.command = static_cast<int>(value);
   }
-  if (name == "scsi-fail") fault.kind = Kind::kFail;
-  if (name == "scsi-huge-count") fault.kind = Kind::kHugeCount;
-  if (name == "scsi-silent") fault.kind = Kind::kSilent;
-  if (name == "scsi-disconnect") fault.kind = Kind::kDisconnect;
-  if (name == "scsi-short") fault.kind = Kind::kShortAnswer;
-  return fault;
+  for (const auto& [known, kind] : kNames) {
+    if (name == known) {
+      fault.kind = kind;
+      return true;
+    }
+  }
+  return false;
 }
 
 ScsiFault::Kind FaultCounter::Next() {

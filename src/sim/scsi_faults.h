@@ -6,8 +6,8 @@
 namespace sim {
 
 // The one misbehaviour --fault asks the SCSI side for: NAME or NAME:N, where N counts the
-// commands that are neither a bus request nor INQUIRY (the first is 1, default 1). Names the
-// SCSI side does not know (the serial side's) leave it well-behaved.
+// commands that are neither a bus request nor INQUIRY (the first is 1, default 1). Names
+// without the "scsi-" prefix (the serial side's) leave it well-behaved.
 struct ScsiFault {
   enum class Kind {
     kNone,
@@ -21,7 +21,8 @@ struct ScsiFault {
   int command = 1;
 };
 
-ScsiFault ParseScsiFault(const std::string& text);
+// False for a "scsi-" name it does not know, or an N that is not a positive number.
+bool ParseScsiFault(const std::string& text, ScsiFault& fault);
 
 // Counts the commands a fault is aimed at, across all connections.
 class FaultCounter {

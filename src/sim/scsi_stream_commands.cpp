@@ -41,11 +41,12 @@ void ScsiStreamCommands::WriteCurrentService() {
   std::vector<uint8_t> block(pelorus::kCurrentServiceSize);
   memory_.Read(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
   const std::optional<ServicePids> service = streams_.CurrentService();
-  PutWord(block, 32, service ? service->video : kNoPid);
+  auto pidOrNone = [](uint16_t pid) { return pid != 0 ? pid : kNoPid; };
+  PutWord(block, 32, service ? pidOrNone(service->video) : kNoPid);
   // A viewer who chose the AC-3 soundtrack has it named as the audio of the current service.
   const bool ac3 = service && state_.options.ac3Audio && service->ac3 != 0;
-  PutWord(block, 34, service ? (ac3 ? service->ac3 : service->audio) : kNoPid);
-  PutWord(block, 148, service ? service->pcr : kNoPid);
+  PutWord(block, 34, service ? pidOrNone(ac3 ? service->ac3 : service->audio) : kNoPid);
+  PutWord(block, 148, service ? pidOrNone(service->pcr) : kNoPid);
   memory_.Write(pelorus::kCurrentServiceAddress, block.data(), pelorus::kCurrentServiceSize);
 }
 
@@ -59,27 +60,32 @@ std::optional<ScsiReply> ScsiStreamCommands::Handle(const ScsiRequest& request) 
 
   if (op == pelorus::kScsiOpSetupStream || op == pelorus::kScsiOpSetupSlottedStream) {
     const bool slotted = op == pelorus::kScsiOpSetupSlottedStream;
+    const ConnectionId connection = request.connection;
     if (request.direction == kNone || length == 0) {
-      slotted ? streams_.StopSlots() : streams_.StopSingle();
-      return Answer(kOk);
+      const bool stopped =
+          slotted ? streams_.StopSlots(connection) : streams_.StopSingle(connection);
+      return Answer(stopped ? kOk : kError);
     }
     if (request.direction != kOut || length != request.data.size()) return Answer(kError);
     const auto filters = DecodeStreamSetup(request.data, slotted);
     if (!filters) return Answer(kError);
-    const bool done =
-        slotted ? streams_.SetupSlots(*filters) : streams_.SetupSingle(filters->front());
+    // Another connection's running stream makes the receiver busy for this one.
+    const bool done = slotted ? streams_.SetupSlots(*filters, connection)
+                              : streams_.SetupSingle(filters->front(), connection);
     return Answer(done ? kOk : kError);
   }
 
   if (op == pelorus::kScsiOpRead && request.direction == kIn) {
     if (length > pelorus::kScsiMaxPiece || length > request.length) return std::nullopt;
-    if (sub == pelorus::kScsiReadStream) return Answer(streams_.ReadSingle(length));
+    if (sub == pelorus::kScsiReadStream) {
+      return Answer(streams_.ReadSingle(length, request.connection));
+    }
     // Slot reads share their sub-codes with memory and channel-count reads: they are slot
     // reads exactly while that slot is set up and whole packets are asked for.
     const bool wholePackets = length > 0 && length % kPacketSize == 0;
     const bool slotRead = sub < kMaxSlots && streams_.SlotCount() > sub && wholePackets &&
                           (sub != pelorus::kScsiReadMemory || address == 0);
-    if (slotRead) return Answer(streams_.ReadSlot(sub, length));
+    if (slotRead) return Answer(streams_.ReadSlot(sub, length, request.connection));
     return std::nullopt;
   }
 
@@ -98,7 +104,7 @@ std::optional<ScsiReply> ScsiStreamCommands::Handle(const ScsiRequest& request) 
           state_.Log("tune refused: the digits are not a tune request");
           return Answer(kError);
         }
-        streams_.Tune(FindTransponder(tune->frequencyMhz, tune->symbolRateDigits, tune->vertical));
+        streams_.Tune(streams_.FindTransponder(*tune));
         WriteCurrentService();
         return Answer(kOk);
       }

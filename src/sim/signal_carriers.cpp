@@ -69,7 +69,8 @@ std::optional<Carrier> Spectrum::LockAt(int rfMhz, int widthMhz, bool vertical) 
   if (coveredFeed_) return std::nullopt;
   std::optional<Carrier> best;
   for (const Carrier& carrier : carriers_) {
-    if (carrier.vertical != vertical || std::abs(carrier.rfMhz - rfMhz) > widthMhz) continue;
+    const double reach = widthMhz + CaptureRangeMhz(carrier.symbolRateKsps);
+    if (carrier.vertical != vertical || std::abs(carrier.rfMhz - rfMhz) > reach) continue;
     if (!best || std::abs(carrier.rfMhz - rfMhz) < std::abs(best->rfMhz - rfMhz)) best = carrier;
   }
   return best;

@@ -30,8 +30,14 @@ class Spectrum {
   int Level(int rfMhz, int ifMhz, bool vertical, uint32_t pass) const;
 
   // The carrier a lock search at rfMhz finds with that sweep width: the nearest one of the
-  // plane within the width.
+  // plane whose centre lies within the width plus its capture range.
   std::optional<Carrier> LockAt(int rfMhz, int widthMhz, bool vertical) const;
+
+  // How far from its centre a carrier still locks with the tuner parked (sweep width 0): a
+  // quarter of its symbol rate, in MHz. The demodulator's carrier loop pulls in an offset that
+  // large (6.9 MHz at 27.5 MS/s, 1.5 MHz at 6.1 MS/s); beyond it too little of the carrier, which
+  // occupies 1.35 times the symbol rate, falls into its matched filter to recover the symbols.
+  static double CaptureRangeMhz(int symbolRateKsps) { return symbolRateKsps / 4000.0; }
 
  private:
   std::vector<Carrier> carriers_;

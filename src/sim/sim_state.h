@@ -26,6 +26,8 @@ struct SimOptions {
   int decoyId = -1;                 // --decoy-id N: another target, one that is not a receiver
   bool throttle = false;            // --throttle: pace serial output to the line speed
   uint64_t rate = 5000000;          // --rate BITS_PER_S: the multiplex's bit rate
+  bool rateGiven = false;           // a recording then plays at it rather than by its PCRs
+  std::vector<std::string> playTs;  // --play-ts FILE (repeated): recordings as the transponders
   std::string tsFault;              // --ts-fault NAME: one misbehaviour of the multiplex
   std::string assets;               // --assets FOLDER: the elementary streams, if not the usual
   int transponder = 0;              // --transponder N: tuned at start (index of the layout)

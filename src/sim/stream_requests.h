@@ -17,6 +17,10 @@ struct StreamFilter {
   uint16_t mode = 0;  // 0..6, as the capture's mode list names them
 };
 inline constexpr size_t kMaxSlots = 3;
+
+// The SCSI connection a request came on, numbered from 1 as they are accepted.
+using ConnectionId = uint64_t;
+inline constexpr ConnectionId kNoConnection = 0;
 inline constexpr uint16_t kEntireMode = 6;
 
 // 6 bytes for a single-PID stream, 6 x slots (1 to 3) for a slotted one.

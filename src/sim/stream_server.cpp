@@ -1,5 +1,6 @@
 #include "stream_server.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -22,15 +23,16 @@ std::string Hex4(uint16_t value) {
 
 }  // namespace
 
-StreamServer::StreamServer(SimState& state, StreamAssets assets)
+StreamServer::StreamServer(SimState& state, StreamAssets assets, std::vector<Recording> recordings)
     : state_(state),
       assets_(std::move(assets)),
+      recordings_(std::move(recordings)),
       rate_(state.options.rate),
       clockStart_(static_cast<int64_t>(std::time(nullptr))) {
   ParseTsFault(state.options.tsFault, fault_);
   probeArea_.fill(-1);
   transponder_ = state.options.transponder;
-  multiplex_ = std::make_unique<Multiplex>(assets_, transponder_, rate_, clockStart_, 0, fault_);
+  source_ = MakeSourceLocked(transponder_);
   thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
 }
 
@@ -41,6 +43,35 @@ StreamServer::~StreamServer() {
   LogLossesLocked(true);
 }
 
+std::unique_ptr<PacketSource> StreamServer::MakeSourceLocked(int transponder) {
+  if (transponder < 0) return nullptr;
+  if (!recordings_.empty()) {
+    // A recording plays at the pace of its PCRs unless a rate was asked for.
+    const uint64_t fixedRate = state_.options.rateGiven ? rate_ : 0;
+    return MakeRecordingSource(recordings_[static_cast<size_t>(transponder)], elapsedNs_,
+                               fixedRate);
+  }
+  return MakeGeneratedSource(assets_, transponder, rate_, clockStart_, elapsedNs_, fault_);
+}
+
+int StreamServer::FindTransponder(const TuneRequest& request) const {
+  if (!recordings_.empty()) return FindRecording(recordings_, request);
+  return sim::FindTransponder(request.frequencyMhz, request.symbolRateDigits, request.vertical);
+}
+
+std::string StreamServer::Describe(int transponder) const {
+  if (transponder < 0) return "nothing (no lock)";
+  if (!recordings_.empty()) {
+    const Recording& recording = recordings_[static_cast<size_t>(transponder)];
+    return "recording " + std::to_string(transponder) + " " + recording.path +
+           (recording.info.transportStreamId
+                ? " transport stream " + Hex4(*recording.info.transportStreamId)
+                : std::string());
+  }
+  return "transport stream " +
+         Hex4(kTransponders[static_cast<size_t>(transponder)].transportStreamId);
+}
+
 void StreamServer::Run(std::stop_token stop) {
   const auto start = std::chrono::steady_clock::now();
   const Multiplex::Sink sink = [this](const Packet& packet) { Deliver(packet); };
@@ -49,12 +80,10 @@ void StreamServer::Run(std::stop_token stop) {
     std::this_thread::sleep_for(kTick);
     const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::steady_clock::now() - start);
-    const auto target = static_cast<uint64_t>(static_cast<unsigned __int128>(elapsed.count()) *
-                                              rate_ / (uint64_t{kPacketSize} * 8 * 1000000000));
     {
       std::lock_guard lock(mutex_);
-      if (multiplex_) multiplex_->Generate(target, sink, subscribers_[kNullPid] > 0);
-      position_ = target;
+      elapsedNs_ = elapsed.count();
+      if (source_) source_->Advance(elapsedNs_, sink, subscribers_[kNullPid] > 0);
       if (++ticks % kLossLogTicks == 0) LogLossesLocked(false);
     }
     arrived_.notify_all();
@@ -97,6 +126,11 @@ void StreamServer::LogLossesLocked(bool always) {
   }
 }
 
+bool StreamServer::SlotsRunningLocked() const {
+  return std::any_of(slots_.begin(), slots_.end(),
+                     [](const auto& slot) { return slot != nullptr; });
+}
+
 void StreamServer::RecountLocked() {
   subscribers_.fill(0);
   if (single_) ++subscribers_[single_->Filter().pid];
@@ -105,27 +139,44 @@ void StreamServer::RecountLocked() {
   }
 }
 
-bool StreamServer::SetupSingle(const StreamFilter& filter) {
+bool StreamServer::SetupSingle(const StreamFilter& filter, ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  if (!MayUse(single_ != nullptr, singleOwner_, connection)) {
+    state_.Log("stream set-up pid " + Hex4(filter.pid) + " refused: busy with connection " +
+               std::to_string(singleOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   single_ = std::make_unique<PidQueue>(filter, QueueCapacity());
+  singleOwner_ = connection;
   RecountLocked();
   state_.Log("stream set up pid " + Hex4(filter.pid) + " threshold " +
              std::to_string(filter.threshold) + " mode " + std::to_string(filter.mode));
   return true;
 }
 
-void StreamServer::StopSingle() {
+bool StreamServer::StopSingle(ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  if (!MayUse(single_ != nullptr, singleOwner_, connection)) {
+    state_.Log("stream stop refused: busy with connection " + std::to_string(singleOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   single_.reset();
+  singleOwner_ = kNoConnection;
   loggedLosses_ = 0;
   RecountLocked();
   state_.Log("stream stopped");
+  return true;
 }
 
-bool StreamServer::SetupSlots(const std::vector<StreamFilter>& filters) {
+bool StreamServer::SetupSlots(const std::vector<StreamFilter>& filters, ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  const bool running = SlotsRunningLocked();
+  if (!MayUse(running, slotsOwner_, connection)) {
+    state_.Log("slot set-up refused: busy with connection " + std::to_string(slotsOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   for (size_t s = 0; s < slots_.size(); ++s) {
     slots_[s] =
@@ -136,17 +187,25 @@ bool StreamServer::SetupSlots(const std::vector<StreamFilter>& filters) {
                  std::to_string(filters[s].mode));
     }
   }
+  slotsOwner_ = connection;
   RecountLocked();
   return true;
 }
 
-void StreamServer::StopSlots() {
+bool StreamServer::StopSlots(ConnectionId connection) {
   std::lock_guard lock(mutex_);
+  const bool running = SlotsRunningLocked();
+  if (!MayUse(running, slotsOwner_, connection)) {
+    state_.Log("slot stop refused: busy with connection " + std::to_string(slotsOwner_));
+    return false;
+  }
   LogLossesLocked(false);
   for (auto& slot : slots_) slot.reset();
+  slotsOwner_ = kNoConnection;
   loggedLosses_ = 0;
   RecountLocked();
   state_.Log("slots stopped");
+  return true;
 }
 
 size_t StreamServer::SlotCount() {
@@ -156,46 +215,48 @@ size_t StreamServer::SlotCount() {
   return count;
 }
 
+void StreamServer::Release(ConnectionId connection) {
+  std::lock_guard lock(mutex_);
+  if (singleOwner_ == connection) singleOwner_ = kNoConnection;
+  if (slotsOwner_ == connection) slotsOwner_ = kNoConnection;
+}
+
 std::optional<std::vector<uint8_t>> StreamServer::Read(std::unique_ptr<PidQueue>* queue,
-                                                       uint32_t length) {
+                                                       uint32_t length, const ConnectionId* owner,
+                                                       ConnectionId connection) {
   std::unique_lock lock(mutex_);
   const auto deadline = std::chrono::steady_clock::now() + kReadWait;
   std::vector<uint8_t> data;
   while (true) {
     // The queue may be replaced or stopped while the read waits.
-    if (!*queue) return std::nullopt;
+    if (!*queue || !MayUse(true, *owner, connection)) return std::nullopt;
     if ((*queue)->Take(length, data)) return data;
     if (arrived_.wait_until(lock, deadline) == std::cv_status::timeout) return std::nullopt;
   }
 }
 
-std::optional<std::vector<uint8_t>> StreamServer::ReadSingle(uint32_t length) {
-  return Read(&single_, length);
+std::optional<std::vector<uint8_t>> StreamServer::ReadSingle(uint32_t length,
+                                                             ConnectionId connection) {
+  return Read(&single_, length, &singleOwner_, connection);
 }
 
-std::optional<std::vector<uint8_t>> StreamServer::ReadSlot(size_t slot, uint32_t length) {
+std::optional<std::vector<uint8_t>> StreamServer::ReadSlot(size_t slot, uint32_t length,
+                                                           ConnectionId connection) {
   if (slot >= slots_.size()) return std::nullopt;
-  return Read(&slots_[slot], length);
+  return Read(&slots_[slot], length, &slotsOwner_, connection);
 }
 
 void StreamServer::Tune(int transponder) {
   std::lock_guard lock(mutex_);
   transponder_ = transponder;
-  multiplex_.reset();
-  if (transponder >= 0) {
-    multiplex_ =
-        std::make_unique<Multiplex>(assets_, transponder, rate_, clockStart_, position_, fault_);
-  }
+  source_.reset();
+  source_ = MakeSourceLocked(transponder);
   // What was queued came from the old transponder.
   if (single_) single_->Clear();
   for (auto& slot : slots_) {
     if (slot) slot->Clear();
   }
-  state_.Log("tuned " +
-             (transponder >= 0
-                  ? "transport stream " +
-                        Hex4(kTransponders[static_cast<size_t>(transponder)].transportStreamId)
-                  : std::string("nothing (no lock)")));
+  state_.Log("tuned " + Describe(transponder));
 }
 
 int StreamServer::Transponder() {
@@ -205,8 +266,8 @@ int StreamServer::Transponder() {
 
 std::optional<ServicePids> StreamServer::CurrentService() {
   std::lock_guard lock(mutex_);
-  if (transponder_ < 0) return std::nullopt;
-  return ServiceAt(transponder_, 0).pids;
+  if (!source_) return std::nullopt;
+  return source_->CurrentService();
 }
 
 void StreamServer::Probe(const std::vector<uint16_t>& pids) {

@@ -15,6 +15,7 @@
 #include "scsi/scsi_guard.h"
 #include "scsi/scsi_transport.h"
 #include "scsi/stream_primitives.h"
+#include "streams/ac3_track_probe.h"
 #include "streams/messages.h"
 
 namespace pelorus {
@@ -97,12 +98,14 @@ void Ac3Playback::Run() {
   const ScsiBlock readStream = ReadStreamBlock(kAc3Threshold);
   const auto start = std::chrono::steady_clock::now();
   int64_t rateShownForSecond = 0;
+  Ac3TrackProbe probe;
   while (!stopRequested_) {
     size_t received = 0;
     const int status =
         ExecScsiCommand(transport_, readStream, ScsiDirection::kIn, buffer, &received);
     // Only the bytes that came go to the decoder: padding a short answer would corrupt frames.
     if (status == kScsiSuccess && received > 0) {
+      probe.Feed(std::span(buffer.data(), received));
       if (!WriteToPipe(buffer.data(), received)) break;
       bytesRead_ += received;
       if (!decoderStarted_) {
@@ -113,6 +116,8 @@ void Ac3Playback::Run() {
     Ac3Display display;
     display.bytesRead = Ac3SizeText(bytesRead_);
     display.polls = Format("%d", polls_.load());
+    const std::optional<bool> isAc3 = probe.Verdict();
+    display.noAc3Track = isAc3.has_value() && !*isAc3;
     const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::steady_clock::now() - start)
                                .count();

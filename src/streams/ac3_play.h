@@ -30,6 +30,7 @@ struct Ac3Display {
   std::string bytesRead;            // SizeText of the bytes read
   std::string polls;                // the poll count before this poll
   std::optional<std::string> rate;  // set once each new whole second of playing
+  bool noAc3Track = false;          // what arrived so far is not AC-3 (see Ac3TrackProbe)
 };
 
 // Byte counts as the stream dialogs show them: "%.2f MB", "%.0f KB" or "%d".

@@ -24,6 +24,9 @@ inline constexpr char kSetupPidStreamFailed[] = "Setup PID stream command failed
 // Our own: a PID the receiver cannot carry is refused before anything is sent.
 inline constexpr char kAudioPidInvalid[] =
     "The current service's audio PID 0x%04x is not a valid PID (at most 0x1fff)";
+// Our own: what the audio PID brings holds no AC-3 frames (an MPEG audio service, say).
+inline constexpr char kNoAc3Track[] =
+    "The current service carries no AC-3 audio track: there is nothing for the decoder to play";
 inline constexpr char kAc3DialogTitle[] = "AC3 Decoder";
 inline constexpr char kBytesReadLabel[] = "Leggi Bytes:";
 inline constexpr char kAc3PollsLabel[] = "Contatore:";

@@ -3,11 +3,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QFile>
+#include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "app/commands.h"
@@ -133,6 +138,65 @@ class ComfortsTest : public QObject {
     QCOMPARE(Names(), QString("OT"));
     window->RunCommand(cmd::kUndo);
     QCOMPARE(Names(), QString("OTO"));
+  }
+
+  void theDuplicatesCountGoesWhenAnotherListIsOpened() {
+    std::vector<ChannelRecord> records = {testing::MakeChannel("One", 11000),
+                                          testing::MakeChannel("One bis", 11002)};
+    OpenAsking("dups.dvb", records);
+    window->RunCommand(cmd::kFindDuplicates);
+    QCOMPARE(window->statusLabel()->text(), QString("1 duplicate channels selected"));
+    // Another command's status is left alone; the count goes with the list it counted.
+    window->SetStatusText("Something else");
+    window->RefillChannelList();
+    QCOMPARE(window->statusLabel()->text(), QString("Something else"));
+    window->RunCommand(cmd::kFindDuplicates);
+    OpenAsking("other.dvb", {testing::MakeChannel("Alone", 12000)});
+    QCOMPARE(window->statusLabel()->text(), QString());
+  }
+
+  // The comparison window names each changed field's values and closes with "Chiudi".
+  void theComparisonShowsOldAndNewValues() {
+    std::vector<ChannelRecord> older = {testing::MakeChannel("Alpha", 11000, 27500),
+                                        testing::MakeChannel("Beta", 12000)};
+    EncodeChannelName(older[1], "Beta          ");  // padded before its zero bytes
+    const std::string path = editor->dir.File("older.dvb");
+    testing::WriteBytes(path, testing::FileBytes(older));
+    std::vector<ChannelRecord> newer = older;
+    newer[0].symbolRate = 22000;
+    EncodeChannelName(newer[1], "Gamma");
+    Open("newer.dvb", newer);
+
+    QStringList lines;
+    QString close;
+    QSize size;
+    testing::WhenModalShown<QFileDialog>([&](QFileDialog* files) {
+      files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+          ->setText(QString::fromStdString(path));
+      static_cast<QDialog*>(files)->done(QDialog::Accepted);
+    });
+    // The comparison window follows the file dialog; it is told by its name.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+      auto* compare = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (compare == nullptr || compare->objectName() != "compareWindow") return;
+      watch.stop();
+      auto* tree = compare->findChild<QTreeWidget*>(QStringLiteral("differences"));
+      for (QTreeWidgetItemIterator it(tree); *it; ++it) lines << (*it)->text(0);
+      close = compare->findChild<QPushButton*>(QStringLiteral("close"))->text();
+      size = compare->frameGeometry().size();
+      compare->reject();
+    });
+    watch.start(10);
+    window->RunCommand(cmd::kCompareWithFile);
+    QCOMPARE(close, QString("Chiudi"));
+    QVERIFY2(lines.contains(QString::fromUtf8(
+                 "row 1 -> row 1 \"Alpha\" 11000 H: symbolRate 27500 \u2192 22000")),
+             qPrintable(lines.join(" | ")));
+    QVERIFY2(lines.contains(QString::fromUtf8(
+                 "row 2 -> row 2 \"Gamma\" 12000 H: name \"Beta\" \u2192 \"Gamma\"")),
+             qPrintable(lines.join(" | ")));
+    QVERIFY(size.width() <= 1366 && size.height() + 32 <= 768);
   }
 
   void recentFilesListTheLastFilesOpened() {

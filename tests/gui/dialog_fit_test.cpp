@@ -7,15 +7,21 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "app/options_io.h"
 #include "app/preferences.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/preferences_dialog.h"
+#include "app/ui/window_fit.h"
 #include "channels/channel_dialog_model.h"
 #include "channels/find_channel.h"
 #include "channels/frequency_converter.h"
@@ -24,7 +30,9 @@
 #include "channels/ui/find_dialog.h"
 #include "channels/ui/mpeg_search_dialog.h"
 #include "channels/ui/parameter_dialog.h"
+#include "common/messages.h"
 #include "lists/ui/list_dialogs.h"
+#include "scanner/messages.h"
 #include "support/gui_window.h"
 #include "support/quiet_ui.h"
 #include "support/records.h"
@@ -76,6 +84,53 @@ class DialogFitTest : public QObject {
       ConverterForm form;
       RunConverterDialog(owner, ui, form);
     });
+  }
+
+  // Message boxes show the whole title in a desktop's title bar and keep every line of their
+  // text as written: no line breaks to leave a word alone on the next.
+  void messageBoxesShowTheirTitleAndWholeLines() {
+    testing::EditorWindow editor;
+    const std::vector<std::pair<const char*, std::string>> messages = {
+        {"first run", kFirstRunMessage},
+        {"calibration", msg::scanner::kCalibrationHowTo},
+        {"short", msg::kLoadSettingsFirst},
+        {"detailed", msg::kNoScsiInterface},
+    };
+    for (const auto& [name, text] : messages) {
+      bool checked = false;
+      testing::WhenModalShown<QMessageBox>([&, name = name, text = text](QMessageBox* box) {
+        CheckMessageBox(box, QString::fromStdString(text), name);
+        checked = true;
+        box->accept();
+      });
+      if (std::string_view(name) == "detailed") {
+        editor.window.ShowDetailedMessage(text, "/dev/sg0: Permission denied", Icon::kStop);
+      } else {
+        editor.window.ShowMessage(text, Icon::kInformation);
+      }
+      QVERIFY2(checked, name);
+    }
+    bool asked = false;
+    testing::WhenModalShown<QMessageBox>([&](QMessageBox* box) {
+      CheckMessageBox(box, QString::fromUtf8(msg::scanner::kNoCalibration), "question");
+      asked = true;
+      box->button(QMessageBox::No)->click();
+    });
+    editor.window.Ask(msg::scanner::kNoCalibration, Buttons::kYesNo, Icon::kQuestion, Answer::kNo);
+    QVERIFY(asked);
+  }
+
+  // The device the command line chose is named whole, broken only before its source.
+  void thePortInUseIsNeverBrokenInsideAWord() {
+    QCOMPARE(PortInUse("/tmp/tmp.Qx7sLp0aZt/serial", "Preferences with a port"),
+             QString("In uso: /tmp/tmp.Qx7sLp0aZt/serial\n(--port / PELORUS_SERIAL)"));
+    // A path too long for the page is shortened in its middle; the tooltip keeps all of it.
+    const QString deep = PortInUse(
+        "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0-" + std::string(60, 'x'),
+        "Preferences with a long port");
+    QVERIFY(deep.startsWith("In uso: /dev/serial/"));
+    QVERIFY(deep.contains(QChar(0x2026)));
+    QVERIFY(deep.endsWith("xxx\n(--port / PELORUS_SERIAL)"));
   }
 
   void theChannelDialogRefusesWhatItCannotRead() {
@@ -130,6 +185,41 @@ class DialogFitTest : public QObject {
     }
     QVERIFY2(withTitle.width() <= area.width() && withTitle.height() <= area.height(), name);
     dialog->hide();
+  }
+
+  // The preferences naming `device` as the port in use: the label's text, each of whose lines
+  // must be shown whole.
+  static QString PortInUse(const std::string& device, const char* name) {
+    PreferencesDialog preferences(PreferencesChoice{});
+    preferences.ShowDeviceInUse(device, "--port / PELORUS_SERIAL");
+    preferences.show();
+    QApplication::processEvents();
+    auto* inUse = preferences.findChild<QLabel*>("deviceInUse");
+    if (inUse == nullptr || !inUse->isVisible() || inUse->wordWrap()) return QStringLiteral("?");
+    if (inUse->toolTip() != QString::fromStdString(device)) return QStringLiteral("?");
+    for (const QString& line : inUse->text().split('\n')) {
+      if (inUse->fontMetrics().horizontalAdvance(line) > inUse->contentsRect().width()) {
+        return QStringLiteral("cut: ") + line;
+      }
+    }
+    CheckFits(&preferences, name);
+    return inUse->text();
+  }
+
+  static void CheckMessageBox(QMessageBox* box, const QString& text, const char* name) {
+    QApplication::processEvents();
+    auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY2(label != nullptr, name);
+    QCOMPARE(box->windowTitle(), QString("Tessera Settings Editor"));
+    QVERIFY2(box->width() >= TitleBarWidth(*box, box->windowTitle()), name);
+    const int room = label->contentsRect().width();
+    for (const QString& line : text.split('\n')) {
+      const int width = label->fontMetrics().horizontalAdvance(line);
+      QVERIFY2(width <= room,
+               qPrintable(
+                   QStringLiteral("%1: %2 px in %3: %4").arg(name).arg(width).arg(room).arg(line)));
+    }
+    CheckFits(box, name);
   }
 
   void CheckModal(const char* name, const std::function<void(QWidget*)>& run) {

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +17,7 @@
 #include "app/commands.h"
 #include "app/ui/main_window.h"
 #include "grabber/messages.h"
+#include "grabber/ui/grab_dialog.h"
 #include "grabber/ui/picture_window.h"
 #include "support/gui_window.h"
 #include "support/sim_process.h"
@@ -161,6 +163,63 @@ class GrabberTest : public QObject {
     QVERIFY(receiver.WaitForLog("resume-video"));
     QVERIFY(!QFile::exists(picturePath));
     QTRY_VERIFY(window.findChild<QObject*>("serialGrab") == nullptr);
+  }
+
+  // The save dialog lists the pictures of the chosen type and nothing else: a file of another
+  // type is not there to be overwritten by a slip of the mouse.
+  void theSaveDialogListsOnlyTheChosenType() {
+    testing::TempDir dir;
+    for (const char* name : {"old.jpg", "older.bmp", "notes.txt", "list.dvb"}) {
+      testing::WriteBytes(dir.File(name), {1});
+    }
+    GrabDialogRequest request;
+    request.file.title = msg::grab::kScsiTitle;
+    request.file.filterName = msg::grab::kJpegFilterName;
+    request.file.filterPattern = msg::grab::kJpegFilterPattern;
+    request.file.defaultExtension = msg::grab::kDefaultExtension;
+    request.file.initialDir = dir.path().string();
+    request.bitmapFilterName = msg::grab::kBitmapFilterName;
+    request.bitmapFilterPattern = msg::grab::kBitmapFilterPattern;
+    GrabOptions options;
+    QStringList asJpeg;
+    QStringList asBitmap;
+    testing::WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      QTRY_VERIFY(!Listed(dialog).isEmpty());
+      asJpeg = Listed(dialog);
+      dialog->selectNameFilter(QString::fromUtf8(msg::grab::kBitmapFilterName));
+      QTRY_VERIFY(Listed(dialog) != asJpeg);
+      asBitmap = Listed(dialog);
+      dialog->reject();
+    });
+    QVERIFY(!ShowGrabDialog(nullptr, request, options));
+    QCOMPARE(asJpeg, QStringList{"old.jpg"});
+    QCOMPARE(asBitmap, QStringList{"older.bmp"});
+
+    // A name typed without an extension gets the chosen type's, which the picture is written as.
+    testing::WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->selectNameFilter(QString::fromUtf8(msg::grab::kBitmapFilterName));
+      dialog->findChild<QLineEdit*>("fileNameEdit")->setText("shot");
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    QVERIFY(ShowGrabDialog(nullptr, request, options));
+    QCOMPARE(QString::fromStdString(request.file.path),
+             QString::fromStdString(dir.File("shot.bmp")));
+  }
+
+ private:
+  // The files the dialog's list shows, greyed ones included: they are listed all the same.
+  static QStringList Listed(QFileDialog* dialog) {
+    auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    QStringList names;
+    if (view == nullptr || view->model() == nullptr) return names;
+    const QModelIndex root = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(root); ++row) {
+      const QModelIndex index = view->model()->index(row, 0, root);
+      if (view->isRowHidden(row)) continue;
+      names << index.data().toString();
+    }
+    names.sort();
+    return names;
   }
 };
 

@@ -2,6 +2,9 @@
 // preferences sheet and the close prompt.
 #include "app/ui/main_window.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -16,10 +19,13 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
+#include <csignal>
+#include <cstdio>
 
 #include "app/commands.h"
 #include "app/options_store.h"
 #include "app/ui/channel_list_model.h"
+#include "app/ui/gui_command.h"
 #include "support/gui_window.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
@@ -190,6 +196,32 @@ class MainWindowTest : public QObject {
     QVERIFY(!windowVisibleAtNotice);
     QVERIFY(freshWindow.isVisible());
     QVERIFY(freshWindow.findChild<QToolBar*>() != nullptr);
+  }
+
+  // A second handler for a registered command is refused: the first stays, and a registrar
+  // (as a feature's file declares one) stops the program before any window opens.
+  void aCommandRegisteredTwiceIsRefused() {
+    const GuiCommandHandler open = FindGuiCommand(cmd::kOpen);
+    QVERIFY(open != nullptr);
+    GuiCommandHandler other = [](GuiContext&) {};
+    QVERIFY(!RegisterGuiCommand(cmd::kOpen, other));
+    QVERIFY(FindGuiCommand(cmd::kOpen) == open);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+      // Quiet: the child's message is the expected one.
+      if (std::freopen("/dev/null", "w", stderr) == nullptr) ::_exit(3);
+      const GuiCommandRegistrar twice(cmd::kOpen, other);
+      ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status));
+    QCOMPARE(WTERMSIG(status), SIGABRT);
+
+    // A command nobody registered yet is taken.
+    QVERIFY(RegisterGuiCommand(-12345, other));
+    QVERIFY(FindGuiCommand(-12345) == other);
   }
 
   void selectAllSelectsEveryRow() {

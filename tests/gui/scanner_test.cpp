@@ -187,7 +187,7 @@ class ScannerTest : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(&graph));
       PlotWidget* plot = graph.plot();
       const int y = (plot->plot().layout().top + plot->plot().layout().bottom) / 2;
-      Drag(plot, plot->plot().XAt(10996), plot->plot().XAt(11004), y);
+      Drag(plot, plot->plot().XAt(10984), plot->plot().XAt(11016), y);
       QCOMPARE(plot->ranges().size(), size_t{1});
       graph.tuning()->findChild<QSlider*>(QStringLiteral("sweepWidth"))->setValue(2);
       graph.tuning()->findChild<QSlider*>(QStringLiteral("step"))->setValue(2);
@@ -204,11 +204,15 @@ class ScannerTest : public QObject {
       QStringList lines;
       for (int i = 0; i < results->count(); ++i) lines << results->item(i)->text();
       // The range's ends fall on whole pixels, so which frequencies are searched depends on the
-      // plot's width; those within two MHz of the carrier lock onto it.
+      // plot's width; those within the sweep width and the carrier's capture range (a quarter of
+      // its symbol rate, 6.875 MHz) lock onto it, the range's ends do not.
       QVERIFY2(lines.filter(" - lock at 11000 MHz 27500 2/3 (40) Inversion off").size() >= 1,
                qPrintable(lines.join(" | ")));
       QVERIFY2(lines.filter("no lock").size() >= 1, qPrintable(lines.join(" | ")));
       QCOMPARE(lines.front(), QString("Scanning horizontal plane"));
+      // The width the search ran with stands beside its step.
+      QCOMPARE(results->window()->findChild<QLabel*>(QStringLiteral("searchSettings"))->text(),
+               QString("Step 2MHz  Sweep 2MHz"));
       QCOMPARE(lines.back(), QString("Scan completed"));
       QCOMPARE(results->currentRow(), results->count() - 1);
       QCOMPARE(graph.tuning()->closeButton()->text(), QString("Close"));

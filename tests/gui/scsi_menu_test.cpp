@@ -67,6 +67,18 @@ class ScsiMenuTest : public QObject {
     QCOMPARE(window->statusLabel()->text(), QString());  // cleared after the command
   }
 
+  void anEmptyTableSaysSoOnTheStatusLine() {
+    testing::TempDir dir;
+    testing::WriteBytes(dir.File("empty.dvb"), {});
+    testing::ScsiSimProcess sim(dir, {"--channels", dir.File("empty.dvb")});
+    QVERIFY(sim.Running());
+    auto window = Open(sim.Link());
+    window->RunCommand(cmd::kScsiRead);
+    QVERIFY(state->settingsImage.has_value());
+    QCOMPARE(window->channelList()->model()->rowCount(), 0);
+    QCOMPARE(window->statusLabel()->text(), QString("0 channels"));
+  }
+
   void memoryDialogOffersTheLastRangeAndDumpsWhatIsTyped() {
     testing::TempDir dir;
     testing::ScsiSimProcess sim(dir);

@@ -70,6 +70,24 @@ class SerialMenuTest : public QObject {
     records[1].frequency = 12345;
     QVERIFY(testing::ReadBytes(receiver.TablePath()) == testing::FileBytes(records));
   }
+
+  // A receiver with an empty table gives an empty list, and the status line says why.
+  void anEmptyTableSaysSoOnTheStatusLine() {
+    testing::TempDir dir;
+    testing::WriteBytes(dir.File("empty.dvb"), {});
+    testing::SimProcess receiver(dir, {"--channels", dir.File("empty.dvb")});
+    QVERIFY(receiver.Running());
+    MemoryOptionsStore store;
+    store.SetExists(true);
+    EditorState state;
+    state.links.serialPort = receiver.Port();
+    MainWindow window(state, store);
+    window.Start();
+    window.RunCommand(cmd::kSerialRead);
+    QVERIFY(state.settingsImage.has_value());
+    QCOMPARE(window.channelList()->model()->rowCount(), 0);
+    QCOMPARE(window.statusLabel()->text(), QString("0 channels"));
+  }
 };
 
 QTEST_MAIN(SerialMenuTest)

@@ -1,5 +1,6 @@
 // The service-information dialogs, offscreen, against the stand-in receiver's multiplex.
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -71,11 +72,12 @@ class SiDialogsTest : public QObject {
     auto* deliveries = dialog.findChild<QListWidget*>("deliveries");
     auto* programs = dialog.findChild<QListWidget*>("programs");
     auto* streams = dialog.findChild<QListWidget*>("streams");
-    QTRY_COMPARE_WITH_TIMEOUT(deliveries->count(), 6, 15000);
+    // The NIT actual names the three transport streams of the tuned one's position.
+    QTRY_COMPARE_WITH_TIMEOUT(deliveries->count(), 3, 15000);
     QCOMPARE(deliveries->item(0)->text(), QString("11747"));
     QCOMPARE(dialog.findChild<QLineEdit*>("networkName")->text(), QString("Pelorus Sat Net"));
-    deliveries->setCurrentRow(5);
-    QCOMPARE(dialog.findChild<QLineEdit*>("symbolRate")->text(), QString("6.11100 MSps"));
+    deliveries->setCurrentRow(2);
+    QCOMPARE(dialog.findChild<QLineEdit*>("symbolRate")->text(), QString("27.50000 MSps"));
     QCOMPARE(programs->count(), 3);
     QCOMPARE(dialog.findChild<QLineEdit*>("transportStreamId")->text(), QString("0001"));
     programs->setCurrentRow(0);
@@ -84,6 +86,21 @@ class SiDialogsTest : public QObject {
     QCOMPARE(dialog.findChild<QLineEdit*>("pcrPid")->text(), QString("0200"));
     QCOMPARE(dialog.findChild<QLabel*>("status")->text(), QString("Ready"));
     Look(dialog, "si-browser");
+
+    // Every caption in the program's language, the network id named as the channel dialog does.
+    QStringList captions;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) captions << label->text();
+    for (const QGroupBox* group : dialog.findChildren<QGroupBox*>()) captions << group->title();
+    for (const char* expected :
+         {"ID Canali:", "Nome Rete:", "Frequenza:", "Posizione Orbitale:", "Polarizzazione:",
+          "Symbol Rate:", "FEC:", "TS ID:", "PMT PID:", "PCR PID:", "ES PID:", "Tabella Canali",
+          "Tabella Associazione Programmi", "Mappa Tabella Programmi"}) {
+      QVERIFY2(captions.contains(QString::fromUtf8(expected)), expected);
+    }
+    for (const char* english : {"Network ID:", "Network:", "Frequency:", "Orbital position:",
+                                "Polarisation:", "Transport stream ID:", "PAT"}) {
+      QVERIFY2(!captions.contains(QString::fromUtf8(english)), english);
+    }
   }
 
   void eitBrowserFillsItsListsAndStopsQuickly() {

@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <span>
 
 #include "app/ui/main_window.h"
 #include "common/command_ids.h"
@@ -109,6 +111,36 @@ class StreamCheckTest : public QObject {
     playback.Join();
     // The stream was stopped last.
     QCOMPARE(testing::BlockHex(transport.commands.back().cdb), std::string("3d000000000000000000"));
+  }
+
+  // MPEG audio (here: bytes without a single AC-3 frame) plays nothing; the dialog says why.
+  void ac3DialogSaysWhenTheServiceHasNoAc3Track() {
+    testing::ScriptedTransport transport;
+    transport.handler = [](const testing::ScriptedTransport::Command& command,
+                           std::span<uint8_t> in) {
+      if (command.cdb[0] == 0x3C && command.cdb[1] == 0x06) {
+        std::fill(in.begin(), in.end(), uint8_t{0x55});
+        return testing::ScriptedTransport::Reply{kScsiSuccess, in.size()};
+      }
+      return testing::ScriptedTransport::Reply{kScsiSuccess, 0};
+    };
+    SilentDecoder decoder;
+    Ac3Playback playback(transport, decoder, std::chrono::milliseconds(0));
+    Ac3Dialog dialog(playback, nullptr);
+    bool noted = false;
+    QString note;
+    QTimer::singleShot(0, &dialog, [&] {
+      QVERIFY(!dialog.noTrackNote()->isVisible());
+      QTRY_VERIFY_WITH_TIMEOUT(dialog.noTrackNote()->isVisible(), 10000);
+      noted = true;
+      note = dialog.noTrackNote()->text();
+      dialog.findChild<QPushButton*>(QStringLiteral("stop"))->click();
+    });
+    dialog.exec();
+    playback.Join();
+    QVERIFY(noted);
+    QCOMPARE(note, QString("The current service carries no AC-3 audio track: there is nothing "
+                           "for the decoder to play"));
   }
 };
 

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QtTest>
 
+#include "app/ui/window_fit.h"
 #include "streams/ui/stream_progress_dialogs.h"
 #include "streams/ui/stream_save_dialogs.h"
 #include "support/temp_dir.h"
@@ -70,6 +71,22 @@ class StreamsDialogsTest : public QObject {
     dialog->reject();
     QVERIFY(request.ac3);
     delete dialog;
+  }
+
+  // The progress dialogs are narrow; their frames must still show the whole title, which a
+  // window manager would otherwise cut to "SCSI : ... a Dati".
+  void progressDialogsAreWideEnoughForTheirTitles() {
+    testing::StreamReceiver receiver;
+    testing::MemorySink sink;
+    CaptureWorker worker(receiver, sink, CaptureSettings{});
+    CaptureProgressDialog capture(nullptr, worker);
+    QCOMPARE(capture.windowTitle(), QString("SCSI : Lettura Dati"));
+    QVERIFY(capture.minimumWidth() >= TitleBarWidth(capture, capture.windowTitle()));
+    MultiPidRecorder recorder(receiver, sink, PlanRecording({0x100}, false, 0, false));
+    RecorderProgressDialog recording(nullptr, recorder);
+    QVERIFY(recording.minimumWidth() >= TitleBarWidth(recording, recording.windowTitle()));
+    // A longer title needs more room than a shorter one in the same face.
+    QVERIFY(TitleBarWidth(capture, "SCSI : Lettura Dati") > TitleBarWidth(capture, "SCSI"));
   }
 
   void recorderDialogShowsEveryCounter() {

@@ -74,6 +74,8 @@ class SimProcess {
   }
 
   bool Running() const { return pid_ > 0 && std::filesystem::exists(endpoint_); }
+  // The process, for tests that watch its resources.
+  pid_t Pid() const { return pid_; }
   // The serial device (a link to the pseudo-terminal).
   const std::string& Port() const { return endpoint_; }
   // The SCSI transport, as `--scsi` takes it.

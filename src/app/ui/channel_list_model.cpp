@@ -53,8 +53,10 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
   }
   const ChannelRow& row = rows_[static_cast<size_t>(index.row())];
   switch (role) {
-    case Qt::DisplayRole:
-      return QString::fromLatin1(row.cells[static_cast<size_t>(index.column())]);
+    case Qt::DisplayRole: {
+      const std::string_view text = row.cells[static_cast<size_t>(index.column())];
+      return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    }
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(
           QtAlignment(kChannelColumns[static_cast<size_t>(index.column())].alignment));

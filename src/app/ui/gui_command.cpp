@@ -1,6 +1,9 @@
 #include "app/ui/gui_command.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <string>
 
 namespace pelorus {
 namespace {
@@ -10,10 +13,23 @@ std::map<int, GuiCommandHandler>& Registry() {
   return handlers;
 }
 
+// Two features claiming the same command (or hook) is a wiring mistake: whichever registered
+// last would win, depending on the link order. Registrations run before main(), so stopping
+// here makes every test of the program fail at once.
+[[noreturn]] void RefuseSecondRegistration(const std::string& what) {
+  std::fprintf(stderr, "%s is registered twice\n", what.c_str());
+  std::abort();
+}
+
 }  // namespace
 
+bool RegisterGuiCommand(int command, GuiCommandHandler handler) {
+  return Registry().try_emplace(command, handler).second;
+}
+
 GuiCommandRegistrar::GuiCommandRegistrar(int command, GuiCommandHandler handler) {
-  Registry()[command] = handler;
+  if (!RegisterGuiCommand(command, handler))
+    RefuseSecondRegistration("menu command " + std::to_string(command));
 }
 
 GuiCommandHandler FindGuiCommand(int command) {
@@ -28,7 +44,10 @@ ScsiScanHook& ScanHook() {
 }
 }  // namespace
 
-ScsiScanRegistrar::ScsiScanRegistrar(ScsiScanHook hook) { ScanHook() = hook; }
+ScsiScanRegistrar::ScsiScanRegistrar(ScsiScanHook hook) {
+  if (ScanHook() != nullptr) RefuseSecondRegistration("the SCSI scan hook");
+  ScanHook() = hook;
+}
 
 ScsiScanHook FindScsiScan() { return ScanHook(); }
 
@@ -39,7 +58,10 @@ ListPopupMenu& PopupMenu() {
 }
 }  // namespace
 
-ListPopupRegistrar::ListPopupRegistrar(ListPopupMenu menu) { PopupMenu() = menu; }
+ListPopupRegistrar::ListPopupRegistrar(ListPopupMenu menu) {
+  if (PopupMenu() != nullptr) RefuseSecondRegistration("the list popup menu");
+  PopupMenu() = menu;
+}
 
 ListPopupMenu FindListPopup() { return PopupMenu(); }
 

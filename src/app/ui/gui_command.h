@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "app/commands.h"
@@ -26,6 +27,8 @@ struct GuiContext {
   std::function<void(const std::vector<int>& rows, int focusRow)> selectRows;
   // Sets the PID formats again from the options and rebuilds every row.
   std::function<void()> refillWithNewPidMode;
+  // A status text about the rows shown, cleared when the list is refilled (another list opened).
+  std::function<void(std::string_view text)> setListStatus = {};
 };
 
 using GuiCommandHandler = void (*)(GuiContext& context);
@@ -33,10 +36,14 @@ using GuiCommandHandler = void (*)(GuiContext& context);
 // Each feature registers the menu commands it builds, from its own ui/ file:
 //   const GuiCommandRegistrar kRead(cmd::kSerialRead, RunSerialRead);
 // The main window enables exactly the commands that have a handler; the rest stay in the menus,
-// greyed, until their feature is built.
+// greyed, until their feature is built. A command registered twice stops the program before its
+// window opens: the second handler is never silently taken instead of the first.
 struct GuiCommandRegistrar {
   GuiCommandRegistrar(int command, GuiCommandHandler handler);
 };
+
+// Adds a handler; false, with the first handler kept, when the command already has one.
+bool RegisterGuiCommand(int command, GuiCommandHandler handler);
 
 // The handler of a command, or null.
 GuiCommandHandler FindGuiCommand(int command);

@@ -21,6 +21,7 @@
 #include "app/shell.h"
 #include "app/ui/gui_command.h"
 #include "app/ui/pictures.h"
+#include "app/ui/window_fit.h"
 #include "channel_list_model.h"
 #include "channel_list_view.h"
 #include "channels/settings_file.h"
@@ -276,7 +277,8 @@ void MainWindow::RunCommand(int command) {
       scsiAvailable(),
       [this] { return SelectedRows(); },
       [this](const std::vector<int>& rows, int focusRow) { SelectRows(rows, focusRow); },
-      [this] { RefillWithNewPidMode(); }};
+      [this] { RefillWithNewPidMode(); },
+      [this](std::string_view text) { SetListStatusText(text); }};
   RecordCommand recording(state_, command, CurrentSelection());
   handler(context);
   recording.Finish(CurrentSelection());
@@ -335,18 +337,21 @@ void MainWindow::focusInEvent(QFocusEvent* event) {
 
 void MainWindow::ShowMessage(std::string_view text, Icon icon) {
   QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QMessageBox::Ok, this);
+  FitMessageBox(box);
   box.exec();
 }
 
 void MainWindow::ShowDetailedMessage(std::string_view text, std::string_view detail, Icon icon) {
   QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QMessageBox::Ok, this);
   if (!detail.empty()) box.setDetailedText(Text(detail));
+  FitMessageBox(box);
   box.exec();
 }
 
 Answer MainWindow::Ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) {
   QMessageBox box(QtIcon(icon), kProgramTitle, Text(text), QtButtons(buttons), this);
   box.setDefaultButton(QtButton(defaultAnswer));
+  FitMessageBox(box);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return Answer::kYes;
@@ -409,6 +414,15 @@ void MainWindow::Beep() { QApplication::beep(); }
 
 void MainWindow::SetWindowTitle(std::string_view title) { setWindowTitle(Text(title)); }
 
-void MainWindow::RefillChannelList() { model_->Refill(state_.settingsImage, pidMode_); }
+void MainWindow::RefillChannelList() {
+  model_->Refill(state_.settingsImage, pidMode_);
+  if (!listStatus_.isEmpty() && statusText_->text() == listStatus_) SetStatusText("");
+  listStatus_.clear();
+}
+
+void MainWindow::SetListStatusText(std::string_view text) {
+  SetStatusText(text);
+  listStatus_ = statusText_->text();
+}
 
 }  // namespace pelorus

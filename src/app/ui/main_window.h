@@ -57,6 +57,10 @@ class MainWindow : public QMainWindow, public Ui {
   void SetWindowTitle(std::string_view title) override;
   void RefillChannelList() override;
 
+  // A status text about the rows shown (how many duplicates were selected): it goes when the
+  // list is refilled, so that it never describes a list that has been replaced.
+  void SetListStatusText(std::string_view text);
+
   // For the front end's tests.
   QTableView* channelList() const { return list_; }
   ChannelListModel* channelModel() const { return model_; }
@@ -102,6 +106,7 @@ class MainWindow : public QMainWindow, public Ui {
   int busyDepth_ = 0;
   bool optionsSaved_ = false;
   std::string notedFile_;  // the file last put on the recent list
+  QString listStatus_;     // the status text set with SetListStatusText, while it is shown
 };
 
 }  // namespace pelorus

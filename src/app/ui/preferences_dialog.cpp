@@ -16,6 +16,10 @@
 namespace pelorus {
 namespace {
 
+// A port path longer than about this many characters (a USB adapter's by-id name) is shortened
+// in its middle, so that the port page keeps its width.
+constexpr int kInUsePathChars = 40;
+
 // Radio buttons of one group: exclusive, but a group may start with none checked.
 QRadioButton* Radio(const char* text, const char* name, QButtonGroup* group, QWidget* parent) {
   auto* button = new QRadioButton(QString::fromUtf8(text), parent);
@@ -83,7 +87,8 @@ QWidget* PreferencesDialog::BuildSerialPage(const PreferencesChoice& choice) {
   portLayout->addWidget(devices_, 5, 0, 1, 2);
   inUse_ = new QLabel(portBox);
   inUse_->setObjectName(QStringLiteral("deviceInUse"));
-  inUse_->setWordWrap(true);
+  // Broken only where the text says: a path wrapped by the label would be split inside a word.
+  inUse_->setWordWrap(false);
   inUse_->hide();
   portLayout->addWidget(inUse_, 6, 0, 1, 2);
 
@@ -138,8 +143,13 @@ QWidget* PreferencesDialog::BuildGeneralPage(const PreferencesChoice& choice) {
 }
 
 void PreferencesDialog::ShowDeviceInUse(const std::string& device, const char* source) {
-  inUse_->setText(QStringLiteral("In uso: %1 (%2)")
-                      .arg(QString::fromStdString(device), QString::fromUtf8(source)));
+  // The path on a line of its own (a label that wrapped would break it inside a word), shortened
+  // in the middle when it is long; the whole path stays in the tooltip.
+  const QString path = QString::fromStdString(device);
+  const int room = inUse_->fontMetrics().averageCharWidth() * kInUsePathChars;
+  const QString shown = inUse_->fontMetrics().elidedText(path, Qt::ElideMiddle, room);
+  inUse_->setText(QStringLiteral("In uso: %1\n(%2)").arg(shown, QString::fromUtf8(source)));
+  inUse_->setToolTip(path);
   inUse_->setVisible(!device.empty());
 }
 

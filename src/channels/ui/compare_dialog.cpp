@@ -3,11 +3,13 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/ui/gui_command.h"
 #include "channels/compare_file.h"
+#include "channels/messages.h"
 #include "common/command_ids.h"
 
 namespace pelorus {
@@ -17,7 +19,8 @@ void RunCompare(GuiContext& context) {
   const std::optional<FileComparison> comparison = CompareWithFile(context.state, context.ui);
   if (!comparison) return;
   QDialog dialog(context.window);
-  dialog.setWindowTitle(QStringLiteral("Confronta con File"));
+  dialog.setObjectName(QStringLiteral("compareWindow"));
+  dialog.setWindowTitle(QString::fromUtf8(msg::kCompareTitle));
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(new QLabel(QString::fromStdString(comparison->path), &dialog));
   auto* tree = new QTreeWidget(&dialog);
@@ -36,7 +39,12 @@ void RunCompare(GuiContext& context) {
   }
   tree->expandAll();
   layout->addWidget(tree, 1);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  // The program's buttons speak Italian; the toolkit's standard "Close" would not.
+  auto* buttons = new QDialogButtonBox(&dialog);
+  QPushButton* close =
+      buttons->addButton(QString::fromUtf8(msg::kCompareClose), QDialogButtonBox::RejectRole);
+  close->setObjectName(QStringLiteral("close"));
+  close->setDefault(true);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   layout->addWidget(buttons);
   dialog.resize(640, 480);

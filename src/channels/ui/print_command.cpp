@@ -10,7 +10,7 @@
 #include "app/ui/gui_command.h"
 #include "channels/messages.h"
 #include "channels/print_layout.h"
-#include "channels/ui/print_painter.h"
+#include "channels/qt/print_painter.h"
 
 namespace pelorus {
 namespace {

@@ -1,6 +1,7 @@
 #include "grabber/ui/grab_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -94,6 +95,21 @@ bool ShowGrabDialog(QWidget* owner, GrabDialogRequest& request, GrabOptions& opt
   dialog.setNameFilters(
       {QString::fromStdString(file.filterName), QString::fromStdString(request.bitmapFilterName)});
   dialog.setDefaultSuffix(QString::fromStdString(file.defaultExtension));
+  // The picture's format follows its extension: a name typed without one gets the extension of
+  // the type chosen, as the listing shows files of that type only.
+  const QString bitmapFilter = QString::fromStdString(request.bitmapFilterName);
+  const QString bitmapSuffix = QString::fromStdString(request.bitmapFilterPattern).section('.', 1);
+  const QString jpegSuffix = QString::fromStdString(file.defaultExtension);
+  const auto followType = [&dialog, bitmapFilter, bitmapSuffix, jpegSuffix](const QString& filter) {
+    dialog.setDefaultSuffix(filter == bitmapFilter ? bitmapSuffix : jpegSuffix);
+  };
+  // The type list of the toolkit's own dialog, which a program may also change; else the signal
+  // of a choice made by hand.
+  if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    QObject::connect(types, &QComboBox::currentTextChanged, &dialog, followType);
+  } else {
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followType);
+  }
   if (!file.path.empty()) dialog.selectFile(QString::fromStdString(file.path));
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
     grid->addWidget(OptionsPanel(&dialog, options), grid->rowCount(), 0, 1, grid->columnCount());

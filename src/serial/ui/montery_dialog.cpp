@@ -39,6 +39,11 @@ MonteryDialog::MonteryDialog(QWidget* owner, MonteryMonitor& monitor)
   fields->addRow(msg::kMonteryChannelCaption, channelText_);
   fields->addRow(msg::kMonteryCommandsCaption, commands_);
 
+  note_ = new QLabel(this);
+  note_->setObjectName(QStringLiteral("satelliteNote"));
+  note_->setWordWrap(true);
+  note_->hide();
+
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* close = buttons->addButton(msg::kMonteryClose, QDialogButtonBox::RejectRole);
   close->setDefault(true);
@@ -46,6 +51,7 @@ MonteryDialog::MonteryDialog(QWidget* owner, MonteryMonitor& monitor)
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
+  layout->addWidget(note_);
   layout->addWidget(buttons);
 
   monitor_.onViewChanged = [this](const MonteryView& view) { ShowView(view); };
@@ -67,6 +73,8 @@ void MonteryDialog::ShowView(const MonteryView& view) {
   receiverChannel_->setText(Text(view.receiverChannel));
   satellite_->setText(Text(view.satellite));
   channelText_->setText(Text(view.channelText));
+  note_->setText(Text(view.note));
+  note_->setVisible(!view.note.empty());
   // The commands end with a carriage return, which the device wants and the display does not.
   commands_->setPlainText(Text(view.commands).remove(QLatin1Char('\r')));
 }

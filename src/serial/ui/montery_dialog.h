@@ -33,6 +33,7 @@ class MonteryDialog : public QDialog {
   QLabel* receiverChannel_;   // 1171
   QLabel* channelText_;       // 1172
   QLabel* satellite_;         // 1173
+  QLabel* note_;              // why the satellite is empty
   QPlainTextEdit* commands_;  // 1174
   QTimer timer_;
   bool ticking_ = false;

@@ -22,6 +22,7 @@ namespace pelorus {
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Caption(const char* text) { return QString::fromUtf8(text); }
 
 QLineEdit* Field(QWidget* parent, const char* name) {
   auto* field = new QLineEdit(parent);
@@ -61,29 +62,29 @@ SiBrowserDialog::SiBrowserDialog(ScsiTransport& transport, Ui& ui, QWidget* pare
 
   auto* network = new QGroupBox(QString::fromUtf8(msg::si::kDeliveryGroup), this);
   auto* networkFields = new QFormLayout;
-  networkFields->addRow(tr("Network ID:"), networkId_);
-  networkFields->addRow(tr("Network:"), networkName_);
-  networkFields->addRow(tr("Frequency:"), frequency_);
-  networkFields->addRow(tr("Orbital position:"), orbit_);
-  networkFields->addRow(tr("Polarisation:"), polarisation_);
-  networkFields->addRow(tr("Symbol rate:"), symbolRate_);
-  networkFields->addRow(tr("FEC:"), fec_);
+  networkFields->addRow(Caption(msg::si::kNetworkIdLabel), networkId_);
+  networkFields->addRow(Caption(msg::si::kNetworkNameLabel), networkName_);
+  networkFields->addRow(Caption(msg::si::kFrequencyLabel), frequency_);
+  networkFields->addRow(Caption(msg::si::kOrbitLabel), orbit_);
+  networkFields->addRow(Caption(msg::si::kPolarisationLabel), polarisation_);
+  networkFields->addRow(Caption(msg::si::kSymbolRateLabel), symbolRate_);
+  networkFields->addRow(Caption(msg::si::kFecLabel), fec_);
   auto* networkLayout = new QHBoxLayout(network);
   networkLayout->addWidget(deliveryList_);
   networkLayout->addLayout(networkFields);
 
-  auto* programs = new QGroupBox(tr("PAT"), this);
+  auto* programs = new QGroupBox(Caption(msg::si::kPatGroup), this);
   auto* programFields = new QFormLayout;
-  programFields->addRow(tr("Transport stream ID:"), transportStreamId_);
-  programFields->addRow(tr("PMT PID:"), pmtPid_);
+  programFields->addRow(Caption(msg::si::kTransportStreamIdLabel), transportStreamId_);
+  programFields->addRow(Caption(msg::si::kPmtPidLabel), pmtPid_);
   auto* programLayout = new QHBoxLayout(programs);
   programLayout->addWidget(programList_);
   programLayout->addLayout(programFields);
 
   auto* streams = new QGroupBox(QString::fromUtf8(msg::si::kProgramGroup), this);
   auto* streamFields = new QFormLayout;
-  streamFields->addRow(tr("PCR PID:"), pcrPid_);
-  streamFields->addRow(tr("ES PID:"), esPid_);
+  streamFields->addRow(Caption(msg::si::kPcrPidLabel), pcrPid_);
+  streamFields->addRow(Caption(msg::si::kEsPidLabel), esPid_);
   auto* streamLayout = new QHBoxLayout(streams);
   streamLayout->addWidget(streamList_);
   streamLayout->addLayout(streamFields);

@@ -34,6 +34,13 @@ Ac3Dialog::Ac3Dialog(Ac3Playback& playback, QWidget* parent)
   form->addRow(QString::fromUtf8(msg::streams::kAc3PollsLabel), polls_);
   form->addRow(QString::fromUtf8(msg::streams::kAc3RateLabel), rate_);
   layout->addLayout(form);
+  // Shown once the stream turns out to hold no AC-3: otherwise the user hears silence only.
+  noTrack_ = new QLabel(QString::fromUtf8(msg::streams::kNoAc3Track), this);
+  noTrack_->setObjectName(QStringLiteral("noAc3Track"));
+  noTrack_->setWordWrap(true);
+  noTrack_->setMinimumWidth(noTrack_->fontMetrics().averageCharWidth() * 40);
+  noTrack_->hide();
+  layout->addWidget(noTrack_);
   auto* stop = new QPushButton(QString::fromUtf8(msg::streams::kStop), this);
   stop->setObjectName(QStringLiteral("stop"));
   connect(stop, &QPushButton::clicked, this, &Ac3Dialog::reject);
@@ -59,6 +66,7 @@ void Ac3Dialog::Show(const Ac3Display& display) {
   bytes_->setText(QString::fromStdString(display.bytesRead));
   polls_->setText(QString::fromStdString(display.polls));
   if (display.rate) rate_->setText(QString::fromStdString(*display.rate));
+  if (display.noAc3Track) noTrack_->show();
 }
 
 void Ac3Dialog::reject() { playback_.RequestStop(); }

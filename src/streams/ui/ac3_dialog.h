@@ -19,6 +19,8 @@ class Ac3Dialog : public QDialog {
   QLabel* bytesField() const { return bytes_; }
   QLabel* pollsField() const { return polls_; }
   QLabel* rateField() const { return rate_; }
+  // "The current service carries no AC-3 audio track...", hidden until the stream shows it.
+  QLabel* noTrackNote() const { return noTrack_; }
 
   void reject() override;
 
@@ -33,6 +35,7 @@ class Ac3Dialog : public QDialog {
   QLabel* bytes_;
   QLabel* polls_;
   QLabel* rate_;
+  QLabel* noTrack_;
   bool started_ = false;
 };
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/ui/window_fit.h"
 #include "streams/messages.h"
 
 namespace pelorus {
@@ -45,6 +46,7 @@ CaptureProgressDialog::CaptureProgressDialog(QWidget* owner, CaptureWorker& work
   rate_ = AddRow(form, "rate", msg::streams::kRateLabel);
   layout->addLayout(form);
   AddStopButton(this, layout);
+  KeepTitleVisible(*this);
 }
 
 void CaptureProgressDialog::showEvent(QShowEvent* event) {
@@ -93,6 +95,7 @@ RecorderProgressDialog::RecorderProgressDialog(QWidget* owner, MultiPidRecorder&
   AddStopButton(this, layout);
   // An output file is always open here, and the caption says so.
   setWindowTitle(Text(msg::streams::kRecorderPipingCaption));
+  KeepTitleVisible(*this);
   timer_->setInterval(MultiPidRecorder::kTick);
   connect(timer_, &QTimer::timeout, this, &RecorderProgressDialog::TickOnce);
   connect(this, &QDialog::finished, timer_, &QTimer::stop);

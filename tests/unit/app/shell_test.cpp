@@ -101,7 +101,10 @@ TEST(MenuTable, EveryCommandOnceAndTheScsiItems) {
   EXPECT_EQ(toolbar[15].scsiCommand, cmd::kScsiWrite);
   EXPECT_STREQ(toolbar[16].scsiTooltip, "Read settings from Mediamaster via SCSI");
   EXPECT_STREQ(GrabTooltip(true), "SCSI frame grabber");
-  EXPECT_TRUE(ClearsStatusAfter(cmd::kSerialRead));
+  EXPECT_TRUE(ClearsStatusAfter(cmd::kSerialWrite));
+  // The reads clear it themselves, or leave "0 channels" there.
+  EXPECT_FALSE(ClearsStatusAfter(cmd::kSerialRead));
+  EXPECT_FALSE(ClearsStatusAfter(cmd::kScsiRead));
   EXPECT_FALSE(ClearsStatusAfter(cmd::kOpen));
 }
 

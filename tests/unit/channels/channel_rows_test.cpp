@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "channels/channel_name.h"
 #include "support/records.h"
 
 namespace pelorus {
@@ -19,9 +20,45 @@ TEST(ChannelRows, CellTextsOfATelevisionChannel) {
   const ChannelRow row = BuildChannelRow(record, 4, PidMode::kHexadecimal);
   const std::array<std::string, 12> expected = {"5", "RAI 1", "11766", "27500", "2/3", "36",
                                                 "V", "0200",  "0280",  "NTSC",  "12v", "3"};
-  EXPECT_EQ(row.cells, expected);
+  std::array<std::string, 12> shown;
+  for (size_t c = 0; c < shown.size(); ++c) shown[c] = row.cells[c];
+  EXPECT_EQ(shown, expected);
   EXPECT_EQ(row.icon, RowIcon::kTelevision);
   EXPECT_FALSE(row.marker);
+}
+
+TEST(ChannelRows, TheWidestRowFitsItsBlockAndCellsStayApart) {
+  // Every field at its longest: a ten-digit row number, 24 name characters, five-digit PIDs.
+  ChannelRecord record = MakeChannel("ABCDEFGHIJKLMNOPQRSTUVWX", 65535, 65535);
+  record.fecCode = 255;
+  record.acqBandwidth = 255;
+  record.videoPid = 65535;
+  record.audioPid = 65534;
+  record.modeFlags = 0x13;
+  const ChannelRow row = BuildChannelRow(record, 2147483646, PidMode::kDecimal);
+  const std::array<std::string, 12> expected = {"2147483647", "ABCDEFGHIJKLMNOPQRSTUVWX",
+                                                "65535",      "65535",
+                                                "?255",       "255",
+                                                "H",          "65535",
+                                                "65534",      "NTSC",
+                                                "12v",        "1"};
+  for (size_t c = 0; c < expected.size(); ++c) EXPECT_EQ(row.cells[c], expected[c]) << c;
+  // Emphasis codes and a name that ends early are decoded as the dialog shows them.
+  ChannelRecord emphasis = MakeChannel("", 11000);
+  emphasis.name = {};
+  emphasis.name[0] = kEmphasisOn;
+  emphasis.name[1] = 'A';
+  emphasis.name[2] = kEmphasisOff;
+  emphasis.name[3] = ' ';
+  EXPECT_EQ(BuildChannelRow(emphasis, 0, PidMode::kHexadecimal).cells[1], "[A] ");
+  EXPECT_EQ(DecodeChannelName(emphasis), "[A] ");
+  // A cell past the last one appended is empty, as a marker's are.
+  RowCells cells;
+  cells.Append("one");
+  EXPECT_EQ(cells[0], "one");
+  EXPECT_EQ(cells[1], "");
+  EXPECT_EQ(cells[11], "");
+  EXPECT_EQ(cells[12], "");
 }
 
 TEST(ChannelRows, FecNamesAndUnnamedCodes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "channels/channel_name.h"
 #include "channels/duplicates.h"
 #include "channels/list_diff.h"
 #include "support/cli_run.h"
@@ -58,12 +59,55 @@ TEST(ListDiff, TellsMovedFromChangedAddedAndRemoved) {
   ASSERT_EQ(diff.changed.size(), 2u);
   EXPECT_EQ(diff.changed[0].rows.oldRow, 3);
   ASSERT_EQ(diff.changed[0].fields.size(), 1u);
-  EXPECT_STREQ(diff.changed[0].fields[0], "symbolRate");
+  EXPECT_STREQ(diff.changed[0].fields[0].name, "symbolRate");
   EXPECT_EQ(diff.changed[1].rows.oldRow, 4);
   ASSERT_EQ(diff.changed[1].fields.size(), 1u);
-  EXPECT_STREQ(diff.changed[1].fields[0], "name");
+  EXPECT_STREQ(diff.changed[1].fields[0].name, "name");
   EXPECT_FALSE(diff.Equal());
   EXPECT_TRUE(CompareLists(older, older).Equal());
+}
+
+TEST(ListDiff, AChangedChannelShowsEachFieldBeforeAndAfter) {
+  ChannelRecord before = MakeChannel("Sat One", 11778);
+  before.symbolRate = 27500;
+  before.fecCode = 4;
+  ChannelRecord after = before;
+  after.symbolRate = 22000;
+  after.fecCode = 3;
+  after.videoPid = 0x1FF;
+  after.polarity = 1;
+  after.reserved2 = 0xAB;
+  const std::vector<FieldChange> fields = DifferingFields(before, after);
+  ASSERT_EQ(fields.size(), 5u);
+  EXPECT_STREQ(fields[0].name, "symbolRate");
+  EXPECT_EQ(fields[0].before, "27500");
+  EXPECT_EQ(fields[0].after, "22000");
+  EXPECT_EQ(fields[1].before, "3/4");  // the FEC by its name
+  EXPECT_EQ(fields[1].after, "2/3");
+  EXPECT_STREQ(fields[2].name, "polarity");
+  EXPECT_EQ(fields[2].after, "V");
+  EXPECT_EQ(fields[3].before, "0x0200");
+  EXPECT_EQ(fields[3].after, "0x01FF");
+  EXPECT_STREQ(fields[4].name, "reserved");
+  EXPECT_EQ(fields[4].after, "AB0000");
+
+  // A name padded with blanks before its zero bytes is shown without them.
+  ChannelRecord padded = before;
+  EncodeChannelName(padded, "Auto-search          ");
+  ChannelRecord renamed = padded;
+  EncodeChannelName(renamed, "Found");
+  const std::vector<ChannelRecord> older = {padded};
+  const std::vector<ChannelRecord> newer = {renamed};
+  const std::vector<std::string> report = DescribeDiff(CompareLists(older, newer), older, newer);
+  EXPECT_EQ(report.back(),
+            "  row 1 -> row 1 \"Found\" 11778 H: name \"Auto-search\" \u2192 \"Found\"");
+  const std::vector<ChannelRecord> changed = {after};
+  const std::vector<ChannelRecord> original = {before};
+  EXPECT_EQ(
+      DescribeDiff(CompareLists(original, changed), original, changed).back(),
+      "  row 1 -> row 1 \"Sat One\" 11778 V: symbolRate 27500 \u2192 22000, fecCode 3/4 "
+      "\u2192 2/3, polarity H \u2192 V, videoPid 0x0200 \u2192 0x01FF, reserved 000000 \u2192 "
+      "AB0000");
 }
 
 TEST(ListDiff, EqualChannelsPairInOrderAndAnEmptyListIsAllAdded) {
@@ -100,6 +144,15 @@ TEST_F(DuplicatesDiffCli, PrintTheRowsAndExitAsDiffDoes) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("Removed: 1\n  row 3 \"Again\" 11779 H\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Moved: 1\n"), std::string::npos) << run.out;
+  ChannelRecord slower = list[0];
+  slower.symbolRate = static_cast<uint16_t>(list[0].symbolRate - 5500);
+  const std::string c = Write("c.dvb", {slower, list[1], list[2]});
+  run = testing::RunCommandLine({"diff", a, c});
+  EXPECT_NE(run.out.find("Changed: 1\n  row 1 -> row 1 \"One\" 11778 H: symbolRate " +
+                         std::to_string(list[0].symbolRate) + " \u2192 " +
+                         std::to_string(slower.symbolRate) + "\n"),
+            std::string::npos)
+      << run.out;
   EXPECT_EQ(testing::RunCommandLine({"diff", a, dir.File("missing.dvb")}).status, 2);
   EXPECT_EQ(testing::RunCommandLine({"diff", a}).status, 2);
 }

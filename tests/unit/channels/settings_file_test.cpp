@@ -122,6 +122,32 @@ TEST_F(SettingsFileTest, SizesTagsAndMasking) {
   EXPECT_EQ((*state.settingsImage)[0].polarity, 0);
 }
 
+TEST_F(SettingsFileTest, ReadingIntoTheRecordsAgreesWithDecodingTheBytes) {
+  std::vector<ChannelRecord> records;
+  for (int i = 0; i < 300; ++i) {
+    ChannelRecord record = MakeChannel("R" + std::to_string(i), static_cast<uint16_t>(10000 + i));
+    if (i % 7 == 3) record.tag = {'N', 'O', 'P', 'E'};
+    record.audioPid = static_cast<uint16_t>(0xE000 | i);
+    records.push_back(record);
+  }
+  std::vector<uint8_t> bytes = FileBytes(records);
+  bytes.insert(bytes.end(), {0x44, 0x56, 0x53});  // a partial record at the end
+  const std::string path = WriteFile("mixed.dvb", bytes);
+  std::vector<ChannelRecord> read = {MakeChannel("stale", 1)};
+  const FileContents file = ReadSettingsRecords(path, read);
+  EXPECT_TRUE(file.opened);
+  EXPECT_FALSE(file.readFailed);
+  EXPECT_EQ(file.size, bytes.size());
+  EXPECT_TRUE(file.bytes.empty());
+  EXPECT_EQ(FileBytes(read), FileBytes(DecodeSettingsBytes(bytes)));
+  EXPECT_EQ(read.size(), 300u - 43u);
+
+  const FileContents missing = ReadSettingsRecords(dir.File("none.dvb"), read);
+  EXPECT_FALSE(missing.opened);
+  EXPECT_EQ(missing.problem, FileProblem::kMissing);
+  EXPECT_TRUE(read.empty());
+}
+
 TEST_F(SettingsFileTest, LoadThenSaveGivesBackTheSameBytes) {
   std::vector<uint8_t> bytes;
   for (int i = 0; i < 50; ++i) {

@@ -122,6 +122,34 @@ TEST_F(MonteryMonitorTest, LastSentOutlivesTheWindowAndTranslationOnlyNamesTheSa
   EXPECT_EQ(reopened.view().channelText, "HOTSAT V MPEG2");
 }
 
+TEST_F(MonteryMonitorTest, AnEmptySatelliteSaysWhy) {
+  // Channels above the first marker row, and under a marker that names nothing.
+  state.settingsImage =
+      std::vector<ChannelRecord>{Channel("Loose One", 11000, false), MakeChannel("== ", 0),
+                                 Channel("Under Nothing", 11100, true), MakeChannel("== HOTSAT", 0),
+                                 Channel("Hot One", 11778, true)};
+  MonteryMonitor monitor(state, link, profile, sent);
+  std::vector<std::string> notes;
+  monitor.onViewChanged = [&](const MonteryView& view) { notes.push_back(view.note); };
+  current = 0;
+  EXPECT_TRUE(monitor.Tick().empty());
+  EXPECT_EQ(monitor.view().satellite, "");
+  EXPECT_EQ(monitor.view().note,
+            "No marker row stands above channel 1: the satellite is taken from the nearest marker "
+            "row (a row with frequency 0, such as \"== HOTSAT\") above the channel");
+  current = 2;
+  monitor.Tick();
+  EXPECT_EQ(monitor.view().note,
+            "The marker row above channel 3 names no satellite after its first three characters");
+  // A satellite found clears the note, and the change is shown.
+  current = 4;
+  EXPECT_EQ(monitor.Tick().size(), 2u);
+  EXPECT_EQ(monitor.view().satellite, "HOTSAT");
+  EXPECT_EQ(monitor.view().note, "");
+  ASSERT_FALSE(notes.empty());
+  EXPECT_EQ(notes.back(), "");
+}
+
 TEST_F(MonteryMonitorTest, FailedReadsAndUnknownChannelsSkipTheTick) {
   MonteryMonitor monitor(state, link, profile, sent);
   failRead = true;

@@ -167,9 +167,11 @@ TEST_F(ScannerSimTest, LockSearchFindsTheCarriersAndAddsThem) {
   SignalSession session(link, state, kSubroutine);
   const ScanSettings settings{10700, 12750, LnbType::kUniversal, PolarityMode::kBoth};
   LockSearchRequest request;
-  request.ranges = {{10995, 11006}, {11495, 11506}};
-  request.stepMhz = 5;
-  request.widthMhz = 3;
+  // With the tuner parked (width 0) a 27.5 MS/s carrier locks within a quarter of its symbol
+  // rate, 6.875 MHz, either side.
+  request.ranges = {{10990, 11009}, {11490, 11509}};
+  request.stepMhz = 6;
+  request.widthMhz = 0;
   request.autoAdd = true;
   std::vector<std::string> lines;
   std::vector<int> searched;
@@ -187,36 +189,40 @@ TEST_F(ScannerSimTest, LockSearchFindsTheCarriersAndAddsThem) {
     return RunLockSearch(session, settings, request, control, frontEnd, events);
   });
   ASSERT_EQ(worker.Join().outcome, RunOutcome::kDone);
-  EXPECT_EQ(searched, (std::vector<int>{10995, 11000, 11005, 11495, 11500, 11505, 10995, 11000,
-                                        11005, 11495, 11500, 11505}));
+  EXPECT_EQ(searched, (std::vector<int>{10990, 10996, 11002, 11008, 11490, 11496, 11502, 11508,
+                                        10990, 10996, 11002, 11008, 11490, 11496, 11502, 11508}));
   const std::vector<std::string> expected = {
       "Scanning horizontal plane",
-      "10995 MHz - no lock",
-      "11000 MHz - lock at 11000 MHz 27500 3/4 (40) Inversion off",
-      "11005 MHz - no lock",
-      "11495 MHz - no lock",
-      "11500 MHz - no lock",
-      "11505 MHz - no lock",
+      "10990 MHz - no lock",
+      "10996 MHz - lock at 11000 MHz 27500 3/4 (40) Inversion off",
+      "11002 MHz - lock at 11000 MHz 27500 3/4 (40) Inversion off",
+      "11008 MHz - no lock",
+      "11490 MHz - no lock",
+      "11496 MHz - no lock",
+      "11502 MHz - no lock",
+      "11508 MHz - no lock",
       "Scanning vertical plane",
-      "10995 MHz - no lock",
-      "11000 MHz - no lock",
-      "11005 MHz - no lock",
-      "11495 MHz - no lock",
-      "11500 MHz - lock at 11500 MHz 27500 3/4 (40) Inversion off",
-      "11505 MHz - no lock",
+      "10990 MHz - no lock",
+      "10996 MHz - no lock",
+      "11002 MHz - no lock",
+      "11008 MHz - no lock",
+      "11490 MHz - no lock",
+      "11496 MHz - lock at 11500 MHz 27500 3/4 (40) Inversion off",
+      "11502 MHz - lock at 11500 MHz 27500 3/4 (40) Inversion off",
+      "11508 MHz - no lock",
       "Scan completed"};
   EXPECT_EQ(lines, expected);
-  EXPECT_EQ(added, 2);
-  ASSERT_EQ(state.ChannelCount(), 3);
+  EXPECT_EQ(added, 4);
+  ASSERT_EQ(state.ChannelCount(), 5);
   EXPECT_TRUE(state.settingsModified);
   EXPECT_EQ((*state.settingsImage)[1].frequency, 11000);
   EXPECT_EQ((*state.settingsImage)[1].polarity, 0);
-  const ChannelRecord& found = (*state.settingsImage)[2];
+  const ChannelRecord& found = (*state.settingsImage)[3];
   EXPECT_EQ(found.frequency, 11500);
   EXPECT_EQ(found.symbolRate, 27500);
   EXPECT_EQ(found.polarity, 1);
   EXPECT_EQ(found.acqBandwidth, 28);
-  EXPECT_NE(sim->Log().find("lock signal 14 1245 3 0 9750"), std::string::npos);
+  EXPECT_NE(sim->Log().find("lock signal 14 1246 0 0 9750"), std::string::npos);
   session.End();
   EXPECT_TRUE(sim->WaitForLog("signal end"));
 }

@@ -75,6 +75,19 @@ TEST_F(ScsiCliTest, SettingsFromTheReceiverToAFileAndBack) {
   EXPECT_EQ(testing::ReadBytes(out), three);
 }
 
+TEST_F(ScsiCliTest, AnEmptyTableIsReadAndSaysSo) {
+  const std::string empty = dir.File("empty.dvb");
+  testing::WriteBytes(empty, {});
+  Start({"--channels", empty});
+  const std::string out = dir.File("out.dvb");
+  const auto read = Run({"read-settings", out});
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.err,
+            "Mediamaster located on SCSI adapter 0 at ID 3\nGetting channel count...\n"
+            "Getting channels...\n0 channels\n");
+  EXPECT_TRUE(testing::ReadBytes(out).empty());
+}
+
 TEST_F(ScsiCliTest, FirmwareAndMemoryAndTheirFailures) {
   Start({"--fault", "scsi-fail:1"});
   testing::WriteBytes(dir.File("fw.bin"), std::vector<uint8_t>(1000, 1));

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "scripted_transport.h"
+#include "scsi/scsi_guard.h"
 #include "scsi/sim_transport.h"
 #include "support/fake_ui.h"
 
@@ -97,6 +98,19 @@ TEST(ScsiScanTest, AScanThatFindsNothingSaysNothing) {
   ScsiScan(state, ui);
   EXPECT_EQ(state.aspiModule, nullptr);
   EXPECT_TRUE(ui.calls.empty());
+
+  // The reason waits for the first SCSI command, which refuses with it as its detail.
+  EXPECT_NE(state.scsiMissingReason.find("/nonexistent/pelorus.sock"), std::string::npos)
+      << state.scsiMissingReason;
+  EXPECT_FALSE(RequireScsi(state, ui));
+  EXPECT_EQ(ui.calls,
+            std::vector<std::string>{"message stop: Function unavailable without SCSI interface"});
+  EXPECT_EQ(ui.details, std::vector<std::string>{state.scsiMissingReason});
+  // Each scan gives its own reason.
+  state.links.scsi = "frobnicate";
+  ScsiScan(state, ui);
+  EXPECT_EQ(state.scsiMissingReason,
+            "\"frobnicate\" names no SCSI transport (sim:PATH is the stand-in receiver)");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/fake_ui.h"
 #include "support/records.h"
 #include "test_receiver.h"
@@ -41,9 +43,10 @@ TEST_F(SettingsTransferTest, ReadFetchesCountThenTableAndMasksTheRecords) {
   state.currentFileName = "old.dvb";
   ASSERT_TRUE(ReadSettingsScsi(state, ui));
 
+  // The read leaves the status line cleared, as every transfer does.
   EXPECT_EQ(ui.calls,
             (Calls{"title: Tessera Settings Editor", "busy", "status: Getting channel count...",
-                   "status: Getting channels...", "refill", "idle"}));
+                   "status: Getting channels...", "refill", "idle", "status: "}));
   ASSERT_EQ(transport->commands.size(), 2u);
   EXPECT_EQ(BlockHex(transport->commands[0].cdb), "3c010000000000000400");
   EXPECT_EQ(BlockHex(transport->commands[1].cdb), "3c00000d000000008000");
@@ -59,7 +62,8 @@ TEST_F(SettingsTransferTest, ReadAsksBeforeDiscardingAndNoKeepsTheImage) {
   state.settingsImage = std::vector<ChannelRecord>{MakeChannel("Mine", 12000)};
   ui.answers = {Answer::kNo};
   EXPECT_FALSE(ReadSettingsScsi(state, ui));
-  EXPECT_EQ(ui.calls, (Calls{"ask yes/no question: Settings already loaded. OK to discard?"}));
+  EXPECT_EQ(ui.calls,
+            (Calls{"ask yes/no question: Settings already loaded. OK to discard?", "status: "}));
   EXPECT_EQ(state.ChannelCount(), 1);
   EXPECT_TRUE(transport->commands.empty());
 
@@ -118,6 +122,27 @@ TEST_F(SettingsTransferTest, FailedPiecesAreCountedApartFromUntaggedRecords) {
   EXPECT_FALSE(ReadSettingsScsi(state, ui));
   EXPECT_EQ(ui.details, std::vector<std::string>{"1024 records could not be read"});
   EXPECT_EQ(ui.calls.back(), "message information: 1 records without the channel tag were dropped");
+}
+
+TEST_F(SettingsTransferTest, AnEmptyTableSaysSoBeforeAnyMessage) {
+  SetTable({});
+  EXPECT_TRUE(ReadSettingsScsi(state, ui));
+  ASSERT_TRUE(state.HasSettings());
+  EXPECT_EQ(ui.calls.back(), "status: 0 channels");
+  // A table of records none of which is a channel says so too, and then why.
+  SetTable({ChannelRecord{}});
+  state.settingsImage.reset();
+  ui = FakeUi();
+  EXPECT_TRUE(ReadSettingsScsi(state, ui));
+  ASSERT_GE(ui.calls.size(), 2u);
+  EXPECT_EQ(ui.calls[ui.calls.size() - 2], "status: 0 channels");
+  EXPECT_EQ(ui.calls.back(), "message information: 1 records without the channel tag were dropped");
+  // A read whose count failed left no list, and says nothing of channels.
+  receiver.failing = {4};  // commands are numbered on: two reads took three
+  state.settingsImage.reset();
+  ui = FakeUi();
+  EXPECT_FALSE(ReadSettingsScsi(state, ui));
+  EXPECT_EQ(std::count(ui.calls.begin(), ui.calls.end(), "status: 0 channels"), 0);
 }
 
 TEST_F(SettingsTransferTest, AShortAnswerCountsAsAFailedPiece) {

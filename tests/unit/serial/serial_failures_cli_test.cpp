@@ -76,6 +76,17 @@ TEST_F(SerialFailuresTest, AListLargerThanTheReceiverHoldsIsNeverSent) {
   EXPECT_EQ(sim.Log().find("put-settings"), std::string::npos);
 }
 
+TEST_F(SerialFailuresTest, AnEmptyTableIsReadAndSaysSo) {
+  WriteBytes(dir.File("empty.dvb"), {});
+  SimProcess sim(dir, {"--channels", dir.File("empty.dvb")});
+  ASSERT_TRUE(sim.Running());
+  const auto read = Run({"serial", "read-settings", dir.File("out.dvb"), "--port", sim.Port()});
+  EXPECT_EQ(read.status, 0) << read.err;
+  // The last status line is the count; nothing after it.
+  EXPECT_TRUE(read.err.ends_with("\n0 channels\n")) << read.err;
+  EXPECT_TRUE(ReadBytes(dir.File("out.dvb")).empty());
+}
+
 TEST_F(SerialFailuresTest, ThePortIsNamedWithTheReasonAndAnEmptyOneIsAUsageError) {
   const auto missing =
       Run({"serial", "read-settings", dir.File("out.dvb"), "--port", dir.File("no-tty")});

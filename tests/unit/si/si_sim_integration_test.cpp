@@ -60,9 +60,12 @@ class SiSimTest : public ::testing::Test {
   }
   // The lines `scsi si` should print for transponder `index`, in order.
   static std::string ExpectedSi(size_t index) {
+    const sim::Network& network = sim::NetworkOf(static_cast<int>(index));
     std::string text =
-        Format("network\t%04x\t%s\n", sim::kNetworkId, std::string(sim::kNetworkName).c_str());
+        Format("network\t%04x\t%s\n", network.networkId, std::string(network.name).c_str());
+    // The NIT actual names the transport streams of the tuned one's own network.
     for (const sim::Transponder& ts : sim::kTransponders) {
+      if (ts.network != sim::kTransponders[index].network) continue;
       static constexpr const char* kFec[] = {"Unknown", "1/2", "2/3", "3/4", "5/6", "7/8"};
       text += Format("delivery\t%d\t%d.00 MHz\t%.1f %s\t%s\t%.5f MSps\t%s\n", ts.frequencyMhz,
                      ts.frequencyMhz, ts.orbitalTenths / 10.0, ts.east ? "E" : "W",
@@ -70,11 +73,12 @@ class SiSimTest : public ::testing::Test {
     }
     const sim::Transponder& tuned = sim::kTransponders[index];
     text += Format("transport_stream\t%04x\n", tuned.transportStreamId);
-    for (int k = 0; k < sim::kServicesPerTransport; ++k) {
-      const sim::ServicePids& pids = sim::kServicePids[static_cast<size_t>(k)];
-      text += Format("program\t%d\t%04x\n", tuned.transportStreamId * 100 + k + 1, pids.pmt);
+    for (int k = 0; k < sim::ServiceCount(static_cast<int>(index)); ++k) {
+      const sim::ServiceLayout service = sim::ServiceAt(static_cast<int>(index), k);
+      const sim::ServicePids& pids = service.pids;
+      text += Format("program\t%d\t%04x\n", service.serviceId, pids.pmt);
       text += Format("pcr\t%04x\n", pids.pcr);
-      for (const uint16_t pid : {pids.video, pids.audio, pids.ac3}) {
+      for (const uint16_t pid : {pids.video, pids.audio, pids.ac3, pids.data}) {
         if (pid != 0) text += Format("stream\t@@\t%04x\n", pid);
       }
     }
@@ -111,15 +115,16 @@ TEST_F(SiSimTest, SiListsTheTunedMultiplexAndTuneChangesIt) {
   EXPECT_EQ(Scsi({"tune", "11747", "27500", "9/10", "H"}).status, 2);
 }
 
-// The PIDs the multiplex carries in [from, to).
+// The PIDs the tuned multiplex (the first) carries in [from, to).
 std::set<int> CarriedPids(int from, int to) {
   std::set<int> carried;
   for (const int pid : {sim::kPatPid, sim::kNitPid, sim::kSdtPid, sim::kEitPid, sim::kTdtPid}) {
     carried.insert(pid);
   }
-  for (const sim::ServicePids& pids : sim::kServicePids) {
-    for (const int pid : {pids.pmt, pids.video, pids.audio, pids.ac3, pids.pcr}) {
-      if (pid != 0) carried.insert(pid);
+  for (int k = 0; k < sim::ServiceCount(0); ++k) {
+    const sim::ServicePids pids = sim::ServiceAt(0, k).pids;
+    for (const int pid : {pids.pmt, pids.video, pids.audio, pids.ac3, pids.pcr, pids.data}) {
+      if (pid != 0 && pid != sim::kNullPid) carried.insert(pid);
     }
   }
   std::set<int> inRange;
@@ -171,7 +176,7 @@ void CheckGuide(SiSimTest& test, const CliRun& run, const std::string& text, con
                 bool everyEvent) {
   ASSERT_EQ(run.status, 0) << run.err;
   const sim::Transponder& tuned = sim::kTransponders[0];
-  for (int k = 0; k < sim::kServicesPerTransport; ++k) {
+  for (int k = 0; k < sim::ServiceCount(0); ++k) {
     EXPECT_NE(text.find(Format("Ch: %5d ", tuned.transportStreamId * 100 + k + 1)),
               std::string::npos)
         << k;

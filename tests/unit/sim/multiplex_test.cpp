@@ -72,36 +72,52 @@ TEST_F(MultiplexTest, EverySectionChecksToZeroAndTheTablesDescribeTheLayout) {
   EXPECT_EQ(pmt[streams], 0x02);
   EXPECT_EQ(Word(pmt, streams + 1) & 0x1FFF, 0x0200);
 
-  // NIT: the network name and six delivery descriptors on two orbital positions.
-  const auto nit = Sections(packets, 0x0010).front();
-  EXPECT_EQ(nit[0], 0x40);
-  EXPECT_EQ(Word(nit, 3), sim::kNetworkId);
-  const size_t networkLength = Word(nit, 8) & 0x0FFF;
-  ASSERT_EQ(nit[10], 0x40);
-  EXPECT_EQ(std::string(nit.begin() + 12, nit.begin() + 12 + nit[11]), sim::kNetworkName);
-  size_t at = 10 + networkLength + 2;
-  const size_t end = nit.size() - 4;
-  std::set<int> orbits;
-  int deliveries = 0;
-  while (at + 6 <= end) {
-    const size_t descriptorsEnd = at + 6 + (Word(nit, at + 4) & 0x0FFF);
-    for (size_t d = at + 6; d + 2 <= descriptorsEnd; d += 2 + nit[d + 1]) {
-      if (nit[d] != 0x43) continue;
-      ++deliveries;
-      orbits.insert(Word(nit, d + 6));
-      if (Word(nit, at) == 0x0001) {
-        // 11747 MHz, 19.2 E, horizontal, 27500 kS/s, 3/4.
-        EXPECT_EQ(Word(nit, d + 2), 0x0117);
-        EXPECT_EQ(Word(nit, d + 4), 0x4700);
-        EXPECT_EQ(nit[d + 8] & 0xE0, 0x80);
-        EXPECT_EQ(Word(nit, d + 9), 0x0275);
-        EXPECT_EQ(nit[d + 12], 0x03);
+  // NIT actual: the network of 19.2 E and its three transport streams; NIT other: 13.0 E's.
+  std::map<int, std::vector<uint8_t>> nits;
+  for (const auto& section : Sections(packets, 0x0010)) nits[section[0]] = section;
+  ASSERT_EQ(nits.size(), 2u);
+  for (const auto& [table, nit] : nits) {
+    const bool actual = table == 0x40;
+    EXPECT_EQ(Word(nit, 3), actual ? 0x00B1 : 0x00B2);
+    const size_t networkLength = Word(nit, 8) & 0x0FFF;
+    ASSERT_EQ(nit[10], 0x40);
+    EXPECT_EQ(std::string(nit.begin() + 12, nit.begin() + 12 + nit[11]),
+              actual ? "Pelorus Sat Net" : "Pelorus Sat Est");
+    size_t at = 10 + networkLength + 2;
+    const size_t end = nit.size() - 4;
+    std::set<int> orbits;
+    std::set<int> streamIds;
+    while (at + 6 <= end) {
+      streamIds.insert(Word(nit, at));
+      EXPECT_EQ(Word(nit, at + 2), Word(nit, 3)) << "original_network_id";
+      const size_t descriptorsEnd = at + 6 + (Word(nit, at + 4) & 0x0FFF);
+      for (size_t d = at + 6; d + 2 <= descriptorsEnd; d += 2 + nit[d + 1]) {
+        if (nit[d] != 0x43) continue;
+        orbits.insert(Word(nit, d + 6));
+        if (Word(nit, at) == 0x0001) {
+          // 11747 MHz, 19.2 E, horizontal, DVB-S QPSK, 27500 kS/s, 3/4.
+          EXPECT_EQ(Word(nit, d + 2), 0x0117);
+          EXPECT_EQ(Word(nit, d + 4), 0x4700);
+          EXPECT_EQ(nit[d + 8], 0x81);
+          EXPECT_EQ(Word(nit, d + 9), 0x0275);
+          EXPECT_EQ(nit[d + 12], 0x03);
+        }
+        if (Word(nit, at) == 0x0006) {
+          // 12322 MHz, 13.0 E, vertical, 6111 kS/s.
+          EXPECT_EQ(Word(nit, d + 2), 0x0123);
+          EXPECT_EQ(Word(nit, d + 4), 0x2200);
+          EXPECT_EQ(nit[d + 8], 0xA1);
+          EXPECT_EQ(Word(nit, d + 9), 0x0061);
+          EXPECT_EQ(nit[d + 11], 0x11);
+          EXPECT_EQ(nit[d + 12], 0x03);
+        }
       }
+      at = descriptorsEnd;
     }
-    at = descriptorsEnd;
+    EXPECT_EQ(at, end);
+    EXPECT_EQ(streamIds, actual ? (std::set<int>{1, 2, 3}) : (std::set<int>{4, 5, 6}));
+    EXPECT_EQ(orbits, (std::set<int>{actual ? 0x0192 : 0x0130}));
   }
-  EXPECT_EQ(deliveries, 6);
-  EXPECT_EQ(orbits, (std::set<int>{0x0192, 0x0130}));
 
   const auto sdt = Sections(packets, 0x0011).front();
   EXPECT_EQ(sdt[0], 0x42);
@@ -126,6 +142,32 @@ TEST_F(MultiplexTest, AnotherTransponderCarriesItsOwnIdsAndOneScrambledService) 
     }
   }
   EXPECT_GT(scrambled, 10);
+
+  // The CAT names the EMM PID, the scrambled service's PMT its ECM PID, in CA descriptors of
+  // one CA system; both PIDs carry private sections, and the SDT sets free_CA_mode.
+  const auto cat = Sections(packets, 0x0001);
+  ASSERT_FALSE(cat.empty());
+  EXPECT_EQ(cat.front()[0], 0x01);
+  ASSERT_EQ(cat.front().size(), 8u + 6u + 4u);
+  EXPECT_EQ(cat.front()[8], 0x09);
+  const uint16_t caSystem = Word(cat.front(), 10);
+  EXPECT_EQ(Word(cat.front(), 12) & 0x1FFF, sim::kEmmPid);
+  const auto pmt = Sections(packets, 0x0120).front();
+  ASSERT_EQ(Word(pmt, 10) & 0x0FFF, 6);
+  EXPECT_EQ(pmt[12], 0x09);
+  EXPECT_EQ(Word(pmt, 14), caSystem);
+  EXPECT_EQ(Word(pmt, 16) & 0x1FFF, sim::kEcmPid);
+  const auto ecms = Sections(packets, sim::kEcmPid);
+  ASSERT_GT(ecms.size(), 5u);
+  EXPECT_TRUE(ecms.front()[0] == 0x80 || ecms.front()[0] == 0x81);
+  EXPECT_FALSE(Sections(Generate(TestAssets(), 1, 2.5), sim::kEmmPid).empty());  // one a second
+  EXPECT_TRUE(Sections(Generate(TestAssets(), 0, 0.5), 0x0001).empty()) << "no CAT on TS 1";
+  const auto sdt = Sections(packets, 0x0011).front();
+  std::map<int, bool> freeCa;
+  for (size_t at = 11; at + 5 <= sdt.size() - 4; at += 5 + (Word(sdt, at + 3) & 0x0FFF)) {
+    freeCa[Word(sdt, at)] = (sdt[at + 3] & 0x10) != 0;
+  }
+  EXPECT_EQ(freeCa, (std::map<int, bool>{{201, false}, {202, false}, {203, true}}));
 }
 
 TEST_F(MultiplexTest, ClocksFollowThePacketTimeLine) {
@@ -184,7 +226,22 @@ TEST_F(MultiplexTest, TheScheduleSpansTwoDaysAndPresentFollowingTracksTheClock) 
     EXPECT_LE(present->start, start);
     EXPECT_GT(present->start + present->durationSeconds, start);
   }
-  for (const auto& section : sim::BuildEitSchedule(0, 0, start)) {
+  // Every segment from the day's midnight to the last event has a section; those before the
+  // first event (in the past) are empty, and each closes its segment.
+  const auto schedule = sim::BuildEitSchedule(0, 0, start);
+  const int64_t midnight = start - start % 86400;
+  const int firstSegment = static_cast<int>((events.front().start - midnight) / (3 * 3600));
+  ASSERT_GT(firstSegment, 0);
+  for (size_t k = 0; k < schedule.size(); ++k) {
+    const auto& section = schedule[k];
+    EXPECT_EQ(sim::Crc32Mpeg(section), 0u);
+    EXPECT_EQ(section[6], k * 8) << "section_number";
+    EXPECT_EQ(section[7], (schedule.size() - 1) * 8) << "last_section_number";
+    EXPECT_EQ(section[12], k * 8) << "segment_last_section_number";
+    const bool empty = section.size() == 14 + 4;
+    EXPECT_EQ(empty, static_cast<int>(k) < firstSegment) << "segment " << k;
+  }
+  for (const auto& section : schedule) {
     const std::string text(section.begin(), section.end());
     selector05 |= text.find(
                       "\x05"

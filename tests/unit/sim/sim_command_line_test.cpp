@@ -66,6 +66,28 @@ TEST(SimCommandLine, FaultsAreNamedAndExitWithUsage) {
     EXPECT_NE(run.err.find("usage: pelorus-receiver-sim"), std::string::npos) << words.back();
   }
   EXPECT_EQ(RunSimulator(dir, {}).status, 2);
+
+  // A fault neither side knows is refused, whichever side was asked for, and so is a count that
+  // is not a number; the known ones of either side start.
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"--scsi-socket", dir.File("s"), "--fault", "bogus"},
+        {"--serial-link", dir.File("tty"), "--fault", "scsi-bogus"},
+        {"--scsi-socket", dir.File("s"), "--fault", "scsi-fail:x"},
+        {"--scsi-socket", dir.File("s"), "--fault", "scsi-silent:0"},
+        {"--serial-link", dir.File("tty"), "--fault", "crc-error:-1"}}) {
+    const auto run = RunSimulator(dir, words);
+    EXPECT_EQ(run.status, 2) << words.back();
+    EXPECT_EQ(run.err.rfind("pelorus-receiver-sim: unknown fault '" + words.back() + "'\n", 0), 0u)
+        << run.err;
+  }
+  for (const std::string fault : {"garbage", "scsi-fail:3", "crc-error:2", "scsi-huge-count"}) {
+    // The simulator runs until `timeout` ends it (status 124).
+    std::string command = "timeout 1 '" + testing::SimProcess::SimulatorPath() +
+                          "' --scsi-socket '" + dir.File(fault + ".sock") + "' --fault " + fault +
+                          " >/dev/null 2>&1 </dev/null";
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 124) << fault;
+  }
 }
 
 TEST(SimCommandLine, HelpAndVersionAndTheManualAgree) {

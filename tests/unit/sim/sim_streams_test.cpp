@@ -13,6 +13,7 @@
 #include "scsi/receiver_commands.h"
 #include "scsi/sim_transport.h"
 #include "scsi/stream_primitives.h"
+#include "sim/default_channels.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
 #include "ts_reading.h"
@@ -109,7 +110,8 @@ TEST_F(SimStreamsTest, SlotsServeTheirPidsAndLeaveOtherReadsAlone) {
   }
   // A channel count and a memory read are still what they were.
   int status = 0;
-  EXPECT_EQ(Read(GetChannelCountBlock(), 4, &status), (std::vector<uint8_t>{0, 0, 0, 0}));
+  const auto count = static_cast<uint8_t>(sim::DefaultChannelTable().size() / 64);
+  EXPECT_EQ(Read(GetChannelCountBlock(), 4, &status), (std::vector<uint8_t>{0, 0, 0, count}));
   EXPECT_EQ(status, kScsiSuccess);
   const auto block = Read(ReadMemoryBlock(kCurrentServiceAddress, 512), 512, &status);
   EXPECT_EQ(Word(block, 32), 0x0200);
@@ -119,6 +121,65 @@ TEST_F(SimStreamsTest, SlotsServeTheirPidsAndLeaveOtherReadsAlone) {
   EXPECT_EQ(Exec(StopStreamBlock(true), ScsiDirection::kNone, none), kScsiSuccess);
   Read(ReadSlotBlock(2, 188), 188, &status);
   EXPECT_NE(status, kScsiSuccess);
+}
+
+// Every packet of a read is of `pid`.
+bool AllOfPid(const std::vector<uint8_t>& data, int pid) {
+  for (size_t at = 0; at + 188 <= data.size(); at += 188) {
+    if (data[at] != 0x47 || PidOf(std::span(data).subspan(at)) != pid) return false;
+  }
+  return !data.empty();
+}
+
+TEST_F(SimStreamsTest, ASecondConnectionIsBusyWhileAnotherConnectionsStreamRuns) {
+  Start();
+  SimTransport other(dir.File("receiver.sock"));
+  other.receiverAddress = {0, 3};
+  int status = 0;
+  auto readOn = [&](ScsiTransport& link, const ScsiBlock& cdb, uint32_t length) {
+    std::vector<uint8_t> data(length);
+    status = ExecScsiCommand(link, cdb, ScsiDirection::kIn, data);
+    return data;
+  };
+  for (const bool slotted : {false, true}) {
+    SCOPED_TRACE(slotted ? "slotted" : "single PID");
+    const ScsiBlock read = slotted ? ReadSlotBlock(0, 376) : ReadStreamBlock(376);
+    ASSERT_TRUE(SetupPidStream(*transport, 0x0280, 376, 6, slotted));
+    // The second client's set-up, stop and reads are refused; the first stream runs on.
+    EXPECT_FALSE(SetupPidStream(other, 0x0200, 376, 6, slotted));
+    std::vector<uint8_t> none;
+    EXPECT_NE(ExecScsiCommand(other, StopStreamBlock(slotted), ScsiDirection::kNone, none),
+              kScsiSuccess);
+    readOn(other, read, 376);
+    EXPECT_NE(status, kScsiSuccess);
+    EXPECT_TRUE(AllOfPid(readOn(*transport, read, 376), 0x0280));
+    EXPECT_EQ(status, kScsiSuccess);
+    // Its own connection may set it up again, and stop it; then the other may have it.
+    ASSERT_TRUE(SetupPidStream(*transport, 0x02A0, 376, 6, slotted));
+    EXPECT_TRUE(AllOfPid(readOn(*transport, read, 376), 0x02A0));
+    StopPidStream(*transport, slotted);
+    ASSERT_TRUE(SetupPidStream(other, 0x0200, 376, 6, slotted));
+    EXPECT_TRUE(AllOfPid(readOn(other, read, 376), 0x0200));
+    EXPECT_FALSE(SetupPidStream(*transport, 0x0280, 376, 6, slotted));
+    StopPidStream(other, slotted);
+  }
+  // A stream whose connection went away can be taken over.
+  {
+    SimTransport gone(dir.File("receiver.sock"));
+    gone.receiverAddress = {0, 3};
+    ASSERT_TRUE(SetupPidStream(gone, 0x0280, 188, 6, false));
+    EXPECT_FALSE(SetupPidStream(*transport, 0x0200, 188, 6, false));
+  }
+  bool taken = false;
+  for (int i = 0; i < 100 && !taken; ++i) {  // the receiver notices the closed connection
+    taken = SetupPidStream(*transport, 0x0200, 188, 6, false);
+    if (!taken) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(taken);
+  EXPECT_TRUE(AllOfPid(readOn(*transport, ReadStreamBlock(188), 188), 0x0200));
+  StopPidStream(*transport, false);
+  EXPECT_TRUE(sim->WaitForLog("stream set-up pid 0x0200 refused: busy with connection"));
+  EXPECT_TRUE(sim->WaitForLog("slot set-up refused: busy with connection"));
 }
 
 TEST_F(SimStreamsTest, TheBusyWordIsKeptAndASlowClientLosesPacketsNotTheGenerator) {
@@ -156,7 +217,7 @@ TEST_F(SimStreamsTest, TuningSwitchesTheTablesAndAnUnknownTransponderCarriesNoth
   std::vector<uint8_t> buffer(4096);
   const auto nit = CaptureSection(*transport, 0x0010, 0x40, buffer);
   ASSERT_GT(nit.size(), 12u);
-  EXPECT_EQ(Word(nit, 3), 0x00B1);
+  EXPECT_EQ(Word(nit, 3), 0x00B2);  // the network of 13.0 E
 
   ASSERT_EQ(Tune("12000"
                  "27500"

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "streams/ac3_track_probe.h"
 #include "support/cli_run.h"
 #include "support/fake_ui.h"
 #include "support/temp_dir.h"
@@ -227,6 +228,26 @@ TEST(Ac3Play, FeedsTheDecoderInOrderAndStopsEverything) {
   for (size_t i = 0; i < session.displays.size(); ++i) {
     EXPECT_EQ(session.displays[i].polls, std::to_string(i));
   }
+}
+
+TEST(Ac3Play, AStreamWithoutAc3FramesIsSaidToHoldNoAc3Track) {
+  // The counting stream has no AC-3 sync frame, as an MPEG audio service has none.
+  Ac3Receiver receiver;
+  auto transport = receiver.Transport();
+  EditorState state;
+  state.aspiModule = transport;
+  FakeDecoder fake;
+  FakeUi ui;
+  Session session;
+  ASSERT_TRUE(PlayAc3(
+      state, ui, LoaderFor(fake),
+      Dialog(session, [&] { return receiver.servedCount >= kAc3ProbeWindow + 2048; }), 0ms));
+  std::lock_guard lock(session.mutex);
+  ASSERT_FALSE(session.displays.empty());
+  // Undecided at first, then said once a window of bytes came, and the playing goes on.
+  EXPECT_FALSE(session.displays.front().noAc3Track);
+  EXPECT_TRUE(session.displays.back().noAc3Track);
+  EXPECT_EQ(fake.starts, 1);
 }
 
 TEST(Ac3Play, StopBeforeAnyReadStillStopsDecoderAndStream) {

@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "argument_grammar.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -126,7 +126,7 @@ std::string ParsedLine::ValueOr(std::string_view option, const std::string& fall
   return value != nullptr ? *value : fallback;
 }
 
-LineResult ParseCommandLine(const CommandLine& line, std::span<const std::string> words) {
+LineResult ParseArguments(const CommandLine& line, std::span<const std::string> words) {
   LineResult result;
   QCommandLineParser parser;
   parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);

@@ -1,5 +1,9 @@
 #pragma once
 
+// The argument grammar of pelorus-cli's subcommands and of the simulator: what a command takes,
+// declared once, and the parse of its words. (The desktop program's own command line, one text
+// turned into a startup command, is app/command_line.h.)
+
 #include <map>
 #include <span>
 #include <string>
@@ -74,7 +78,7 @@ struct LineResult {
 // Parses the words after a command's name. Only words that begin with "--" are options (a word
 // with one dash, "-" or "-5", is a name); "--" ends the options; "--name=value" is the same as
 // "--name value".
-LineResult ParseCommandLine(const CommandLine& line, std::span<const std::string> words);
+LineResult ParseArguments(const CommandLine& line, std::span<const std::string> words);
 
 // Where the first word that is not an option stands, when only `options` may come before it;
 // words.size() when there is none. An unknown option before it is reported as the parse does.

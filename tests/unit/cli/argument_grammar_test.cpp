@@ -1,6 +1,6 @@
 // The parser every command line goes through: values and flags, names counted, the faults each
 // named, and the usage and help drawn from the same declaration.
-#include "command_line.h"
+#include "qtcore/argument_grammar.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ const CommandLine kLine{{{"IN", "the input"}, {"OUT", "the output", true}},
                          {"--scsi", "sim:PATH", "the link", false, IsLink}}};
 
 LineResult Parse(const CommandLine& line, std::vector<std::string> words) {
-  return ParseCommandLine(line, words);
+  return ParseArguments(line, words);
 }
 
 TEST(CommandLine, ValuesFlagsAndNamesInAnyOrder) {
