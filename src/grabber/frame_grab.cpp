@@ -51,7 +51,8 @@ bool PrepareMemFile(Ui& ui, GrabSession& session, const std::string& memPath) {
   }
   DumpFile probe;
   if (!probe.Create(memPath)) {
-    ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
+    ui.ShowDetailedMessage(msg::grab::kUnableToOpenTemporary, probe.FailureText(),
+                           Icon::kInformation);
     return false;
   }
   return true;
@@ -168,12 +169,17 @@ GrabOutcome ConvertGrabbedFrame(Ui& ui, GrabSession& session, const GrabPlan& pl
     tools.Stretch(bitmap, size.width, size.height);
   }
   ui.SetStatusText(msg::grab::kGeneratingFile);
-  const bool written =
-      tools.Write(plan.picturePath, plan.format == PictureFormat::kJpeg,
-                  std::span(bitmap).first(kBitmapStride * size_t(size.height)), size.height);
+  std::string reason;
+  const bool written = tools.Write(plan.picturePath, plan.format == PictureFormat::kJpeg,
+                                   std::span(bitmap).first(kBitmapStride * size_t(size.height)),
+                                   size.height, reason);
   ui.SetStatusText("");
   if (!written) {
-    ui.ShowMessage(msg::grab::kUnableToOpenForOutput, Icon::kInformation);
+    ui.ShowDetailedMessage(
+        msg::grab::kUnableToOpenForOutput,
+        plan.picturePath + ": " +
+            (reason.empty() ? std::string("the picture could not be written") : reason),
+        Icon::kInformation);
     return {false, !gaps.empty()};
   }
   if (session.options.showPicture) {

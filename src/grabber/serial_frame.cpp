@@ -80,7 +80,8 @@ ChunkEnd ReadChunks(SerialLink& link, BusyCursor& busy, const Options& options, 
                                    received, length, control, grab.missing);
     if (end == ChunkEnd::kAbort || end == ChunkEnd::kLost) return end;
     if (!file.Append(chunk)) {
-      ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
+      ui.ShowDetailedMessage(msg::grab::kUnableToOpenTemporary, file.FailureText(),
+                             Icon::kInformation);
       return ChunkEnd::kAbort;
     }
     address += kChunkBytes;
@@ -101,7 +102,8 @@ RunResult ReadFrameSerialRun(SerialLink& link, SerialGrab& grab, RunControl& con
   grab.aborted = false;
   DumpFile file;
   if (!file.Create(grab.memPath)) {
-    ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
+    ui.ShowDetailedMessage(msg::grab::kUnableToOpenTemporary, file.FailureText(),
+                           Icon::kInformation);
     return RunResult::Failed("");
   }
   if (!OpenSerialPort(link, grab.portState)) return RunResult::Failed("");
@@ -137,7 +139,8 @@ RunResult ReadFrameSerialRun(SerialLink& link, SerialGrab& grab, RunControl& con
     link.timeoutTicks = 8;
     link.Drain();
   } else if (!file.Commit()) {
-    ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
+    ui.ShowDetailedMessage(msg::grab::kUnableToOpenTemporary, file.FailureText(),
+                           Icon::kInformation);
     result = RunResult::Failed("");
   }
 

@@ -66,7 +66,10 @@ bool LoadScanFile(const std::string& path, ScanData& data, Ui& ui) {
   ScanFileStatus status = ScanFileStatus::kMalformed;
   if (contents.opened && !contents.readFailed) status = ParseScanFile(contents.bytes, data);
   if (status == ScanFileStatus::kMalformed) {
-    ui.ShowMessage(msg::scanner::kUnableToOpenScanFile, Icon::kStop);
+    const std::string why = contents.opened && !contents.readFailed
+                                ? path + ": " + msg::scanner::kNotAScanFile
+                                : FileProblemText(path, contents);
+    ui.ShowDetailedMessage(msg::scanner::kUnableToOpenScanFile, why, Icon::kStop);
     return false;
   }
   if (status == ScanFileStatus::kTruncated) TellTruncated(ui);

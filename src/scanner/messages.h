@@ -29,6 +29,9 @@ inline constexpr char kCalibrationHowTo[] =
 
 // The scan.
 inline constexpr char kUnableToOpenScanFile[] = "Unable to open scan file for input";
+// The detail when the file opened but its header or points are not a scan's.
+inline constexpr char kNotAScanFile[] =
+    "not a scan file (its header needs a range of its LNB type and a polarity)";
 inline constexpr char kUnableToOpenForOutput[] = "Unable to open file for output";
 inline constexpr char kSignalSubroutineName[] = "signal.sbr";
 inline constexpr char kWaitingForMediamaster[] = "Waiting for Mediamaster...";

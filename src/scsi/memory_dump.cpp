@@ -70,13 +70,15 @@ bool ReadMemoryToFile(EditorState& state, Ui& ui, const std::string& path,
   if (!range.Valid()) return false;
   DumpFile file;
   if (!file.Create(path)) {
-    ui.ShowMessage(msg::scsi::kUnableToOpenForOutput, Icon::kInformation);
+    ui.ShowDetailedMessage(msg::scsi::kUnableToOpenForOutput, file.FailureText(),
+                           Icon::kInformation);
     return false;
   }
   const DumpResult result = DumpRange(*state.aspiModule, ui, range, file, gaps);
   if (result.writeFailed) {
     if (gaps != nullptr) gaps->clear();
-    ui.ShowMessage(Format(msg::scsi::kUnableToWriteFile, path.c_str()), Icon::kStop);
+    ui.ShowDetailedMessage(Format(msg::scsi::kUnableToWriteFile, path.c_str()), file.FailureText(),
+                           Icon::kStop);
     return false;
   }
   if (result.failedPieces > 0) ui.ShowMessage(msg::scsi::kReadMemoryFailed, Icon::kWarning);

@@ -126,7 +126,8 @@ bool UploadColours(EditorState& state, SerialLink& link, const std::string& prog
   }
   const FileContents contents = ReadWholeFile(file);
   if (!contents.opened || contents.readFailed) {
-    ui.ShowMessage(Format(msg::kUnableToOpenColourFile, file.c_str()), Icon::kInformation);
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenColourFile, file.c_str()),
+                           FileProblemText(file, contents), Icon::kInformation);
     return false;
   }
   const std::optional<ColourTable> colours = ParseColourText(contents.bytes);
@@ -191,9 +192,11 @@ uintptr_t DownloadColours(EditorState& state, SerialLink& link, const std::strin
   }
   const std::string text = FormatColourFile(*colours);
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  if (WriteFileAtomically(request.file, bytes) != WriteResult::kDone) {
+  WriteFailure failure;
+  if (WriteFileAtomically(request.file, bytes, &failure) != WriteResult::kDone) {
     busy.End();
-    ui.ShowMessage(Format(msg::kUnableToOpenColourFile, request.file.c_str()), Icon::kInformation);
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenColourFile, request.file.c_str()),
+                           WriteFailureText(failure), Icon::kInformation);
     return 0;
   }
   ui.SetStatusText("");

@@ -57,14 +57,20 @@ TEST(ColourCommands, RefusalsComeWithTheirMessagesBeforeThePortOpens) {
     std::string line;
     bool upload;
     std::string message;
+    std::string detail;  // beside the message, when there is one
   };
+  // A file that cannot be read says why: missing, or not a file at all.
   const std::vector<Case> cases = {
-      {"/CU", true, "message stop: Color filename not specified"},
+      {"/CU", true, "message stop: Color filename not specified", ""},
       {"/CU " + dir.File("missing.col"), true,
-       "message information: Unable to open color file " + dir.File("missing.col")},
-      {"/CD", false, "message stop: No command line specified for color download"},
-      {"/CD  12", false, "message stop: Can't figure out the filename in color download"},
-      {"/CD out.col", false, "message stop: Can't figure out the handle of Corvin's program"},
+       "message information: Unable to open color file " + dir.File("missing.col"),
+       dir.File("missing.col") + ": No such file or directory"},
+      {"/CU " + dir.path().string(), true,
+       "message information: Unable to open color file " + dir.path().string(),
+       dir.path().string() + ": not a regular file"},
+      {"/CD", false, "message stop: No command line specified for color download", ""},
+      {"/CD  12", false, "message stop: Can't figure out the filename in color download", ""},
+      {"/CD out.col", false, "message stop: Can't figure out the handle of Corvin's program", ""},
   };
   for (const Case& c : cases) {
     FakeUi ui;
@@ -78,6 +84,9 @@ TEST(ColourCommands, RefusalsComeWithTheirMessagesBeforeThePortOpens) {
     }
     ASSERT_EQ(ui.calls.size(), 1u) << c.line;
     EXPECT_EQ(ui.calls[0], c.message);
+    EXPECT_EQ(ui.details, c.detail.empty() ? std::vector<std::string>{}
+                                           : std::vector<std::string>{c.detail})
+        << c.line;
     EXPECT_FALSE(link.IsOpen());
   }
 }
@@ -124,6 +133,14 @@ TEST(ColourCommands, RoundTripThroughTheReceiversColourSubroutine) {
       {"serial", "colours-down", down, "--port", sim.Port(), "--options", dir.File("o.ini")});
   ASSERT_EQ(read.status, 0) << read.err;
   EXPECT_EQ(testing::ReadBytes(down), Bytes("00112233AABBCCDD0000000F12345678DEADBEEF"));
+
+  // Colours read but not written: the message, then where and why.
+  const std::string nowhere = dir.File("no-such-folder/down.col");
+  const auto lost = testing::RunCommandLine(
+      {"serial", "colours-down", nowhere, "--port", sim.Port(), "--options", dir.File("o.ini")});
+  EXPECT_EQ(lost.status, 1);
+  EXPECT_NE(lost.err.find("Unable to open color file " + nowhere), std::string::npos) << lost.err;
+  EXPECT_NE(lost.err.find("No such file or directory"), std::string::npos) << lost.err;
 }
 
 }  // namespace
