@@ -20,8 +20,10 @@ void TellTruncated(Ui& ui) {
 // when the file could not take them; `whole` files (a calibration) are then not written at all,
 // a scan keeps the lines that fitted.
 bool FinishScanFile(RunOutput& output, const ScanData& data, bool whole, RunResult& failure) {
+  size_t written = 0;
   for (const std::string& line : ScanPointLines(data)) {
     if (!output.Write(line)) break;
+    ++written;
   }
   if (whole && output.WriteFailed()) {
     failure = RunResult::Failed(msg::scanner::kUnableToOpenForOutput, output.FailureText());
@@ -30,7 +32,11 @@ bool FinishScanFile(RunOutput& output, const ScanData& data, bool whole, RunResu
   }
   const RunOutput::Ending ending = output.Finish();
   if (ending == RunOutput::Ending::kFailed || output.WriteFailed()) {
-    failure = RunResult::Failed(msg::scanner::kUnableToOpenForOutput, output.FailureText());
+    std::string detail = output.FailureText();
+    // The lines that fitted replaced the old scan: the user is told how much is there.
+    if (ending == RunOutput::Ending::kReplaced && written > 0)
+      detail += "; " + Format(msg::scanner::kPointsKept, written, output.Target().c_str());
+    failure = RunResult::Failed(msg::scanner::kUnableToOpenForOutput, detail);
     return false;
   }
   return true;

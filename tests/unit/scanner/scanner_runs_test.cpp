@@ -166,7 +166,8 @@ TEST_F(ScannerRunTest, AFullDiskFailsTheScanAndTheFileHoldsWholeLines) {
     StartSweep();
     const RunResult result = worker.Join();
     const bool said = result.Failed() && result.message == msg::scanner::kUnableToOpenForOutput &&
-                      result.detail.starts_with(Out() + ".pelorus-");
+                      result.detail.starts_with(Out() + ".pelorus-") &&
+                      result.detail.find(" points kept in " + Out()) != std::string::npos;
     ::_exit(said && data.horizontal.size() == 1201 ? 0 : 1);
   }
   int status = 0;
