@@ -179,12 +179,12 @@ void GraphWindow::StartLockSearch() {
   list->setMinimumWidth(kResultsWidth - 40);
   // The search's own step and sweep width above its lines: a sweep of 0 MHz locks only onto a
   // carrier the step lands on, and the user should see that it was 0.
-  auto* settings = new QLabel(
+  auto* searchSettings = new QLabel(
       QString::fromStdString(Format(m::kSearchSettings, tuning_->Step(), tuning_->Width())),
       results_);
-  settings->setObjectName(QStringLiteral("searchSettings"));
+  searchSettings->setObjectName(QStringLiteral("searchSettings"));
   auto* resultsLayout = new QVBoxLayout(results_);
-  resultsLayout->addWidget(settings);
+  resultsLayout->addWidget(searchSettings);
   resultsLayout->addWidget(list);
   results_->resize(kResultsWidth, kResultsHeight);
   const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
