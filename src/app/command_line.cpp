@@ -46,14 +46,15 @@ void RunStartupCommand(const StartupCommand& startup, EditorState& state,
 }
 
 std::string JoinArguments(const std::vector<std::string>& arguments) {
+  // Only the quotes around a whole line are taken off again: a name with blanks that follows a
+  // switch ("/CU", "my colours.col") is taken as it was given.
+  if (arguments.size() == 1 && arguments[0].find(' ') != std::string::npos) {
+    return '"' + arguments[0] + '"';
+  }
   std::string line;
   for (const std::string& argument : arguments) {
     if (!line.empty()) line += ' ';
-    if (argument.find(' ') != std::string::npos) {
-      line += '"' + argument + '"';
-    } else {
-      line += argument;
-    }
+    line += argument;
   }
   return line;
 }

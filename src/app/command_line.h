@@ -30,7 +30,8 @@ void RunStartupCommand(const StartupCommand& startup, EditorState& state,
                        const std::function<void(int command)>& run);
 
 // The single command line the program works with, rebuilt from the process arguments: words
-// joined by blanks, a word holding a blank put in double quotes.
+// joined by blanks as they were given; a lone word holding a blank is put in double quotes,
+// which ParseCommandLine takes off again.
 std::string JoinArguments(const std::vector<std::string>& arguments);
 
 }  // namespace pelorus

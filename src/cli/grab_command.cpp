@@ -11,6 +11,7 @@
 #include "link_actions.h"
 #include "qsettings_options_store.h"
 #include "scsi/scsi_scan.h"
+#include "worker_run.h"
 
 namespace pelorus {
 namespace {
@@ -95,16 +96,31 @@ int RunGrab(const ParsedLine& line, CliContext& context) {
 
   GrabSession session;
   session.options = parsed.options;
-  SerialLink link(context.ui);
   QtPictureTools tools;
-  const bool done = GrabFrame(
-      state, session, link, viaScsi,
-      [&parsed](GrabDialogRequest& request, GrabOptions&) {
+  Ui& ui = context.ui;
+  const std::optional<GrabPlan> plan =
+      PlanGrab(state, session, ui, viaScsi, [&parsed](GrabDialogRequest& request, GrabOptions&) {
         request.file.path = parsed.picture;
         return true;
-      },
-      tools);
-  return done ? kExitDone : kExitFailed;
+      });
+  if (!plan) return kExitFailed;
+  GrabOutcome outcome;
+  if (viaScsi) {
+    outcome = GrabOverScsi(state, session, ui, *plan, tools);
+  } else {
+    // The serial read takes some 40 s: Ctrl-C ends it as the abort question's Yes does.
+    SerialLink link(ui);
+    SerialGrab grab = PrepareSerialGrab(state, session, *plan);
+    DirectFrontEnd frontEnd(ui);
+    const RunResult result = RunOnWorker(context, [&](RunControl& control) {
+      return ReadFrameSerialRun(link, grab, control, frontEnd);
+    });
+    ShowRunResult(ui, result);
+    outcome = FinishSerialGrab(ui, session, *plan, grab, result, tools);
+  }
+  // A picture with parts of the frame missing is written, but the grab did not do what it was
+  // asked to.
+  return outcome.Succeeded() ? kExitDone : kExitFailed;
 }
 
 const CliCommandRegistrar kGrabCommand(

@@ -12,6 +12,7 @@
 
 #include "channels/settings_file.h"
 #include "link_actions.h"
+#include "serial/messages.h"
 #include "serial/montery_interface.h"
 
 namespace pelorus {
@@ -28,12 +29,12 @@ int RunMontery(const ParsedLine& line, CliContext& context) {
   }
   const std::string iniFile = line.ValueOr("--ini", "");
   std::string scsi = line.ValueOr("--scsi", "");
-  // A profile named on the command line must be readable; the usual one may be missing.
+  // A profile named on the command line, or the user's own, must be readable; the one that
+  // ships may be missing.
   std::string why;
-  const std::optional<ProfileIni> ini =
-      iniFile.empty() ? ProfileIni::Load(MonteryProfilePath()) : ProfileIni::Load(iniFile, &why);
-  if (!iniFile.empty() && !ini) {
-    std::fprintf(context.err, "pelorus-cli: cannot read the profile: %s\n", why.c_str());
+  const std::optional<ProfileIni> ini = LoadMonteryProfile(iniFile, why);
+  if (!ini) {
+    std::fprintf(context.err, "pelorus-cli: %s: %s\n", msg::kCannotReadMonteryProfile, why.c_str());
     return kExitFailed;
   }
 

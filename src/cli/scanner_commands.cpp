@@ -3,8 +3,7 @@
 // and can add what it found to a settings file.
 #include <QGuiApplication>
 #include <QImage>
-#include <atomic>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,10 +14,12 @@
 #include "common/strfmt.h"
 #include "common/user_folders.h"
 #include "link_actions.h"
+#include "long_run.h"
 #include "scanner/band_scan.h"
 #include "scanner/messages.h"
 #include "scanner/qt/signal_plot_painter.h"
 #include "scanner/signal_session.h"
+#include "worker_run.h"
 
 namespace pelorus {
 namespace {
@@ -35,23 +36,32 @@ struct ScannerArguments {
   int width = 0;
 };
 
-bool ParseNumber(const std::string& text, int low, int high, int& value) {
-  char* end = nullptr;
-  const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || parsed < low || parsed > high) return false;
-  value = static_cast<int>(parsed);
-  return true;
-}
-
-// False on a value the actions do not take; the declarations below say which words they take.
-bool ReadScannerArguments(const ParsedLine& line, ScannerArguments& parsed) {
+// False (the usage error printed) on a value the actions do not take; the declarations below
+// say which words they take. Every number is read whole, so "12abc" is no 12.
+bool ReadScannerArguments(const ParsedLine& line, ScannerArguments& parsed, CliContext& context) {
   const auto lnb = FindLnb(std::string_view(*line.Value("--lnb")));
-  if (!lnb) return false;
-  parsed.settings.lnb = lnb->type;
-  if (!ParseNumber(*line.Value("--from"), 0, 65535, parsed.settings.startMhz) ||
-      !ParseNumber(*line.Value("--to"), 0, 65535, parsed.settings.endMhz)) {
+  if (!lnb) {
+    UsageError(context);
     return false;
   }
+  parsed.settings.lnb = lnb->type;
+  const auto from = NumberOption(line, "--from", 0, 65535, 0, context);
+  const auto to = NumberOption(line, "--to", 0, 65535, 0, context);
+  const auto step = NumberOption(line, "--step", 1, 20, 1, context);
+  const auto width = NumberOption(line, "--width", 0, 40, 0, context);
+  if (!from || !to || !step || !width) return false;
+  // Both ends belong to the range, in a scan as in a lock search; a range that ends before it
+  // starts holds no frequency to measure.
+  if (*from > *to) {
+    std::fprintf(context.err, "pelorus-cli: --from %lld is above --to %lld: no frequency to scan\n",
+                 static_cast<long long>(*from), static_cast<long long>(*to));
+    UsageError(context);
+    return false;
+  }
+  parsed.settings.startMhz = static_cast<int>(*from);
+  parsed.settings.endMhz = static_cast<int>(*to);
+  parsed.step = static_cast<int>(*step);
+  parsed.width = static_cast<int>(*width);
   if (const std::string* pol = line.Value("--pol")) {
     if (*pol == "h") {
       parsed.settings.mode = PolarityMode::kHorizontal;
@@ -60,16 +70,14 @@ bool ReadScannerArguments(const ParsedLine& line, ScannerArguments& parsed) {
     } else if (*pol == "hv") {
       parsed.settings.mode = PolarityMode::kBoth;
     } else {
+      UsageError(context);
       return false;
     }
   }
   parsed.calibrate = line.Has("--calibrate");
   parsed.png = line.ValueOr("--png", "");
   parsed.addTo = line.ValueOr("--add-to", "");
-  const std::string* step = line.Value("--step");
-  const std::string* width = line.Value("--width");
-  return (step == nullptr || ParseNumber(*step, 1, 20, parsed.step)) &&
-         (width == nullptr || ParseNumber(*width, 0, 40, parsed.width));
+  return true;
 }
 
 // Fonts need a QGuiApplication; a console has no display, so it uses the offscreen platform
@@ -91,7 +99,7 @@ std::string SubroutinePath() {
 
 int RunScan(const ParsedLine& line, EditorState& state, CliContext& context) {
   ScannerArguments parsed;
-  if (!ReadScannerArguments(line, parsed)) return UsageError(context);
+  if (!ReadScannerArguments(line, parsed, context)) return kExitUsage;
   Ui& ui = context.ui;
   if (!RangeAllowed(parsed.settings.lnb, parsed.settings.startMhz, parsed.settings.endMhz)) {
     ui.ShowMessage(msg::scanner::kRangeErrors, Icon::kStop);
@@ -105,18 +113,15 @@ int RunScan(const ParsedLine& line, EditorState& state, CliContext& context) {
 
   SerialLink link(ui);
   SignalSession session(link, state, SubroutinePath());
-  BusyCursor busy(ui);
+  DirectFrontEnd frontEnd(ui);
   ScanData data;
-  if (!RunBandScan(session, request, data, busy, UserDataFolder())) return kExitFailed;
+  const std::string dataFolder = UserDataFolder();
+  const RunResult result = RunOnWorker(context, [&](RunControl& control) {
+    return RunBandScan(session, request, data, dataFolder, control, frontEnd);
+  });
   session.End();
-  if (parsed.calibrate) {
-    const std::string text = ScanFileText(data);
-    const auto bytes = std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    if (WriteFileAtomically(request.saveFile, bytes) != WriteResult::kDone) {
-      ui.ShowMessage(msg::scanner::kUnableToOpenForOutput, Icon::kStop);
-      return kExitFailed;
-    }
-  }
+  ShowRunResult(ui, result);
+  if (result.Failed()) return kExitFailed;
   if (!parsed.png.empty()) {
     if (!EnsureGuiApplication()) {
       std::fprintf(context.err, "cannot draw: the program runs without Qt's GUI support\n");
@@ -135,7 +140,7 @@ int RunScan(const ParsedLine& line, EditorState& state, CliContext& context) {
 
 int RunLockSearchCommand(const ParsedLine& line, EditorState& state, CliContext& context) {
   ScannerArguments parsed;
-  if (!ReadScannerArguments(line, parsed)) return UsageError(context);
+  if (!ReadScannerArguments(line, parsed, context)) return kExitUsage;
   Ui& ui = context.ui;
   if (!RangeAllowed(parsed.settings.lnb, parsed.settings.startMhz, parsed.settings.endMhz)) {
     ui.ShowMessage(msg::scanner::kRangeErrors, Icon::kStop);
@@ -156,25 +161,29 @@ int RunLockSearchCommand(const ParsedLine& line, EditorState& state, CliContext&
   request.stepMhz = parsed.step;
   request.widthMhz = parsed.width;
   request.autoAdd = !parsed.addTo.empty();
+  // The worker is the only thread at work until it ends; the list is only read after it.
   LockSearchEvents events;
   events.line = [&context](const std::string& result) {
     std::fprintf(context.out, "%s\n", result.c_str());
     std::fflush(context.out);
   };
   int added = 0;
-  events.recordAdded = [&added] { ++added; };
+  events.addRecord = [&added, &state](const ChannelRecord& record) {
+    AppendFoundChannel(state, record);
+    ++added;
+  };
 
   SerialLink link(ui);
   SignalSession session(link, state, SubroutinePath());
-  BusyCursor busy(ui);
-  busy.Begin();
-  const std::atomic<bool> abort{false};
-  if (!RunLockSearch(session, parsed.settings, request, state, abort, events, busy))
-    return kExitFailed;
+  DirectFrontEnd frontEnd(ui);
+  const RunResult result = RunOnWorker(context, [&](RunControl& control) {
+    return RunLockSearch(session, parsed.settings, request, control, frontEnd, events);
+  });
   session.End();
-  busy.End();
+  ShowRunResult(ui, result);
+  // What was found before a failure is still saved.
   if (added > 0 && !SaveSettingsFile(state, ui, false)) return kExitFailed;
-  return kExitDone;
+  return ExitStatusOf(result);
 }
 
 constexpr OptionWord kLnbOption{"--lnb", "universal|fss|dbs|c|quad|asia|triple|l",

@@ -48,9 +48,10 @@ class PictureTools {
   // Stretches the left `width` columns of the first `height` rows to all 720, in place.
   virtual void Stretch(std::vector<uint8_t>& bitmap, int width, int height) = 0;
   // Writes the first `height` rows as a JPEG of quality 100 or as a bitmap file. False when
-  // the file could not be written; nothing half-written is left under `path` then.
+  // the file could not be written, with `reason` saying why; nothing half-written is left
+  // under `path` then.
   virtual bool Write(const std::string& path, bool jpeg, std::span<const uint8_t> bitmap,
-                     int height) = 0;
+                     int height, std::string& reason) = 0;
   // Shows the picture in its window until the user closes it.
   virtual void Show(std::span<const uint8_t> bitmap, int height) = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -9,12 +10,14 @@ namespace pelorus {
 // whole name when it has none), then ".mem". Only the file name is cut, never the folders.
 std::string MemFileName(const std::string& picturePath);
 
-// JPEG when the picture's file name, lower-cased, contains ".jpg"; a bitmap otherwise. The
-// name on disk keeps its case.
-bool WantsJpeg(const std::string& picturePath);
+enum class PictureFormat { kJpeg, kBitmap };
 
-// True when `path` may be replaced without asking: it does not exist, the grabber wrote it
-// during this run, or it has exactly the size of a frame dump.
+// The ending of the picture's file name, in either case, picks the format: ".jpg" and ".jpeg"
+// a JPEG, ".bmp" a bitmap. No value for any other name: the file would not be what it says.
+std::optional<PictureFormat> PictureFormatFor(const std::string& picturePath);
+
+// True when `path` may be replaced without asking: it does not exist, or a grab of this run of
+// the program wrote it. Any other file is the user's, whatever its size.
 bool MemFileReplaceable(const std::string& path, const std::set<std::string>& writtenByGrab);
 
 }  // namespace pelorus

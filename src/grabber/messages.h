@@ -30,6 +30,9 @@ inline constexpr char kNoMemory[] = "Unable to get memory for image grab";
 inline constexpr char kUnableToOpenTemporary[] = "Unable to open temporary file for output";
 inline constexpr char kCantReopenMem[] = "Can't re-open temporary .mem file";
 inline constexpr char kUnableToOpenForOutput[] = "Unable to open file for output";
+// Our own: the name's ending picks the picture's format, and only these two are written.
+inline constexpr char kUnknownPictureType[] =
+    "%s: the picture's name must end in .jpg, .jpeg or .bmp";
 // The dump goes beside the picture; a file of that name the grabber did not write is the
 // user's, and is not replaced without asking.
 inline constexpr char kReplaceForeignMem[] =
@@ -42,6 +45,10 @@ inline constexpr char kReadingBytes[] = "Reading %d of %d bytes...";
 inline constexpr char kDiscardingExtra[] = "Discarding extra data...";
 inline constexpr char kNoResponseAbort[] =
     "No response from Mediamaster - only got %d bytes\n\nAbort frame grab?";
+// Our own: "Stop" and Escape ask the question the grab asks when a chunk is cut short.
+inline constexpr char kAbortQuestion[] = "Abort frame grab?";
+inline constexpr char kGrabAborted[] = "Frame grab aborted: no picture was written";
+inline constexpr char kGrabLost[] = "The Mediamaster stopped answering during the frame grab";
 inline constexpr char kGettingResolution[] = "Getting screen resolution...";
 inline constexpr char kNoResolutionAnswer[] =
     "Mediamaster didn't respond to get MPEG resolution command";

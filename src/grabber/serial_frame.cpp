@@ -7,6 +7,7 @@
 #include "common/strfmt.h"
 #include "grabber/messages.h"
 #include "scsi/dump_file.h"
+#include "serial/serial_port.h"
 #include "serial/serial_timing.h"
 
 namespace pelorus {
@@ -23,10 +24,16 @@ int Percent(int64_t done, int64_t total) {
   return static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
 }
 
-// Reads one chunk into `chunk`. False when the user chose to abort.
-bool ReadChunk(SerialLink& link, std::span<uint8_t> chunk, int64_t& received, int64_t length) {
+enum class ChunkEnd { kWhole, kGoOn, kAbort, kLost };
+
+// Reads one chunk into `chunk`, whose first byte lies at `dumpOffset` in the dump. What did not
+// come is zero in the chunk and listed in `missing`.
+ChunkEnd ReadChunk(SerialLink& link, std::span<uint8_t> chunk, uint64_t dumpOffset,
+                   int64_t& received, int64_t length, const RunControl& control,
+                   std::vector<MemoryGap>& missing) {
   Ui& ui = link.ui();
   for (size_t at = 0; at < chunk.size(); at += kReadBytes) {
+    if (control.StopRequested()) return ChunkEnd::kAbort;
     ui.SetStatusText(
         received < length
             ? Format(msg::grab::kReadingBytes, static_cast<int>(received), static_cast<int>(length))
@@ -36,19 +43,25 @@ bool ReadChunk(SerialLink& link, std::span<uint8_t> chunk, int64_t& received, in
     if (got < piece.size()) {
       // What did not come must not show the previous chunk's bytes in its place.
       std::fill(chunk.begin() + static_cast<long>(at + got), chunk.end(), uint8_t{0});
+      missing.push_back({dumpOffset + at + got, chunk.size() - at - got});
+      if (link.LinkLost()) return ChunkEnd::kLost;
+      if (control.StopRequested()) return ChunkEnd::kAbort;
       return ui.Ask(Format(msg::grab::kNoResponseAbort, static_cast<int>(got)), Buttons::kYesNo,
-                    Icon::kWarning, Answer::kNo) != Answer::kYes;
+                    Icon::kWarning, Answer::kNo) == Answer::kYes
+                 ? ChunkEnd::kAbort
+                 : ChunkEnd::kGoOn;
     }
     received += static_cast<int64_t>(kReadBytes);
     ui.SetProgress(Percent(received, length), true);
   }
-  return true;
+  return ChunkEnd::kWhole;
 }
 
 // Asks for the frame chunk by chunk. A chunk cut short is kept with zeros for what did not
 // come, so each chunk still lands at its own place in the dump and the read ends after the
 // chunks that cover the frame.
-bool ReadChunks(SerialLink& link, BusyCursor& busy, const Options& options, DumpFile& file) {
+ChunkEnd ReadChunks(SerialLink& link, BusyCursor& busy, const Options& options, DumpFile& file,
+                    const RunControl& control, SerialGrab& grab) {
   Ui& ui = link.ui();
   const auto length = static_cast<int64_t>(static_cast<int32_t>(options.readLength));
   uint32_t address = options.readStartAddress;
@@ -56,50 +69,79 @@ bool ReadChunks(SerialLink& link, BusyCursor& busy, const Options& options, Dump
   int64_t received = 0;
   std::vector<uint8_t> chunk(kChunkBytes, 0);
   for (int64_t index = 0; index < chunks; ++index) {
+    if (control.StopRequested()) return ChunkEnd::kAbort;
     link.timeoutTicks = 8;
     link.slowSend = true;
     link.Drain();
-    if (!GetAttention(link, busy)) return false;
+    if (!GetAttention(link, busy)) return link.LinkLost() ? ChunkEnd::kLost : ChunkEnd::kAbort;
     link.Write(Format("Q%08X", address));
     link.timeoutTicks = kReadTicks;
-    const bool goOn = ReadChunk(link, chunk, received, length);
+    const ChunkEnd end = ReadChunk(link, chunk, static_cast<uint64_t>(index) * kChunkBytes,
+                                   received, length, control, grab.missing);
+    if (end == ChunkEnd::kAbort || end == ChunkEnd::kLost) return end;
     if (!file.Append(chunk)) {
-      ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
-      return false;
+      ui.ShowDetailedMessage(msg::grab::kUnableToOpenTemporary, file.FailureText(),
+                             Icon::kInformation);
+      return ChunkEnd::kAbort;
     }
-    if (!goOn) return false;
     address += kChunkBytes;
     link.Pause(SerialPause(100));
   }
-  return true;
+  return ChunkEnd::kWhole;
 }
+
+void QueryPictureSizeSerial(SerialLink& link, GrabSession& session);
 
 }  // namespace
 
-bool ReadFrameSerial(EditorState& state, SerialLink& link, const std::string& memPath) {
-  Ui& ui = link.ui();
+RunResult ReadFrameSerialRun(SerialLink& link, SerialGrab& grab, RunControl& control,
+                             FrontEnd& frontEnd) {
+  RunUi ui(control, frontEnd);
+  const SerialLink::UiScope scope(link, ui);
+  grab.missing.clear();
+  grab.aborted = false;
   DumpFile file;
-  if (!file.Create(memPath)) {
-    ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
-    return false;
+  if (!file.Create(grab.memPath)) {
+    ui.ShowDetailedMessage(msg::grab::kUnableToOpenTemporary, file.FailureText(),
+                           Icon::kInformation);
+    return RunResult::Failed("");
   }
-  if (!OpenSerialPort(link, state)) return false;
+  if (!OpenSerialPort(link, grab.portState)) return RunResult::Failed("");
   BusyCursor busy(ui);
   busy.Begin();
   link.slowSend = true;
-  if (!GetAttention(link, busy)) return false;
+  if (!GetAttention(link, busy)) return RunResult::Failed("");
   ui.SetStatusText(msg::grab::kPausingVideo);
   link.Write("1");
 
   ui.SetStatusText(msg::grab::kReadingMemory);
   ui.SetProgress(0, true);
-  bool done = ReadChunks(link, busy, state.options, file);
+  ChunkEnd end;
+  {
+    // A stop cuts short only the wait for a chunk that stopped coming.
+    const SerialLink::InterruptScope stop(link, [&control] { return control.StopRequested(); });
+    end = ReadChunks(link, busy, grab.portState.options, file, control, grab);
+  }
   ui.SetStatusText("");
   ui.SetProgress(0, false);
   busy.End();
-  if (done && !file.Commit()) {
-    ui.ShowMessage(msg::grab::kUnableToOpenTemporary, Icon::kInformation);
-    done = false;
+  RunResult result = RunResult::Done();
+  if (end == ChunkEnd::kLost) {
+    const std::string reason = link.LostReason();
+    link.Close();
+    return RunResult::Failed(msg::grab::kGrabLost, reason);
+  }
+  if (end == ChunkEnd::kAbort) {
+    grab.aborted = true;
+    // What the receiver still sends of the chunk under way goes by before it is asked again:
+    // it answers nothing else before the chunk is out.
+    ui.SetStatusText(msg::grab::kDiscardingExtra);
+    link.timeoutTicks = 8;
+    link.Drain();
+  } else if (!file.Commit()) {
+    ui.ShowDetailedMessage(msg::grab::kUnableToOpenTemporary, file.FailureText(),
+                           Icon::kInformation);
+    result = RunResult::Failed("");
   }
 
   // The video was paused, so it is resumed whatever happened since, as long as the port is
@@ -110,7 +152,13 @@ bool ReadFrameSerial(EditorState& state, SerialLink& link, const std::string& me
     BusyCursor resumeBusy(ui);
     if (GetAttention(link, resumeBusy)) link.Write("2");
   }
-  return done;
+  if (grab.aborted) {
+    link.Close();
+    return RunResult::Failed(msg::grab::kGrabAborted);
+  }
+  if (!result.Failed()) QueryPictureSizeSerial(link, grab.session);
+  link.Close();
+  return result;
 }
 
 void TakePictureSize(Ui& ui, GrabSession& session, std::optional<PictureSize> reported) {
@@ -125,6 +173,8 @@ void TakePictureSize(Ui& ui, GrabSession& session, std::optional<PictureSize> re
                    Icon::kWarning);
   }
 }
+
+namespace {
 
 void QueryPictureSizeSerial(SerialLink& link, GrabSession& session) {
   Ui& ui = link.ui();
@@ -157,4 +207,5 @@ void QueryPictureSizeSerial(SerialLink& link, GrabSession& session) {
   TakePictureSize(ui, session, ParsePictureSizeAnswer(answer));
 }
 
+}  // namespace
 }  // namespace pelorus

@@ -1,21 +1,51 @@
 #include "scanner/band_scan.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "common/file_io.h"
+#include "common/run_output.h"
 #include "common/strfmt.h"
 #include "scanner/messages.h"
 
 namespace pelorus {
 namespace {
 
-std::span<const uint8_t> BytesOf(const std::string& text) {
-  return std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-}
-
 void TellTruncated(Ui& ui) {
   ui.ShowMessage(Format(msg::scanner::kTooManyPoints, static_cast<int>(kMaxPointsPerPolarity)),
                  Icon::kWarning);
+}
+
+// Writes the points after the header and puts the file in place. False, with the run's failure,
+// when the file could not take them; `whole` files (a calibration) are then not written at all,
+// a scan keeps the lines that fitted.
+bool FinishScanFile(RunOutput& output, const ScanData& data, bool whole, RunResult& failure) {
+  size_t written = 0;
+  for (const std::string& line : ScanPointLines(data)) {
+    if (!output.Write(line)) break;
+    ++written;
+  }
+  if (whole && output.WriteFailed()) {
+    failure = RunResult::Failed(msg::scanner::kUnableToOpenForOutput, output.FailureText());
+    output.Discard();
+    return false;
+  }
+  const RunOutput::Ending ending = output.Finish();
+  if (ending == RunOutput::Ending::kFailed || output.WriteFailed()) {
+    std::string detail = output.FailureText();
+    // The lines that fitted replaced the old scan: the user is told how much is there.
+    if (ending == RunOutput::Ending::kReplaced && written > 0)
+      detail += "; " + Format(msg::scanner::kPointsKept, written, output.Target().c_str());
+    failure = RunResult::Failed(msg::scanner::kUnableToOpenForOutput, detail);
+    return false;
+  }
+  return true;
+}
+
+std::string KeptText(const ScanData& data, const std::string& file) {
+  const size_t points = data.horizontal.size() + data.vertical.size();
+  if (points == 0 || file.empty()) return {};
+  return Format(msg::scanner::kPointsKept, points, file.c_str());
 }
 
 }  // namespace
@@ -42,7 +72,10 @@ bool LoadScanFile(const std::string& path, ScanData& data, Ui& ui) {
   ScanFileStatus status = ScanFileStatus::kMalformed;
   if (contents.opened && !contents.readFailed) status = ParseScanFile(contents.bytes, data);
   if (status == ScanFileStatus::kMalformed) {
-    ui.ShowMessage(msg::scanner::kUnableToOpenScanFile, Icon::kStop);
+    const std::string why = contents.opened && !contents.readFailed
+                                ? path + ": " + msg::scanner::kNotAScanFile
+                                : FileProblemText(path, contents);
+    ui.ShowDetailedMessage(msg::scanner::kUnableToOpenScanFile, why, Icon::kStop);
     return false;
   }
   if (status == ScanFileStatus::kTruncated) TellTruncated(ui);
@@ -57,46 +90,83 @@ CalibrationTable LoadCalibration(const std::string& dataFolder, LnbType type, Ui
   return table;
 }
 
-bool RunBandScan(SignalSession& session, const ScanRequest& request, ScanData& data,
-                 BusyCursor& busy, const std::string& dataFolder) {
-  Ui& ui = session.link().ui();
+RunResult RunBandScan(SignalSession& session, const ScanRequest& request, ScanData& data,
+                      const std::string& dataFolder, RunControl& control, FrontEnd& frontEnd) {
+  RunUi ui(control, frontEnd);
+  SerialLink& link = session.link();
+  const SerialLink::UiScope scope(link, ui);
   data = ScanData{};
   data.settings = request.settings;
-  const std::string file =
-      request.calibrate ? CalibrationFilePath(dataFolder, request.settings.lnb) : request.saveFile;
-  // The file is created before anything is measured, so a folder that cannot be written on is
+  // The files are made before anything is measured, so a folder that cannot be written on is
   // known before the receiver spends minutes sweeping.
-  if (!file.empty() &&
-      WriteFileAtomically(file, BytesOf(ScanFileHeader(request.settings))) != WriteResult::kDone) {
-    ui.ShowMessage(msg::scanner::kUnableToOpenForOutput, Icon::kStop);
-    return false;
+  std::optional<RunOutput> scanFile;
+  std::optional<RunOutput> calibrationFile;
+  if (!request.saveFile.empty()) scanFile.emplace(request.saveFile);
+  if (request.calibrate)
+    calibrationFile.emplace(CalibrationFilePath(dataFolder, data.settings.lnb));
+  for (std::optional<RunOutput>* file : {&scanFile, &calibrationFile}) {
+    if (!*file) continue;
+    if (!(*file)->Open()) {
+      return RunResult::Failed(msg::scanner::kUnableToOpenForOutput, (*file)->FailureText());
+    }
+    (*file)->WriteHeader(ScanFileHeader(data.settings));
   }
-  const CalibrationTable calibration = request.calibrate
-                                           ? CalibrationTable{}
-                                           : LoadCalibration(dataFolder, request.settings.lnb, ui);
-  busy.Begin();
-  if (!session.Start(kSweepTimeoutTicks, busy)) {
-    // An empty calibration file would stop the question from being asked again.
-    std::error_code ignored;
-    if (request.calibrate) std::filesystem::remove(file, ignored);
-    return false;
+  const CalibrationTable calibration =
+      request.calibrate ? CalibrationTable{} : LoadCalibration(dataFolder, data.settings.lnb, ui);
+  BusyCursor busy(ui);
+  // The upload has said why it failed; nothing was measured and every file is as it was.
+  if (!session.Start(kSweepTimeoutTicks, busy)) return RunResult::Failed("");
+
+  SweepOutcome sweep;
+  {
+    const SerialLink::InterruptScope stop(link, [&control] { return control.StopRequested(); });
+    sweep = SweepBand(session, calibration, data, control);
   }
-  const bool kept = SweepBand(session, calibration, data);
-  busy.End();
-  if (!kept) TellTruncated(ui);
-  if (!file.empty() &&
-      WriteFileAtomically(file, BytesOf(ScanFileText(data))) != WriteResult::kDone) {
-    ui.ShowMessage(request.calibrate ? Format(msg::scanner::kCalibrationNotWritten, file.c_str())
-                                     : std::string(msg::scanner::kUnableToOpenForOutput),
-                   Icon::kStop);
-  }
-  if (request.calibrate) {
+  if (sweep.stopped) session.SkipRestOfSweep();
+  if (!sweep.lost.empty()) session.End();
+  if (sweep.truncated) TellTruncated(ui);
+
+  RunResult result = RunResult::Done();
+  const bool measured = !data.horizontal.empty() || !data.vertical.empty();
+  if (scanFile && measured && !FinishScanFile(*scanFile, data, false, result)) {
+    // A calibration that could not be kept with it is not written either.
+    if (calibrationFile) calibrationFile->Discard();
     session.End();
-    ui.ShowMessage(Format(msg::scanner::kCalibrationCreated, static_cast<int>(request.settings.lnb),
-                          dataFolder.c_str()),
-                   Icon::kInformation);
+    return result;
   }
-  return true;
+  if (!sweep.lost.empty()) {
+    std::string detail = sweep.lost;
+    const std::string kept = KeptText(data, request.saveFile);
+    if (!kept.empty()) detail += "; " + kept;
+    return RunResult::Failed(msg::scanner::kScanLost, detail);
+  }
+  if (!measured) {
+    session.End();
+    const std::string& file = !request.saveFile.empty() ? request.saveFile
+                              : calibrationFile         ? calibrationFile->Target()
+                                                        : std::string();
+    return RunResult::Failed(
+        msg::scanner::kNoScanPoints,
+        file.empty() ? std::string() : Format(msg::scanner::kFileLeftAsItWas, file.c_str()));
+  }
+  if (!request.calibrate) return result;
+
+  // A calibration profile with a part of the band missing would be subtracted from every later
+  // scan, and its file would stop the question from being asked again.
+  session.End();
+  if (!sweep.Complete()) {
+    calibrationFile->Discard();
+    return RunResult::Failed(msg::scanner::kCalibrationStopped);
+  }
+  if (!FinishScanFile(*calibrationFile, data, true, result)) {
+    return RunResult::Failed(
+        Format(msg::scanner::kCalibrationNotWritten, calibrationFile->Target().c_str()),
+        calibrationFile->FailureText());
+  }
+  ui.ShowMessage(Format(msg::scanner::kCalibrationCreated, static_cast<int>(data.settings.lnb),
+                        dataFolder.c_str()),
+                 Icon::kInformation);
+  return result;
 }
 
 }  // namespace pelorus

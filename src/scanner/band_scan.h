@@ -3,8 +3,10 @@
 #include <string>
 
 #include "common/ui.h"
+#include "common/worker.h"
 #include "scanner/scan_data.h"
 #include "scanner/signal_session.h"
+#include "serial/run_ui.h"
 
 namespace pelorus {
 
@@ -27,10 +29,14 @@ struct ScanRequest {
   std::string saveFile;  // the scan file to write; empty: none (a calibration writes its own)
 };
 
-// Creates the file, uploads the subroutine, sweeps and writes the points. A calibration ends
-// the subroutine and tells where its file went; a scan leaves it running for lock searches.
-// False when nothing was measured (the file could not be created or the upload failed).
-bool RunBandScan(SignalSession& session, const ScanRequest& request, ScanData& data,
-                 BusyCursor& busy, const std::string& dataFolder);
+// The sweep of "Avvia" as the body of a Worker: uploads the subroutine, sweeps and writes the
+// points. A stop request ends the sweep between two lines; what arrived is kept, as after a
+// lost link (which fails the run, with the reason). The scan file is written beside its place
+// and replaces it only when points arrived, so a run that measured nothing leaves an old scan
+// as it was; a write that fails fails the run. A calibration is written only when the whole
+// band was swept, then the subroutine is ended and the user told where the file went; after a
+// scan the subroutine keeps running for lock searches.
+RunResult RunBandScan(SignalSession& session, const ScanRequest& request, ScanData& data,
+                      const std::string& dataFolder, RunControl& control, FrontEnd& frontEnd);
 
 }  // namespace pelorus

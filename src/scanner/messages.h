@@ -29,6 +29,9 @@ inline constexpr char kCalibrationHowTo[] =
 
 // The scan.
 inline constexpr char kUnableToOpenScanFile[] = "Unable to open scan file for input";
+// The detail when the file opened but its header or points are not a scan's.
+inline constexpr char kNotAScanFile[] =
+    "not a scan file (its header needs a range of its LNB type and a polarity)";
 inline constexpr char kUnableToOpenForOutput[] = "Unable to open file for output";
 inline constexpr char kSignalSubroutineName[] = "signal.sbr";
 inline constexpr char kWaitingForMediamaster[] = "Waiting for Mediamaster...";
@@ -48,6 +51,18 @@ inline constexpr char kCalibrationFileName[] = "cal%05d.scc";
 inline constexpr char kTooManyPoints[] =
     "More than %d points per polarity were received; the rest have been ignored";
 inline constexpr char kCalibrationNotWritten[] = "Unable to write the calibration file %s";
+// Our own: a scan that ends before it was asked to says why, and what it kept. A calibration is
+// written only when its sweep went through the whole band.
+inline constexpr char kScanLost[] = "The Mediamaster stopped answering during the scan";
+inline constexpr char kLockSearchLost[] = "The Mediamaster stopped answering during the QPSK Scan";
+inline constexpr char kPointsKept[] = "%zu points kept in %s";
+inline constexpr char kNoScanPoints[] = "The Mediamaster sent no scan points";
+inline constexpr char kFileLeftAsItWas[] = "%s was left as it was";
+inline constexpr char kCalibrationStopped[] =
+    "The calibration scan was stopped before the end of the band: no calibration file was "
+    "written";
+// The sweep's own window, and its button.
+inline constexpr char kStop[] = "Stop";
 
 // Windows "Grafico Segnale", "Utilità Sintonia" and "Risultato Scansione".
 inline constexpr char kGraphTitle[] = "Grafico Segnale";

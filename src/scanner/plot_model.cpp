@@ -86,15 +86,15 @@ PlotTraces BuildTraces(const ScanData& data, const PlotLayout& layout, int32_t m
 
 int FrequencyAtX(int x, const ScanSettings& settings, int left, int lastX) {
   if (lastX <= left) return settings.startMhz;
-  return settings.startMhz +
-         static_cast<int>(static_cast<int64_t>(x - left) * (settings.endMhz - settings.startMhz) /
-                          (lastX - left));
+  const int64_t span = int64_t{settings.endMhz} - settings.startMhz;
+  return static_cast<int>(settings.startMhz + (int64_t{x} - left) * span / (int64_t{lastX} - left));
 }
 
 int XAtFrequency(int mhz, const ScanSettings& settings, int left, int lastX) {
   if (settings.endMhz <= settings.startMhz) return left;
-  return left + static_cast<int>(static_cast<int64_t>(mhz - settings.startMhz) * (lastX - left) /
-                                 (settings.endMhz - settings.startMhz));
+  const int64_t span = int64_t{settings.endMhz} - settings.startMhz;
+  return static_cast<int>(left +
+                          (int64_t{mhz} - settings.startMhz) * (int64_t{lastX} - left) / span);
 }
 
 }  // namespace pelorus

@@ -50,8 +50,9 @@ bool ParseFile(std::span<const uint8_t> bytes, size_t pointLimit, ParsedFile& pa
   const auto lnb = FindLnb(header[3]);
   if (!mode || !lnb) return false;
   parsed.settings = {header[0], header[1], lnb->type, *mode};
-  // A header with a range the type cannot have would make the plot divide by nothing.
-  if (parsed.settings.startMhz > parsed.settings.endMhz) return false;
+  // Only a range the type can have, as the dialog and the console take: anything else would
+  // make the plot divide by nothing or the sums overflow.
+  if (!RangeAllowed(lnb->type, header[0], header[1])) return false;
   for (size_t i = 4; i < lines.size(); ++i) {
     const auto point = ParseSweepLine(lines[i]);
     if (!point) break;
@@ -90,12 +91,19 @@ std::string ScanFileHeader(const ScanSettings& settings) {
                 static_cast<int>(settings.mode), static_cast<int>(settings.lnb));
 }
 
-std::string ScanFileText(const ScanData& data) {
-  std::string text = ScanFileHeader(data.settings);
+std::vector<std::string> ScanPointLines(const ScanData& data) {
+  std::vector<std::string> lines;
+  lines.reserve(data.horizontal.size() + data.vertical.size());
   for (const auto* points : {&data.horizontal, &data.vertical}) {
     for (const ScanPoint& point : *points)
-      text += Format("%d,%d\r\n", point.frequency, point.level);
+      lines.push_back(Format("%d,%d\r\n", point.frequency, point.level));
   }
+  return lines;
+}
+
+std::string ScanFileText(const ScanData& data) {
+  std::string text = ScanFileHeader(data.settings);
+  for (const std::string& line : ScanPointLines(data)) text += line;
   return text;
 }
 
@@ -117,7 +125,10 @@ std::vector<std::vector<ScanPoint>> SplitRuns(std::span<const ScanPoint> points,
           current.Descending() ? f > points[i - 1].frequency : f < points[i - 1].frequency;
       // The next plane's first segment may start above where this one ended.
       const bool jumped = !contains(current, f) && contains(next, f);
-      restart = backwards || jumped;
+      // A run that holds a point for every MHz of its segment is complete: with a segment of
+      // one frequency the next plane starts at that same frequency.
+      const bool full = runs.back().size() > static_cast<size_t>(current.Span());
+      restart = backwards || jumped || full;
     }
     if (restart) runs.emplace_back();
     runs.back().push_back(points[i]);

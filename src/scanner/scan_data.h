@@ -50,6 +50,8 @@ int32_t Calibrated(const CalibrationTable& table, int highBand, ScanPoint point)
 // every line ended by CR LF.
 std::string ScanFileHeader(const ScanSettings& settings);
 std::string ScanFileText(const ScanData& data);
+// The point lines alone, horizontal first, each with its CR LF.
+std::vector<std::string> ScanPointLines(const ScanData& data);
 
 // Splits the points of a sweep file into the runs of its segments: a run ends where the
 // frequencies step back against the segment's direction, or leave its segment for the next

@@ -12,16 +12,20 @@ namespace pelorus {
 namespace {
 
 constexpr int kEndCommand = 0;
+// What is left of a stopped sweep comes at the line's pace; a short silence means it is over.
+constexpr int kSkipTimeoutTicks = 8;
 
 std::string_view LineOf(const std::array<char, 256>& buffer, size_t length) {
   return std::string_view(buffer.data(), std::min(length, buffer.size() - 1));
 }
 
+enum class PlaneEnd { kDone, kStopped, kLost };
+
 // One plane of one segment: the command, then the reply's lines until ".", an empty line or a
 // time-out.
-bool SweepPlane(SignalSession& session, const SweepSegment& segment, bool vertical,
-                const CalibrationTable& calibration, const ScanData& data,
-                std::vector<ScanPoint>& points) {
+PlaneEnd SweepPlane(SignalSession& session, const SweepSegment& segment, bool vertical,
+                    const CalibrationTable& calibration, const ScanData& data,
+                    std::vector<ScanPoint>& points, const RunControl& control, bool& truncated) {
   SerialLink& link = session.link();
   Ui& ui = link.ui();
   const LnbType lnb = data.settings.lnb;
@@ -35,32 +39,49 @@ bool SweepPlane(SignalSession& session, const SweepSegment& segment, bool vertic
                       segment.highBand, segment.oscillator);
 
   const int span = std::max(1, segment.Span());
-  bool kept = true;
   std::array<char, 256> buffer{};
+  PlaneEnd end = PlaneEnd::kDone;
   for (int n = 1;; ++n) {
     const size_t length = link.ReadLine(buffer);
     const std::string_view line = LineOf(buffer, length);
-    if (length == 0 || line == ".") break;
+    if (length == 0 || line == ".") {
+      if (link.LinkLost()) {
+        end = PlaneEnd::kLost;
+      } else if (length == 0 && control.StopRequested()) {
+        end = PlaneEnd::kStopped;
+      }
+      break;
+    }
     auto point = ParseSweepLine(line);
     if (!point) continue;
     if (points.size() >= kMaxPointsPerPolarity) {
-      kept = false;
+      truncated = true;
       continue;
     }
     point->level = Calibrated(calibration, segment.highBand, *point);
     points.push_back(*point);
     ui.SetProgress(std::clamp(static_cast<int>(static_cast<double>(n) / span * 100.0), 0, 100),
                    true);
+    if (control.StopRequested()) {
+      end = PlaneEnd::kStopped;
+      break;
+    }
   }
-  link.Pause(SerialPause(1000));
+  if (end == PlaneEnd::kDone) link.Pause(SerialPause(1000));
   ui.SetProgress(0, false);
-  return kept;
+  return end;
 }
 
 }  // namespace
 
+SignalSession::SignalSession(SerialLink& link, const EditorState& state, std::string subroutinePath)
+    : link_(link), subroutinePath_(std::move(subroutinePath)) {
+  portState_.options = state.options;
+  portState_.links = state.links;
+}
+
 bool SignalSession::Start(int timeoutTicks, BusyCursor& busy) {
-  if (!UploadSubroutine(link_, state_, subroutinePath_, true, busy)) {
+  if (!UploadSubroutine(link_, portState_, subroutinePath_, true, busy)) {
     busy.End();
     return false;
   }
@@ -88,21 +109,54 @@ void SignalSession::SendCommand(int polarityCode, int a, int b, int highBand, in
     link_.WriteLong(static_cast<uint32_t>(value));
 }
 
-bool SweepBand(SignalSession& session, const CalibrationTable& calibration, ScanData& data) {
+void SignalSession::SkipRestOfSweep() {
+  if (!running_) return;
+  const int ticks = link_.timeoutTicks;
+  link_.timeoutTicks = kSkipTimeoutTicks;
+  std::array<char, 256> buffer{};
+  // A silence (or a lost line) ends the wait as the "." does.
+  for (size_t length = link_.ReadLine(buffer); length > 0 && LineOf(buffer, length) != ".";
+       length = link_.ReadLine(buffer)) {
+  }
+  link_.timeoutTicks = ticks;
+}
+
+SweepOutcome SweepBand(SignalSession& session, const CalibrationTable& calibration, ScanData& data,
+                       const RunControl& control) {
   Ui& ui = session.link().ui();
   const ScanSettings& settings = data.settings;
-  bool kept = true;
+  SweepOutcome outcome;
+  const auto finished = [&](PlaneEnd end) {
+    if (end == PlaneEnd::kStopped) outcome.stopped = true;
+    if (end == PlaneEnd::kLost) outcome.lost = session.link().LostReason();
+    return end != PlaneEnd::kDone;
+  };
   for (const SweepSegment& segment :
        SweepSegments(settings.lnb, settings.startMhz, settings.endMhz)) {
-    if (IncludesHorizontal(settings.mode))
-      kept &= SweepPlane(session, segment, false, calibration, data, data.horizontal);
+    if (IncludesHorizontal(settings.mode) &&
+        finished(SweepPlane(session, segment, false, calibration, data, data.horizontal, control,
+                            outcome.truncated))) {
+      break;
+    }
     if (settings.mode == PolarityMode::kBothWithPause)
       ui.ShowMessage(msg::scanner::kSwitchToVertical, Icon::kInformation);
-    if (IncludesVertical(settings.mode))
-      kept &= SweepPlane(session, segment, true, calibration, data, data.vertical);
+    if (control.StopRequested()) {
+      outcome.stopped = true;
+      break;
+    }
+    if (IncludesVertical(settings.mode) &&
+        finished(SweepPlane(session, segment, true, calibration, data, data.vertical, control,
+                            outcome.truncated))) {
+      break;
+    }
     ui.SetStatusText("");
+    if (control.StopRequested()) {
+      outcome.stopped = true;
+      break;
+    }
   }
-  return kept;
+  ui.SetStatusText("");
+  return outcome;
 }
 
 bool AddSelectedRange(std::vector<FrequencyRange>& ranges, int a, int b) {
@@ -114,64 +168,84 @@ bool AddSelectedRange(std::vector<FrequencyRange>& ranges, int a, int b) {
   return true;
 }
 
+std::vector<int> SearchFrequencies(const FrequencyRange& range, int stepMhz) {
+  const int64_t step = std::max(stepMhz, 1);
+  std::vector<int> frequencies;
+  for (int64_t f = range.startMhz; f <= range.endMhz; f += step)
+    frequencies.push_back(static_cast<int>(f));
+  return frequencies;
+}
+
+void AppendFoundChannel(EditorState& state, const ChannelRecord& record) {
+  if (!state.settingsImage) state.settingsImage.emplace();
+  state.settingsImage->push_back(record);
+  state.settingsModified = true;
+}
+
 namespace {
 
-// One plane: every range from its start in steps while below its end.
-void SearchPlane(SignalSession& session, const ScanSettings& settings,
-                 const LockSearchRequest& request, bool vertical, EditorState& state,
-                 const std::atomic<bool>& abort, const LockSearchEvents& events) {
+// One plane: every range at its frequencies, until asked to stop or the link is gone.
+bool SearchPlane(SignalSession& session, const ScanSettings& settings,
+                 const LockSearchRequest& request, bool vertical, const RunControl& control,
+                 const LockSearchEvents& events) {
   SerialLink& link = session.link();
-  const int step = std::clamp(request.stepMhz, 1, 20);
   const int width = std::clamp(request.widthMhz, 0, 40);
   std::array<char, 256> buffer{};
   for (const FrequencyRange& range : request.ranges) {
-    for (int f = range.startMhz; f < range.endMhz && !abort.load(); f += step) {
+    for (const int f : SearchFrequencies(range, std::clamp(request.stepMhz, 1, 20))) {
+      if (control.StopRequested()) return true;
       if (events.searching) events.searching(f);
       const LockTuning tuning = TuneForLock(settings.lnb, f);
       session.SendCommand(vertical ? kVerticalCode : kHorizontalCode, tuning.intermediate, width,
                           tuning.highBand, tuning.oscillator);
       const size_t length = link.ReadLine(buffer);
+      if (length == 0 && link.LinkLost()) return false;
       const auto reply = length == 0 ? std::nullopt : ParseLockReply(LineOf(buffer, length));
       const LockResult result = LockResultFor(settings.lnb, f, tuning.oscillator, reply);
-      if (result.locked && request.autoAdd) {
-        // A list that was never loaded starts with this channel.
-        if (!state.settingsImage) state.settingsImage.emplace();
-        state.settingsImage->push_back(AutoSearchRecord(result, vertical));
-        state.settingsModified = true;
-        if (events.recordAdded) events.recordAdded();
-      }
+      if (result.locked && request.autoAdd && events.addRecord)
+        events.addRecord(AutoSearchRecord(result, vertical));
       if (events.result) events.result(result);
       if (events.line) events.line(result.Line());
       link.Pause(SerialPause(250));
     }
   }
+  return true;
 }
 
 }  // namespace
 
-bool RunLockSearch(SignalSession& session, const ScanSettings& settings,
-                   const LockSearchRequest& request, EditorState& state,
-                   const std::atomic<bool>& abort, const LockSearchEvents& events,
-                   BusyCursor& busy) {
-  if (!session.Running() && !session.Start(kLockTimeoutAfterUpload, busy)) return false;
+RunResult RunLockSearch(SignalSession& session, const ScanSettings& settings,
+                        const LockSearchRequest& request, RunControl& control, FrontEnd& frontEnd,
+                        const LockSearchEvents& events) {
+  RunUi ui(control, frontEnd);
+  SerialLink& link = session.link();
+  const SerialLink::UiScope scope(link, ui);
+  BusyCursor busy(ui);
+  if (!session.Running() && !session.Start(kLockTimeoutAfterUpload, busy))
+    return RunResult::Failed("");
   const auto say = [&events](const char* text) {
     if (events.line) events.line(text);
   };
+  const auto lost = [&] {
+    session.End();
+    ui.SetStatusText("");
+    return RunResult::Failed(msg::scanner::kLockSearchLost, link.LostReason());
+  };
   if (IncludesHorizontal(settings.mode)) {
     say(msg::scanner::kScanningHorizontal);
-    SearchPlane(session, settings, request, false, state, abort, events);
+    if (!SearchPlane(session, settings, request, false, control, events)) return lost();
   }
-  if (!abort.load()) {
+  if (!control.StopRequested()) {
     if (settings.mode == PolarityMode::kBothWithPause)
-      session.link().ui().ShowMessage(msg::scanner::kSwitchToVertical, Icon::kInformation);
-    if (IncludesVertical(settings.mode)) {
+      ui.ShowMessage(msg::scanner::kSwitchToVertical, Icon::kInformation);
+    if (IncludesVertical(settings.mode) && !control.StopRequested()) {
       say(msg::scanner::kScanningVertical);
-      SearchPlane(session, settings, request, true, state, abort, events);
+      if (!SearchPlane(session, settings, request, true, control, events)) return lost();
     }
   }
-  say(abort.load() ? msg::scanner::kScanAborted : msg::scanner::kScanCompleted);
-  session.link().ui().SetStatusText("");
-  return true;
+  say(control.StopRequested() ? msg::scanner::kScanAborted : msg::scanner::kScanCompleted);
+  ui.SetStatusText("");
+  return RunResult::Done();
 }
 
 }  // namespace pelorus

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "common/editor_state.h"
+#include "common/worker.h"
 #include "scanner/reply_text.h"
 #include "scanner/scan_data.h"
+#include "serial/run_ui.h"
 #include "serial/serial_link.h"
 #include "serial/serial_port.h"
 
@@ -17,8 +18,8 @@ namespace pelorus {
 // with the end command. The destructor ends it on every path.
 class SignalSession {
  public:
-  SignalSession(SerialLink& link, const EditorState& state, std::string subroutinePath)
-      : link_(link), state_(state), subroutinePath_(std::move(subroutinePath)) {}
+  // The port and its speed are taken from `state` now: a scanner keeps the link it started on.
+  SignalSession(SerialLink& link, const EditorState& state, std::string subroutinePath);
   ~SignalSession() { End(); }
   SignalSession(const SignalSession&) = delete;
   SignalSession& operator=(const SignalSession&) = delete;
@@ -32,10 +33,13 @@ class SignalSession {
 
   // The five values of a sweep or lock-search command, SlowSend on.
   void SendCommand(int polarityCode, int a, int b, int highBand, int oscillator);
+  // After a sweep that was stopped part-way: reads and drops the rest of the receiver's reply
+  // (up to its "." or a short silence), so that the next command is understood.
+  void SkipRestOfSweep();
 
  private:
   SerialLink& link_;
-  const EditorState& state_;
+  EditorState portState_;  // only the options and the link overrides
   std::string subroutinePath_;
   bool running_ = false;
 };
@@ -44,10 +48,19 @@ class SignalSession {
 inline constexpr int kSweepTimeoutTicks = 80;
 inline constexpr int kLockTimeoutAfterUpload = 720;
 
+// How a sweep of the band ended.
+struct SweepOutcome {
+  bool truncated = false;  // the receiver's lines beyond what the tables hold were dropped
+  bool stopped = false;    // asked to stop before the band was done
+  std::string lost;        // the link went away part-way: why ("PORT: the serial line hung up")
+  bool Complete() const { return !stopped && lost.empty(); }
+};
+
 // Sweeps the band of `data.settings` in its segments into `data`, subtracting the calibration.
-// The receiver's lines beyond what the tables hold are read and dropped; returns false when
-// that happened.
-bool SweepBand(SignalSession& session, const CalibrationTable& calibration, ScanData& data);
+// Stops between lines once `control` asks (the link's reads are cut short by the caller), and
+// at once when the link is lost.
+SweepOutcome SweepBand(SignalSession& session, const CalibrationTable& calibration, ScanData& data,
+                       const RunControl& control);
 
 struct FrequencyRange {
   int startMhz;
@@ -59,6 +72,10 @@ struct FrequencyRange {
 // end lies within a range already there.
 bool AddSelectedRange(std::vector<FrequencyRange>& ranges, int a, int b);
 
+// The frequencies a range is searched at: from its start in steps up to and including its end,
+// as a band scan includes both of its ends. A step below 1 counts as 1.
+std::vector<int> SearchFrequencies(const FrequencyRange& range, int stepMhz);
+
 struct LockSearchRequest {
   std::vector<FrequencyRange> ranges;
   int stepMhz = 1;   // 1..20
@@ -66,20 +83,25 @@ struct LockSearchRequest {
   bool autoAdd = false;
 };
 
-// What a lock search tells its window while it runs. Any may be empty.
+// What a lock search tells its window while it runs, on the worker's thread. Any may be empty.
 struct LockSearchEvents {
   std::function<void(int mhz)> searching;         // the frequency being searched now
   std::function<void(const std::string&)> line;   // a line for the results list
   std::function<void(const LockResult&)> result;  // each searched frequency's result
-  std::function<void()> recordAdded;              // a channel was appended to the image
+  // With auto-add: a channel found, for the front end to append to the list on its own thread.
+  std::function<void(const ChannelRecord&)> addRecord;
 };
 
-// Searches every range in both planes the mode includes. Uploads the subroutine first when
-// it is not running. `abort` is checked before every frequency. Returns false when the search
-// could not start (the upload failed); the closing line says whether it was aborted.
-bool RunLockSearch(SignalSession& session, const ScanSettings& settings,
-                   const LockSearchRequest& request, EditorState& state,
-                   const std::atomic<bool>& abort, const LockSearchEvents& events,
-                   BusyCursor& busy);
+// Searches every range in both planes the mode includes, as the body of a Worker: a stop request
+// is the abort button, checked before every frequency (the one being searched is completed).
+// Uploads the subroutine first when it is not running. Fails when the search cannot start (the
+// upload failed, said by the upload) or when the link is lost part-way.
+RunResult RunLockSearch(SignalSession& session, const ScanSettings& settings,
+                        const LockSearchRequest& request, RunControl& control, FrontEnd& frontEnd,
+                        const LockSearchEvents& events);
+
+// Appends a channel the lock search found, as "&Aggiungi Automaticamente Canali" does: a list
+// that was never loaded starts with it.
+void AppendFoundChannel(EditorState& state, const ChannelRecord& record);
 
 }  // namespace pelorus

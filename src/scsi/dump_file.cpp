@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace pelorus {
 
@@ -14,9 +15,14 @@ DumpFile::~DumpFile() { Discard(); }
 bool DumpFile::Create(const std::string& path) {
   Discard();
   path_ = path;
+  failedPath_.clear();
+  error_ = 0;
   tempPath_ = path + ".XXXXXX";
   fd_ = ::mkstemp(tempPath_.data());
   if (fd_ < 0) {
+    // The temporary beside it could not be made: the folder is what refused.
+    failedPath_ = path;
+    error_ = errno;
     tempPath_.clear();
     return false;
   }
@@ -32,7 +38,11 @@ bool DumpFile::Append(std::span<const uint8_t> bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
+    if (written <= 0) {
+      failedPath_ = tempPath_;
+      error_ = written < 0 ? errno : ENOSPC;
+      return false;
+    }
     bytes = bytes.subspan(static_cast<size_t>(written));
   }
   return true;
@@ -41,14 +51,24 @@ bool DumpFile::Append(std::span<const uint8_t> bytes) {
 bool DumpFile::Commit() {
   if (fd_ < 0) return false;
   const bool synced = ::fsync(fd_) == 0;
+  int error = synced ? 0 : errno;
   const bool closed = ::close(fd_) == 0;
+  if (error == 0 && !closed) error = errno;
   fd_ = -1;
-  if (!synced || !closed || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+  const bool renamed = synced && closed && ::rename(tempPath_.c_str(), path_.c_str()) == 0;
+  if (!renamed) {
+    failedPath_ = error != 0 ? tempPath_ : path_;
+    error_ = error != 0 ? error : errno;
     Discard();
     return false;
   }
   tempPath_.clear();
   return true;
+}
+
+std::string DumpFile::FailureText() const {
+  const std::string where = failedPath_.empty() ? path_ : failedPath_;
+  return where + ": " + (error_ != 0 ? std::strerror(error_) : "the file could not be written");
 }
 
 void DumpFile::Discard() {

@@ -19,6 +19,9 @@ class DumpFile {
   bool Create(const std::string& path);
   bool Append(std::span<const uint8_t> bytes);
   bool Commit();
+  // Why the last Create, Append or Commit failed: "PATH: reason", for the detail beside the
+  // message.
+  std::string FailureText() const;
 
  private:
   void Discard();
@@ -26,6 +29,8 @@ class DumpFile {
   std::string path_;
   std::string tempPath_;
   int fd_ = -1;
+  std::string failedPath_;
+  int error_ = 0;
 };
 
 }  // namespace pelorus

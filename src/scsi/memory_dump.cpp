@@ -1,5 +1,6 @@
 #include "scsi/memory_dump.h"
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
@@ -26,7 +27,8 @@ struct DumpResult {
   bool writeFailed = false;
 };
 
-DumpResult DumpRange(ScsiTransport& transport, Ui& ui, const MemoryRange& range, DumpFile& file) {
+DumpResult DumpRange(ScsiTransport& transport, Ui& ui, const MemoryRange& range, DumpFile& file,
+                     std::vector<MemoryGap>* gaps) {
   BusyScope busy(ui);
   DumpResult result;
   std::vector<uint8_t> buffer(kScsiMaxPiece);
@@ -38,10 +40,16 @@ DumpResult DumpRange(ScsiTransport& transport, Ui& ui, const MemoryRange& range,
     done += piece.length;
     ui.SetProgress(ProgressPercent(done, length), true);
     const std::span<uint8_t> data = std::span(buffer).first(piece.length);
-    if (!ExecScsiCommandFully(transport, ReadMemoryBlock(piece.address, piece.length),
-                              ScsiDirection::kIn, data)) {
+    bool read = ExecScsiCommandFully(transport, ReadMemoryBlock(piece.address, piece.length),
+                                     ScsiDirection::kIn, data);
+    if (!read) {
       ++result.failedPieces;
-    } else if (!file.Append(data)) {
+      if (gaps != nullptr) {
+        gaps->push_back({done - piece.length, piece.length});
+        std::fill(data.begin(), data.end(), uint8_t{0});
+      }
+    }
+    if ((read || gaps != nullptr) && !file.Append(data)) {
       result.writeFailed = true;
       break;
     }
@@ -55,18 +63,22 @@ DumpResult DumpRange(ScsiTransport& transport, Ui& ui, const MemoryRange& range,
 
 }  // namespace
 
-bool ReadMemoryToFile(EditorState& state, Ui& ui, const std::string& path) {
+bool ReadMemoryToFile(EditorState& state, Ui& ui, const std::string& path,
+                      std::vector<MemoryGap>* gaps) {
   if (!RequireScsi(state, ui)) return false;
   const MemoryRange range = RangeOf(state.options);
   if (!range.Valid()) return false;
   DumpFile file;
   if (!file.Create(path)) {
-    ui.ShowMessage(msg::scsi::kUnableToOpenForOutput, Icon::kInformation);
+    ui.ShowDetailedMessage(msg::scsi::kUnableToOpenForOutput, file.FailureText(),
+                           Icon::kInformation);
     return false;
   }
-  const DumpResult result = DumpRange(*state.aspiModule, ui, range, file);
+  const DumpResult result = DumpRange(*state.aspiModule, ui, range, file, gaps);
   if (result.writeFailed) {
-    ui.ShowMessage(Format(msg::scsi::kUnableToWriteFile, path.c_str()), Icon::kStop);
+    if (gaps != nullptr) gaps->clear();
+    ui.ShowDetailedMessage(Format(msg::scsi::kUnableToWriteFile, path.c_str()), file.FailureText(),
+                           Icon::kStop);
     return false;
   }
   if (result.failedPieces > 0) ui.ShowMessage(msg::scsi::kReadMemoryFailed, Icon::kWarning);

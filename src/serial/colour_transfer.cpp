@@ -23,7 +23,8 @@ int HexDigit(char c) {
   return -1;
 }
 
-// One chunk as "%x" reads it; digits beyond 32 bits keep the low ones, as an unsigned int does.
+// The handle word as "%x" reads it; digits beyond 32 bits keep the low ones, as an unsigned
+// int does.
 uint32_t ParseHexChunk(std::string_view chunk) {
   size_t at = 0;
   while (at < chunk.size() && std::isspace(static_cast<unsigned char>(chunk[at]))) ++at;
@@ -37,8 +38,11 @@ uint32_t ParseHexChunk(std::string_view chunk) {
   return value;
 }
 
-// The word that starts at `from` and runs to the next blank, cut at `limit` characters.
-std::string_view WordAt(std::string_view line, size_t from, size_t limit, size_t& next) {
+// The word that starts at `from` and runs to the next blank. `tooLong` says that it holds more
+// than `limit` characters; it is then cut there.
+std::string_view WordAt(std::string_view line, size_t from, size_t limit, size_t& next,
+                        bool& tooLong) {
+  tooLong = false;
   if (from >= line.size()) {
     next = line.size();
     return {};
@@ -46,8 +50,11 @@ std::string_view WordAt(std::string_view line, size_t from, size_t limit, size_t
   const size_t blank = line.find(' ', from);
   const size_t end = blank == std::string_view::npos ? line.size() : blank;
   next = blank == std::string_view::npos ? line.size() : blank + 1;
+  tooLong = end - from > limit;
   return line.substr(from, std::min(end - from, limit));
 }
+
+bool IsBlank(uint8_t byte) { return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n'; }
 
 // Uploads "color.sbr" with keep-open and waits for its "!"; false (with the message, the port
 // closed) when it never comes.
@@ -73,10 +80,14 @@ bool StartColourSubroutine(EditorState& state, SerialLink& link, const std::stri
 
 std::optional<ColourTable> ParseColourText(std::span<const uint8_t> text) {
   if (text.size() < kColourFileSize) return std::nullopt;
+  for (size_t at = kColourFileSize; at < text.size(); ++at) {
+    if (!IsBlank(text[at])) return std::nullopt;
+  }
   ColourTable colours{};
-  for (size_t i = 0; i < colours.size(); ++i) {
-    const auto* chunk = reinterpret_cast<const char*>(text.data()) + i * 8;
-    colours[i] = ParseHexChunk(std::string_view(chunk, 8));
+  for (size_t i = 0; i < kColourFileSize; ++i) {
+    const int digit = HexDigit(static_cast<char>(text[i]));
+    if (digit < 0) return std::nullopt;
+    colours[i / 8] = colours[i / 8] << 4 | static_cast<uint32_t>(digit);
   }
   return colours;
 }
@@ -99,8 +110,9 @@ ColourDownloadRequest ParseColourDownloadLine(std::string_view commandLine) {
   if (blank == std::string_view::npos) return request;
   request.hasLine = true;
   size_t next = 0;
-  request.file = WordAt(commandLine, blank + 1, kMaxFileWord, next);
-  request.handleWord = WordAt(commandLine, next, kMaxHandleWord, next);
+  bool handleTooLong = false;
+  request.file = WordAt(commandLine, blank + 1, kMaxFileWord, next, request.fileTooLong);
+  request.handleWord = WordAt(commandLine, next, kMaxHandleWord, next, handleTooLong);
   request.handle = static_cast<uintptr_t>(ParseHexChunk(request.handleWord));
   return request;
 }
@@ -114,12 +126,13 @@ bool UploadColours(EditorState& state, SerialLink& link, const std::string& prog
   }
   const FileContents contents = ReadWholeFile(file);
   if (!contents.opened || contents.readFailed) {
-    ui.ShowMessage(Format(msg::kUnableToOpenColourFile, file.c_str()), Icon::kInformation);
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenColourFile, file.c_str()),
+                           FileProblemText(file, contents), Icon::kInformation);
     return false;
   }
   const std::optional<ColourTable> colours = ParseColourText(contents.bytes);
   if (!colours) {
-    ui.ShowMessage(Format(msg::kColourFileTooShort, file.c_str()), Icon::kInformation);
+    ui.ShowMessage(Format(msg::kColourFileNotFiveColours, file.c_str()), Icon::kInformation);
     return false;
   }
   BusyCursor busy(ui);
@@ -147,6 +160,13 @@ uintptr_t DownloadColours(EditorState& state, SerialLink& link, const std::strin
     ui.ShowMessage(msg::kNoColourDownloadFilename, Icon::kStop);
     return 0;
   }
+  // A cut name would be another file: nothing is written under it.
+  if (request.fileTooLong) {
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenColourFile, request.file.c_str()),
+                           Format(msg::kColourNameTooLong, static_cast<int>(kMaxFileWord)),
+                           Icon::kInformation);
+    return 0;
+  }
   if (request.handleWord.empty()) {
     ui.ShowMessage(msg::kNoColourProgramHandle, Icon::kStop);
     return 0;
@@ -164,11 +184,19 @@ uintptr_t DownloadColours(EditorState& state, SerialLink& link, const std::strin
     ui.ShowMessage(Format(msg::kColourAnswerShort, static_cast<int>(received)), Icon::kStop);
     return 0;
   }
-  const std::string text = FormatColourFile(*ParseColourText(answer));
-  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  if (WriteFileAtomically(request.file, bytes) != WriteResult::kDone) {
+  const std::optional<ColourTable> colours = ParseColourText(answer);
+  if (!colours) {
     busy.End();
-    ui.ShowMessage(Format(msg::kUnableToOpenColourFile, request.file.c_str()), Icon::kInformation);
+    ui.ShowMessage(msg::kColourAnswerNotHex, Icon::kStop);
+    return 0;
+  }
+  const std::string text = FormatColourFile(*colours);
+  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  WriteFailure failure;
+  if (WriteFileAtomically(request.file, bytes, &failure) != WriteResult::kDone) {
+    busy.End();
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenColourFile, request.file.c_str()),
+                           WriteFailureText(failure), Icon::kInformation);
     return 0;
   }
   ui.SetStatusText("");

@@ -16,9 +16,9 @@ namespace pelorus {
 using ColourTable = std::array<uint32_t, 5>;
 inline constexpr size_t kColourFileSize = 40;  // five "%08X" values, no separators
 
-// Five consecutive 8-character chunks, each read as a hexadecimal number the way "%x" reads it
-// (blanks first, an optional 0x, digits up to the first other character). No value when the
-// bytes hold fewer than 40 characters.
+// Five consecutive 8-character chunks of hexadecimal digits (either case), one value each. No
+// value unless the bytes are 40 such digits (blanks and line ends may follow): anything else is
+// not a colour file, and is never taken as colours of zero.
 std::optional<ColourTable> ParseColourText(std::span<const uint8_t> text);
 std::string FormatColourFile(const ColourTable& colours);
 
@@ -30,6 +30,7 @@ std::string ColourUploadFile(std::string_view commandLine);
 struct ColourDownloadRequest {
   bool hasLine = false;
   std::string file;
+  bool fileTooLong = false;  // the name had more than 260 characters: `file` is cut, not usable
   std::string handleWord;
   uintptr_t handle = 0;  // the handle word read as hexadecimal
 };

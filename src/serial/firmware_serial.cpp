@@ -162,7 +162,8 @@ bool FirmwareUpgradeSerial(EditorState& state, SerialLink& link,
   const FileContents contents = ReadWholeFile(firmware);
   if (!contents.opened || contents.readFailed) {
     busy.End();
-    ui.ShowMessage(Format(msg::kUnableToOpenFirmware, firmware.c_str()), Icon::kStop);
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenFirmware, firmware.c_str()),
+                           FileProblemText(firmware, contents), Icon::kStop);
     return false;
   }
   const uint64_t size = contents.bytes.size();

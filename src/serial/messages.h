@@ -98,12 +98,17 @@ inline constexpr char kNoColourSubroutineAnswer[] =
     "Mediamaster didn't respond after color subroutine was sent";
 inline constexpr char kSendingColours[] = "Sending colors...";
 inline constexpr char kReadingColours[] = "Reading colors...";
-// Not among the receiver's own texts: a colour file shorter than five values, and an answer
-// that stopped short, are refused instead of being taken as zeros.
-inline constexpr char kColourFileTooShort[] =
-    "Unable to open color file %s\nIt holds fewer than five colors (40 characters)";
+// Not among the receiver's own texts: a colour file that is not five colours, an answer that
+// stopped short or is not one, and a name that would have to be cut are refused instead of
+// being taken as zeros or as another file.
+inline constexpr char kColourFileNotFiveColours[] =
+    "Unable to open color file %s\nIt does not hold five colors of eight hexadecimal digits (40 "
+    "characters)";
 inline constexpr char kColourAnswerShort[] =
     "Mediamaster didn't send all five colors: received %d of 40 characters";
+inline constexpr char kColourAnswerNotHex[] =
+    "Mediamaster didn't send five colors: its answer is not 40 hexadecimal digits";
+inline constexpr char kColourNameTooLong[] = "the file name is longer than %d characters";
 
 // The Montery 140 interface.
 inline constexpr char kMonteryDialogTitle[] = "Montery 140 Interface";
@@ -124,5 +129,11 @@ inline constexpr char kMonteryMarkerNamesNothing[] =
 inline constexpr char kMonteryProfileName[] = "pelorus.ini";
 inline constexpr char kMonteryTranslationSection[] = "Name Translation";
 inline constexpr char kMonterySeparateKuSection[] = "Seperate Ku";
+// Our own: a profile the user made that cannot be read is said, not passed over.
+inline constexpr char kCannotReadMonteryProfile[] = "Unable to read the Montery 140 profile";
+
+// Channel selection: the receiver's command carries four digits.
+inline constexpr char kRowBeyondSelection[] =
+    "Row %d cannot be selected on the Mediamaster: it selects channels 1 to 9999";
 
 }  // namespace pelorus::msg

@@ -1,5 +1,6 @@
 #include "serial/montery_interface.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -27,10 +28,17 @@ constexpr size_t kMarkerPrefixLength = 3;
 
 }  // namespace
 
+bool SendableToMontery(std::string_view text) {
+  return std::none_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F || c == '"';
+  });
+}
+
 std::string MonteryProfile::TranslatedName(const std::string& satellite) const {
   const auto name =
       ini_.Value(msg::kMonteryTranslationSection, satellite, kMonteryTranslationLength);
-  return name && !name->empty() ? *name : satellite;
+  return name && !name->empty() && SendableToMontery(*name) ? *name : satellite;
 }
 
 bool MonteryProfile::SeparateKu(const std::string& satellite) const {
@@ -47,14 +55,29 @@ std::string MonteryProfilePath() {
   return (std::filesystem::path(ShippedDataFolder()) / msg::kMonteryProfileName).string();
 }
 
+std::optional<ProfileIni> LoadMonteryProfile(const std::string& named, std::string& why) {
+  if (!named.empty()) return ProfileIni::Load(named, &why);
+  const std::filesystem::path user =
+      std::filesystem::path(UserConfigFolder()) / msg::kMonteryProfileName;
+  std::error_code ignored;
+  // Whatever stands under the user's name is meant as the profile, a folder or a link as well.
+  if (std::filesystem::exists(std::filesystem::symlink_status(user, ignored)))
+    return ProfileIni::Load(user.string(), &why);
+  const std::string shipped =
+      (std::filesystem::path(ShippedDataFolder()) / msg::kMonteryProfileName).string();
+  return ProfileIni::Load(shipped).value_or(ProfileIni());
+}
+
 std::optional<std::string> MonterySatellite(std::span<const ChannelRecord> records, size_t index) {
   if (index >= records.size()) return std::nullopt;
   for (size_t row = index + 1; row-- > 0;) {
     if (!records[row].IsMarker()) continue;
     const std::string name = DecodeChannelName(records[row]);
     if (name.size() <= kMarkerPrefixLength) return std::string();
-    const std::string rest = name.substr(kMarkerPrefixLength);
-    return rest.substr(0, rest.find_first_of("- *"));
+    std::string satellite = name.substr(kMarkerPrefixLength);
+    satellite = satellite.substr(0, satellite.find_first_of("- *"));
+    std::erase_if(satellite, [](char c) { return !SendableToMontery(std::string_view(&c, 1)); });
+    return satellite;
   }
   return std::nullopt;
 }

@@ -34,8 +34,9 @@ class MonteryProfile {
   MonteryProfile() = default;
   explicit MonteryProfile(ProfileIni ini) : ini_(std::move(ini)) {}
 
-  // The "Name Translation" entry (at most 49 characters); the name itself when there is none
-  // or the entry is empty, since the device cannot show a satellite without a name.
+  // The "Name Translation" entry (at most 49 characters); the name itself when there is none,
+  // the entry is empty (the device cannot show a satellite without a name) or it holds bytes
+  // that cannot be sent.
   std::string TranslatedName(const std::string& satellite) const;
   // The "Seperate Ku" entry's first 9 characters are "Y" in either case.
   bool SeparateKu(const std::string& satellite) const;
@@ -49,8 +50,18 @@ class MonteryProfile {
 // ships with the program. The program's own folder is not the user's to edit.
 std::string MonteryProfilePath();
 
+// The profile to use: `named` when given; else the user's when there is one; else the one that
+// ships, or none. A named or user profile that cannot be read whole (over the bound, not a file,
+// unreadable) gives nothing, with "PATH: reason" in `why`: the user meant it to be used.
+std::optional<ProfileIni> LoadMonteryProfile(const std::string& named, std::string& why);
+
+// What may go between the quotes of a Montery command: no control bytes, no quote. A name with
+// such bytes could end the command early and start another one.
+bool SendableToMontery(std::string_view text);
+
 // The satellite of the channel at `index`: the name of the nearest marker row at or above it,
-// from its fourth character on, cut at the first '-', ' ' or '*'. Nothing without a marker row.
+// from its fourth character on, cut at the first '-', ' ' or '*', without the bytes that cannot
+// be sent. Nothing without a marker row.
 std::optional<std::string> MonterySatellite(std::span<const ChannelRecord> records, size_t index);
 
 struct MonteryChannel {

@@ -8,6 +8,7 @@
 #include "common/strfmt.h"
 #include "scsi/receiver_commands.h"
 #include "scsi/scsi_transport.h"
+#include "serial/messages.h"
 #include "serial/serial_port.h"
 
 namespace pelorus {
@@ -35,7 +36,7 @@ void SelectOverSerial(EditorState& state, SerialLink& link, int channel, BusyCur
 }  // namespace
 
 std::vector<uint8_t> SelectChannelCommand(int channel) {
-  const std::string digits = Format("%.4u", static_cast<unsigned>(channel) % 10000u);
+  const std::string digits = Format("%.4u", static_cast<unsigned>(channel));
   std::vector<uint8_t> data(8, 0);
   data[0] = kSelectChannelCode;
   data[1] = 0x01;
@@ -44,7 +45,7 @@ std::vector<uint8_t> SelectChannelCommand(int channel) {
   return data;
 }
 
-std::string SelectChannelSerialText(int channel) { return Format("Z%04d", channel % 10000); }
+std::string SelectChannelSerialText(int channel) { return Format("Z%04d", channel); }
 
 bool SelectChannelOnReceiver(EditorState& state, SerialLink& link, std::span<const int> selection) {
   BusyCursor busy(link.ui());
@@ -52,6 +53,12 @@ bool SelectChannelOnReceiver(EditorState& state, SerialLink& link, std::span<con
   const auto first = std::min_element(selection.begin(), selection.end());
   if (first == selection.end() || *first < 0) return false;
   const int channel = *first + 1;
+  // Only four digits reach the receiver: row 12345 would select channel 2345.
+  if (channel > kMaxSelectableChannel) {
+    busy.End();
+    link.ui().ShowMessage(Format(msg::kRowBeyondSelection, channel), Icon::kStop);
+    return false;
+  }
   if (state.aspiModule) {
     std::vector<uint8_t> data = SelectChannelCommand(channel);
     ExecScsiCommand(*state.aspiModule, ReceiverCommandBlock(static_cast<uint32_t>(data.size())),

@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 #include "common/device_access.h"
 #include "serial/debug_echo.h"
@@ -24,26 +25,54 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kKeepAliveInterval = std::chrono::milliseconds(10);
 constexpr int kSlowSendPauseMs = 100;
 
+// The ports the links of this process hold open. A terminal's exclusive mode does not keep out
+// the superuser, and never keeps out a second opener in the same process.
+std::mutex openPortsMutex;
+std::set<std::string>& OpenPorts() {
+  static std::set<std::string> ports;
+  return ports;
+}
+
+bool ClaimPort(const std::string& path) {
+  std::lock_guard lock(openPortsMutex);
+  return OpenPorts().insert(path).second;
+}
+
+void ReleasePort(const std::string& path) {
+  std::lock_guard lock(openPortsMutex);
+  OpenPorts().erase(path);
+}
+
 }  // namespace
 
 bool SerialLink::Open(const std::string& path, int baud) {
   timeoutTicks = 8;
   // A port still held by the debug terminal is in use, as it would be by another program.
-  bool opened = !IsOpen() && device_.Open(path, baud);
+  const bool alreadyOpen = IsOpen();
+  const bool claimed = !alreadyOpen && !path.empty() && ClaimPort(path);
+  bool opened = claimed && device_.Open(path, baud);
   if (opened && ::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
     device_.Close();
     opened = false;
   }
   if (!opened) {
     const int error = errno;
-    std::string detail =
-        path.empty() ? std::string("no serial port was named")
-                     : path + ": " + (IsOpen() ? "the port is already open" : std::strerror(error));
-    // "Permission denied" alone leaves a new user guessing; the group that may open the port
-    // is what they need to know.
-    const std::string advice = IsOpen() ? std::string() : DeviceAccessAdvice(path, error);
-    if (!advice.empty()) detail += "\n" + advice;
-    ui_.ShowDetailedMessage(msg::kUnableToOpenSerialPort, detail, Icon::kStop);
+    if (claimed) ReleasePort(path);
+    std::string detail;
+    if (path.empty()) {
+      detail = "no serial port was named";
+    } else if (alreadyOpen) {
+      detail = path + ": the port is already open";
+    } else if (!claimed) {
+      detail = path + ": the port is in use by another command of Pelorus";
+    } else {
+      detail = path + ": " + std::strerror(error);
+      // "Permission denied" alone leaves a new user guessing; the group that may open the port
+      // is what they need to know.
+      const std::string advice = DeviceAccessAdvice(path, error);
+      if (!advice.empty()) detail += "\n" + advice;
+    }
+    ui_->ShowDetailedMessage(msg::kUnableToOpenSerialPort, detail, Icon::kStop);
     return false;
   }
   if (SerialDebugSink* sink = sink_.load()) sink->PortOpened(serialDebug);
@@ -73,6 +102,7 @@ void SerialLink::Close() {
     if (fd >= 0) ::close(fd);
     fd = -1;
   }
+  if (device_.IsOpen()) ReleasePort(path_);
   device_.Close();
   ReportOverrun();
 }
@@ -144,12 +174,12 @@ std::string SerialLink::LostReason() const {
 }
 
 void SerialLink::ReportOverrun() {
-  if (overrunPending_.exchange(false)) ui_.ShowMessage(msg::kSerialReceiveOverrun, Icon::kStop);
+  if (overrunPending_.exchange(false)) ui_->ShowMessage(msg::kSerialReceiveOverrun, Icon::kStop);
 }
 
 void SerialLink::KeepAliveNow() {
   lastKeepAlive_ = Clock::now();
-  ui_.KeepAlive();
+  ui_->KeepAlive();
   ReportOverrun();
 }
 
@@ -195,6 +225,7 @@ size_t SerialLink::Read(std::span<uint8_t> buffer) {
     }
     // A line that hung up sends nothing more: waiting out the time-out would only delay the news.
     if (!lostReason_.empty()) return received;
+    if (Interrupted()) return received;
     const auto now = Clock::now();
     if (now >= deadline) return received;
     if (now - lastKeepAlive_ >= kKeepAliveInterval) {
@@ -255,7 +286,7 @@ void SerialLink::Pause(std::chrono::microseconds duration) {
   const auto end = Clock::now() + duration;
   while (true) {
     const auto now = Clock::now();
-    if (now >= end) return;
+    if (now >= end || Interrupted()) return;
     if (now - lastKeepAlive_ >= kKeepAliveInterval) KeepAliveNow();
     std::this_thread::sleep_for(
         std::min<Clock::duration>(end - now, lastKeepAlive_ + kKeepAliveInterval - now));

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <string>
@@ -29,21 +30,57 @@ class SerialDebugSink {
 };
 
 // The serial port with its reader thread and receive ring. The transfers run on the thread
-// that owns the Ui; while they wait for bytes they keep that Ui alive.
+// that owns the Ui; while they wait for bytes they keep that Ui alive. One thread at a time
+// uses a link: a long run on a worker gives the link the worker's Ui for as long as it runs.
 class SerialLink {
  public:
-  explicit SerialLink(Ui& ui) : ui_(ui) {}
+  explicit SerialLink(Ui& ui) : ui_(&ui) {}
   ~SerialLink() { Close(); }
   SerialLink(const SerialLink&) = delete;
   SerialLink& operator=(const SerialLink&) = delete;
 
   // Opens and configures the port and starts the reader; shows "Unable to open serial port"
-  // and returns false when it cannot. Sets the time-out back to 8 ticks.
+  // and returns false when it cannot. Sets the time-out back to 8 ticks. A port that another
+  // link of this program holds open is refused, as another program's would be.
   bool Open(const std::string& path, int baud);
   // Harmless when nothing is open. Ends the reader thread before it returns.
   void Close();
   bool IsOpen() const { return device_.IsOpen(); }
-  Ui& ui() { return ui_; }
+  Ui& ui() { return *ui_; }
+
+  // Lends the link another Ui for a scope: the one of the thread that now runs the transfers.
+  class UiScope {
+   public:
+    UiScope(SerialLink& link, Ui& ui) : link_(link), previous_(link.ui_) { link.ui_ = &ui; }
+    ~UiScope() { link_.ui_ = previous_; }
+    UiScope(const UiScope&) = delete;
+    UiScope& operator=(const UiScope&) = delete;
+
+   private:
+    SerialLink& link_;
+    Ui* previous_;
+  };
+
+  // While its check is true, reads and pauses end at once with what they have: a long run that
+  // was asked to stop does not wait out the receiver's time-out. Scopes nest: an inner check
+  // adds to the outer ones. Made and ended by the thread that runs the transfers (or before it
+  // starts).
+  class InterruptScope {
+   public:
+    InterruptScope(SerialLink& link, std::function<bool()> check)
+        : link_(link), previous_(link.interrupted_) {
+      link.interrupted_ = [outer = previous_, check = std::move(check)] {
+        return check() || (outer && outer());
+      };
+    }
+    ~InterruptScope() { link_.interrupted_ = std::move(previous_); }
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+
+   private:
+    SerialLink& link_;
+    std::function<bool()> previous_;
+  };
 
   // Sends the bytes in order (with SlowSend, a pause after each). Returns how many the device
   // took: the count asked for unless it failed or stalled for a whole time-out.
@@ -87,8 +124,10 @@ class SerialLink {
   void ReaderLoop(std::stop_token stop);
   void ReportOverrun();
   void KeepAliveNow();
+  bool Interrupted() const { return interrupted_ && interrupted_(); }
 
-  Ui& ui_;
+  Ui* ui_;
+  std::function<bool()> interrupted_;
   SerialDevice device_;
   std::string path_;
   mutable std::mutex mutex_;  // guards ring_, readerEnded_ and lostReason_

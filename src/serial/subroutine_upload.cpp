@@ -19,7 +19,8 @@ bool UploadSubroutine(SerialLink& link, const EditorState& state, const std::str
   Ui& ui = link.ui();
   const FileContents contents = ReadWholeFile(file);
   if (!contents.opened) {
-    ui.ShowMessage(Format(msg::kUnableToOpenSubroutine, file.c_str()), Icon::kStop);
+    ui.ShowDetailedMessage(Format(msg::kUnableToOpenSubroutine, file.c_str()),
+                           FileProblemText(file, contents), Icon::kStop);
     return false;
   }
   if (contents.readFailed) ui.ShowMessage(msg::kSubroutineReadShort, Icon::kInformation);

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include "app/commands.h"
@@ -100,6 +101,68 @@ class GrabberTest : public QObject {
     QVERIFY(qGray(written.pixel(30, 500)) > qGray(written.pixel(30, 20)) + 80);
     QVERIFY(qGray(written.pixel(600, 100)) < 40);
     QVERIFY(!QFile::exists(QString::fromStdString(dir.File("shot.mem"))));
+  }
+
+  void aSerialGrabLeavesTheMenusUsableAndEscapeAsksTheAbortQuestion() {
+    testing::TempDir dir;
+    testing::SimProcess receiver(dir);
+    QVERIFY(receiver.Running());
+    MemoryOptionsStore store;
+    store.SetExists(true);
+    EditorState state;
+    state.links.serialPort = receiver.Port();
+    MainWindow window(state, store);
+    window.show();
+    window.Start();
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, [] {
+      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    watchdog.start(60000);
+
+    const QString picturePath = QString::fromStdString(dir.File("serial.jpg"));
+    testing::WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->findChild<QLineEdit*>("fileNameEdit")->setText(picturePath);
+      for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text().contains("Save")) button->click();
+      }
+    });
+    window.RunCommand(cmd::kSerialGrab);
+    // The command has returned while the grab goes on in its own window.
+    auto* progress = window.findChild<QDialog*>("grabProgress");
+    QVERIFY(progress != nullptr);
+    QVERIFY(progress->isVisible());
+    QVERIFY(!progress->isModal());
+    QCOMPARE(progress->windowHandle()->transientParent(), window.windowHandle());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(window.menuAction(cmd::kOpen)->isEnabled());
+    // The frame chosen in the test before is still the one asked for: the options last.
+    QTRY_VERIFY_WITH_TIMEOUT(receiver.Log().find("read-memory ") != std::string::npos, 20000);
+
+    // Escape asks; No goes on.
+    QString question;
+    testing::WhenModalShown<QMessageBox>([&](QMessageBox* box) {
+      question = box->text();
+      box->button(QMessageBox::No)->click();
+    });
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QCOMPARE(question, QString::fromUtf8(msg::grab::kAbortQuestion));
+    QVERIFY(progress->isVisible());
+    // Stop asks too; Yes ends the grab, and the video is resumed.
+    QString told;
+    testing::WhenModalShown<QMessageBox>([&](QMessageBox* box) {
+      box->button(QMessageBox::Yes)->click();
+      testing::WhenModalShown<QMessageBox>([&](QMessageBox* next) {
+        told = next->text();
+        next->accept();
+      });
+    });
+    progress->findChild<QPushButton*>("stop")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 40000);
+    QCOMPARE(told, QString::fromUtf8(msg::grab::kGrabAborted));
+    QVERIFY(receiver.WaitForLog("resume-video"));
+    QVERIFY(!QFile::exists(picturePath));
+    QTRY_VERIFY(window.findChild<QObject*>("serialGrab") == nullptr);
   }
 
   // The save dialog lists the pictures of the chosen type and nothing else: a file of another

@@ -119,7 +119,7 @@ class ScannerTest : public QObject {
     context.selected = {0, 1};
     GraphWindow graph(context.gui, SampleScan(), nullptr);
     graph.resize(900, 500);
-    graph.show();
+    graph.ShowBoth();
     QVERIFY(QTest::qWaitForWindowExposed(&graph));
     PlotWidget* plot = graph.plot();
     QVERIFY(graph.tuning()->isVisible());
@@ -176,15 +176,14 @@ class ScannerTest : public QObject {
     Context context;
     context.state.links.serialPort = receiver.Port();
     context.state.settingsImage.emplace();
-    SerialLink link(context.ui);
     ScanData data = SampleScan();
     data.settings.mode = PolarityMode::kHorizontal;
-    auto session = std::make_unique<SignalSession>(link, context.state,
-                                                   PELORUS_BINARY_DIR "/src/app/ui/signal.sbr");
+    auto scanner = std::make_unique<ScannerLink>(context.ui, context.state,
+                                                 PELORUS_BINARY_DIR "/src/app/ui/signal.sbr");
     {
-      GraphWindow graph(context.gui, data, std::move(session));
+      GraphWindow graph(context.gui, data, std::move(scanner));
       graph.resize(900, 500);
-      graph.show();
+      graph.ShowBoth();
       QVERIFY(QTest::qWaitForWindowExposed(&graph));
       PlotWidget* plot = graph.plot();
       const int y = (plot->plot().layout().top + plot->plot().layout().bottom) / 2;
@@ -196,6 +195,10 @@ class ScannerTest : public QObject {
                QString("2MHz"));
       graph.tuning()->findChild<QCheckBox*>(QStringLiteral("autoAdd"))->setChecked(true);
       graph.tuning()->scanButton()->click();
+      // The search runs on its worker; the window stays responsive and shows it ending.
+      QVERIFY(graph.SearchRunning());
+      QVERIFY(!graph.tuning()->scanButton()->isEnabled());
+      QTRY_VERIFY_WITH_TIMEOUT(!graph.SearchRunning(), 60000);
       QListWidget* results = graph.results();
       QVERIFY(results != nullptr);
       QStringList lines;

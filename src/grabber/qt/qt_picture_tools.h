@@ -39,18 +39,26 @@ class QtPictureTools : public PictureTools {
     bitmap.swap(fresh);
   }
 
-  bool Write(const std::string& path, bool jpeg, std::span<const uint8_t> bitmap,
-             int height) override {
+  bool Write(const std::string& path, bool jpeg, std::span<const uint8_t> bitmap, int height,
+             std::string& reason) override {
     // The picture replaces an old file only once it is whole.
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) {
+      reason = file.errorString().toStdString();
+      return false;
+    }
     QImageWriter writer(&file, jpeg ? QByteArray("jpeg") : QByteArray("bmp"));
     if (jpeg) writer.setQuality(100);
     if (!writer.write(GrabImage(bitmap, height))) {
+      reason = writer.errorString().toStdString();
       file.cancelWriting();
       return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+      reason = file.errorString().toStdString();
+      return false;
+    }
+    return true;
   }
 
   void Show(std::span<const uint8_t>, int) override {}

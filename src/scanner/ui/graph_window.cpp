@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -10,14 +12,21 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "channels/undo_edits.h"
 #include "common/strfmt.h"
 #include "scanner/messages.h"
 #include "scanner/ui/plot_widget.h"
+#include "serial/ui/gui_front_end.h"
 
 namespace pelorus {
 namespace {
 
 namespace m = msg::scanner;
+
+constexpr int kGraphWidth = 760;
+constexpr int kGraphHeight = 480;
+constexpr int kResultsWidth = 460;
+constexpr int kResultsHeight = 300;
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
@@ -36,15 +45,14 @@ QSlider* MakeSlider(const char* name, int low, int high, int value, QLabel* labe
 
 }  // namespace
 
-GraphWindow::GraphWindow(GuiContext& context, const ScanData& scan,
-                         std::unique_ptr<SignalSession> session)
-    : QDialog(context.window),
-      context_(context),
-      session_(std::move(session)),
-      settings_(scan.settings) {
+GraphWindow::GraphWindow(const GuiContext& context, const ScanData& scan,
+                         std::unique_ptr<ScannerLink> link)
+    : QDialog(context.window), context_(context), link_(std::move(link)), settings_(scan.settings) {
   setObjectName(QStringLiteral("graphWindow"));
   setWindowTitle(Text(m::kGraphTitle));
   setSizeGripEnabled(true);
+  // The main window stays usable while the graph is open; the two windows stay above it.
+  setWindowModality(Qt::NonModal);
   std::vector<ChannelMarker> markers;
   if (context.state.settingsImage && context.selectedRows)
     markers = MarkersFromRows(*context.state.settingsImage, context.selectedRows(), scan.settings);
@@ -53,30 +61,62 @@ GraphWindow::GraphWindow(GuiContext& context, const ScanData& scan,
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(plot_);
-  resize(760, 480);
-  tuning_ = new TuningWindow(*this, scan.settings, this);
+  resize(kGraphWidth, kGraphHeight);
+  // Owned by the main window as the graph is, so that both stay above it; the graph deletes it.
+  tuning_ = new TuningWindow(*this, scan.settings, context.window ? context.window : this);
   plot_->pointerMoved = [this](std::optional<int> mhz) { tuning_->ShowFrequency(mhz); };
+  frontEnd_ = new GuiFrontEnd(context_.ui, this);
+  if (link_) {
+    closingInterrupt_ = std::make_unique<SerialLink::InterruptScope>(
+        link_->link, [this] { return closing_.load(); });
+  }
 }
 
 GraphWindow::~GraphWindow() {
-  if (results_) results_->deleteLater();
+  // A search in progress ends with the frequency being read cut short.
+  closing_ = true;
+  worker_.RequestStop();
+  worker_.Join();
+  closingInterrupt_.reset();
+  if (results_) delete results_.data();
+  delete tuning_;
   // The session's destructor sends the end command and closes the port.
-  session_.reset();
+  link_.reset();
 }
 
 QListWidget* GraphWindow::results() const {
   return results_ ? results_->findChild<QListWidget*>(QStringLiteral("results")) : nullptr;
 }
 
-void GraphWindow::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // The tuning window sits immediately left of the graph, top-aligned, keeping its own size;
-  // a graph near the screen's left edge moves over to make room. Its frame is only known once
-  // it is shown.
+void GraphWindow::ShowBoth() {
+  show();
   tuning_->show();
-  const int tuningWidth = tuning_->frameGeometry().width();
-  if (frameGeometry().left() < tuningWidth) move(x() + tuningWidth - frameGeometry().left(), y());
-  tuning_->move(frameGeometry().left() - tuningWidth, frameGeometry().top());
+  PlaceBesideEachOther();
+  raise();
+  activateWindow();
+}
+
+void GraphWindow::PlaceBesideEachOther() {
+  // The tuning window sits immediately left of the graph, top-aligned, keeping its own size;
+  // the pair is centred on the main window's screen and made to fit it.
+  QScreen* screen = context_.window ? context_.window->screen() : this->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  const QSize graphFrame = frameGeometry().size() - size();
+  const QSize tuningSize = tuning_->frameGeometry().size();
+  const int graphWidth =
+      std::max(minimumSizeHint().width(),
+               std::min(width(), area.width() - tuningSize.width() - graphFrame.width()));
+  const int graphHeight =
+      std::max(minimumSizeHint().height(), std::min(height(), area.height() - graphFrame.height()));
+  resize(graphWidth, graphHeight);
+  const int pairWidth = tuningSize.width() + graphWidth + graphFrame.width();
+  const int pairHeight = std::max(tuningSize.height(), graphHeight + graphFrame.height());
+  const int left = area.left() + std::max(0, (area.width() - pairWidth) / 2);
+  const int top = area.top() + std::max(0, (area.height() - pairHeight) / 2);
+  tuning_->move(left, top);
+  move(left + tuningSize.width(), top);
 }
 
 void GraphWindow::closeEvent(QCloseEvent* event) {
@@ -85,9 +125,10 @@ void GraphWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  tuning_->hide();
   QDialog::closeEvent(event);
 }
+
+void GraphWindow::reject() { CloseOrAbort(); }
 
 bool GraphWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == results_ && event->type() == QEvent::Close && searching_) {
@@ -102,11 +143,21 @@ void GraphWindow::ClearRanges() { plot_->ClearRanges(); }
 
 void GraphWindow::CloseOrAbort() {
   if (!searching_) {
-    close();
+    tuning_->hide();
+    QDialog::reject();
     return;
   }
-  abort_ = true;
+  // The search stops before the next frequency; the one being searched is completed.
+  worker_.RequestStop();
   context_.ui.ShowMessage(m::kAbortAcknowledged, Icon::kInformation);
+}
+
+void GraphWindow::AddFound(const ChannelRecord& record) {
+  // A change of the list outside a menu command is an edit of its own, which Undo takes back.
+  RecordEdit edit(context_.state, UndoSelection{});
+  AppendFoundChannel(context_.state, record);
+  edit.Commit(UndoSelection{});
+  context_.ui.RefillChannelList();
 }
 
 void GraphWindow::StartLockSearch() {
@@ -115,9 +166,8 @@ void GraphWindow::StartLockSearch() {
     context_.ui.ShowMessage(m::kSelectRangeFirst, Icon::kInformation);
     return;
   }
-  if (!session_) return;
+  if (!link_) return;
   searching_ = true;
-  abort_ = false;
   tuning_->SetSearching(true);
 
   if (results_) results_->deleteLater();
@@ -126,18 +176,21 @@ void GraphWindow::StartLockSearch() {
   results_->setWindowTitle(Text(m::kResultsTitle));
   auto* list = new QListWidget(results_);
   list->setObjectName(QStringLiteral("results"));
-  list->setMinimumWidth(420);
+  list->setMinimumWidth(kResultsWidth - 40);
   // The search's own step and sweep width above its lines: a sweep of 0 MHz locks only onto a
   // carrier the step lands on, and the user should see that it was 0.
-  auto* settings = new QLabel(
+  auto* searchSettings = new QLabel(
       QString::fromStdString(Format(m::kSearchSettings, tuning_->Step(), tuning_->Width())),
       results_);
-  settings->setObjectName(QStringLiteral("searchSettings"));
+  searchSettings->setObjectName(QStringLiteral("searchSettings"));
   auto* resultsLayout = new QVBoxLayout(results_);
-  resultsLayout->addWidget(settings);
+  resultsLayout->addWidget(searchSettings);
   resultsLayout->addWidget(list);
-  results_->resize(460, 300);
-  results_->move(frameGeometry().left(), std::max(0, frameGeometry().bottom() - 300));
+  results_->resize(kResultsWidth, kResultsHeight);
+  const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+  results_->move(std::clamp(frameGeometry().left(), area.left(), area.right() - kResultsWidth),
+                 std::clamp(frameGeometry().bottom() - kResultsHeight, area.top(),
+                            area.bottom() - kResultsHeight));
   results_->installEventFilter(this);
   results_->show();
 
@@ -146,22 +199,52 @@ void GraphWindow::StartLockSearch() {
   request.stepMhz = tuning_->Step();
   request.widthMhz = tuning_->Width();
   request.autoAdd = tuning_->AutoAdd();
-  LockSearchEvents events;
-  QPointer<QDialog> window = results_;
-  events.searching = [this](int mhz) { plot_->SetSearchMarker(mhz); };
-  events.line = [window](const std::string& line) {
-    if (!window) return;
-    auto* lines = window->findChild<QListWidget*>(QStringLiteral("results"));
-    lines->addItem(QString::fromStdString(line));
-    lines->setCurrentRow(lines->count() - 1);
+  // Every event comes on the worker's thread and is shown on this one, in order; none is shown
+  // once the window is gone.
+  QPointer<GraphWindow> self(this);
+  const auto onGui = [self](std::function<void(GraphWindow&)> act) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, act = std::move(act)] {
+          if (self) act(*self);
+        },
+        Qt::QueuedConnection);
   };
-  events.recordAdded = [this] { context_.ui.RefillChannelList(); };
-  BusyCursor busy(context_.ui);
-  RunLockSearch(*session_, settings_, request, context_.state, abort_, events, busy);
-  busy.End();
+  LockSearchEvents events;
+  events.searching = [onGui](int mhz) {
+    onGui([mhz](GraphWindow& graph) { graph.plot_->SetSearchMarker(mhz); });
+  };
+  events.line = [onGui](const std::string& line) {
+    onGui([text = QString::fromStdString(line)](GraphWindow& graph) {
+      if (QListWidget* lines = graph.results()) {
+        lines->addItem(text);
+        lines->setCurrentRow(lines->count() - 1);
+      }
+    });
+  };
+  events.addRecord = [onGui](const ChannelRecord& record) {
+    onGui([record](GraphWindow& graph) { graph.AddFound(record); });
+  };
+  Worker::Callbacks callbacks;
+  callbacks.finished = [onGui](const RunResult& result) {
+    onGui([result](GraphWindow& graph) { graph.SearchEnded(result); });
+  };
+  ScannerLink& scanner = *link_;
+  GuiFrontEnd& frontEnd = *frontEnd_;
+  const ScanSettings settings = settings_;
+  worker_.Start(
+      [&scanner, &frontEnd, settings, request, events](RunControl& control) {
+        return RunLockSearch(scanner.session, settings, request, control, frontEnd, events);
+      },
+      callbacks);
+}
+
+void GraphWindow::SearchEnded(const RunResult& result) {
+  worker_.Join();
   searching_ = false;
   tuning_->SetSearching(false);
   plot_->SetSearchMarker(std::nullopt);
+  ShowRunResult(context_.ui, result);
 }
 
 TuningWindow::TuningWindow(GraphWindow& graph, const ScanSettings& settings, QWidget* parent)
@@ -229,5 +312,7 @@ void TuningWindow::closeEvent(QCloseEvent* event) {
   event->ignore();
   graph_.CloseOrAbort();
 }
+
+void TuningWindow::reject() { graph_.CloseOrAbort(); }
 
 }  // namespace pelorus

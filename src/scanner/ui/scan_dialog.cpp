@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "common/file_io.h"
+#include "common/number_parse.h"
 #include "scanner/messages.h"
 
 namespace pelorus {
@@ -132,11 +133,11 @@ ScanDialogResult RunScanDialog(GuiContext& context, const std::string& dataFolde
   QObject::connect(start, &QPushButton::clicked, &dialog, [&] {
     result.settings.lnb = static_cast<LnbType>(lnbGroup->checkedId());
     result.settings.mode = static_cast<PolarityMode>(polarityGroup->checkedId());
-    bool startOk = false;
-    bool endOk = false;
-    result.settings.startMhz = startField->text().trimmed().toInt(&startOk);
-    result.settings.endMhz = endField->text().trimmed().toInt(&endOk);
-    if (!startOk || !endOk) result.settings.startMhz = -1;  // fails the range check
+    // Only a whole number is one: "11000x" fails the range check instead of reading as 11000.
+    const auto startValue = ParseNumber(startField->text().trimmed().toStdString(), 0, 65535);
+    const auto endValue = ParseNumber(endField->text().trimmed().toStdString(), 0, 65535);
+    result.settings.startMhz = startValue ? static_cast<int>(*startValue) : -1;
+    result.settings.endMhz = endValue ? static_cast<int>(*endValue) : -1;
     switch (ConfirmScanStart(result.settings, context.ui, dataFolder)) {
       case ScanChoice::kStay:
         return;

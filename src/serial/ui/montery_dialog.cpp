@@ -89,8 +89,14 @@ MonterySent& LastSent() {
 
 void RunMonteryInterface(GuiContext& context) {
   if (!MonteryInterfaceAllowed(context.state, context.ui)) return;
-  // Without a readable profile every satellite goes by its own name, as with an empty one.
-  const MonteryProfile profile(ProfileIni::Load(MonteryProfilePath()).value_or(ProfileIni()));
+  // Without a profile every satellite goes by its own name; one the user made must be readable.
+  std::string why;
+  const std::optional<ProfileIni> ini = LoadMonteryProfile("", why);
+  if (!ini) {
+    context.ui.ShowDetailedMessage(msg::kCannotReadMonteryProfile, why, Icon::kStop);
+    return;
+  }
+  const MonteryProfile profile(*ini);
   MonteryMonitor monitor(context.state, SerialGui::For(context).link(), profile, LastSent());
   MonteryDialog dialog(context.window, monitor);
   dialog.Start();

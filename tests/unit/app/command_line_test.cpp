@@ -4,6 +4,7 @@
 
 #include "app/commands.h"
 #include "channels/settings_file.h"
+#include "serial/colour_transfer.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
 
@@ -42,6 +43,10 @@ TEST(CommandLine, JoinArgumentsQuotesWordsWithBlanks) {
   EXPECT_EQ(JoinArguments({"/a/b c.dvb"}), "\"/a/b c.dvb\"");
   EXPECT_EQ(JoinArguments({"/CD", "x.col", "42"}), "/CD x.col 42");
   EXPECT_EQ(ParseCommandLine(JoinArguments({"/a/b c.dvb"})).commandLineFile, "/a/b c.dvb");
+  // A name given as its own argument after /CU is the colour file, blanks and all.
+  const StartupCommand upload = ParseCommandLine(JoinArguments({"/CU", "/a/my colours.col"}));
+  EXPECT_EQ(upload.command, cmd::kColoursToReceiver);
+  EXPECT_EQ(ColourUploadFile(upload.commandLineFile), "/a/my colours.col");
 }
 
 // A name that triggers nothing is not kept: the next Open asks before discarding a modified

@@ -93,6 +93,26 @@ std::vector<uint8_t> SimFrame(const TempDir& dir, int frame) {
   return ReadWholeFile(dir.File("receiver.log.frame" + std::to_string(frame))).bytes;
 }
 
+// Every pixel of `picture` is either the reference's or black; returns how many are black, -1
+// when one is neither.
+int BlackOrAsReference(const QImage& picture, const QImage& reference) {
+  if (picture.size() != reference.size()) return -1;
+  const QImage x = picture.convertToFormat(QImage::Format_RGB888);
+  const QImage y = reference.convertToFormat(QImage::Format_RGB888);
+  int black = 0;
+  for (int row = 0; row < x.height(); ++row) {
+    // Columns 0 and 719 are black in any colour picture.
+    for (int col = 1; col < x.width() - 1; ++col) {
+      if (x.pixel(col, row) == qRgb(0, 0, 0)) {
+        ++black;
+      } else if (x.pixel(col, row) != y.pixel(col, row)) {
+        return -1;
+      }
+    }
+  }
+  return black;
+}
+
 // Counts the pixels of two pictures that differ.
 int DifferentPixels(const QImage& a, const QImage& b) {
   if (a.size() != b.size()) return -1;
@@ -124,7 +144,9 @@ class GrabSimTest : public ::testing::Test {
     state.links.serialPort = sim->Port();
   }
 
-  bool Grab(const std::string& name, bool viaScsi) {
+  bool Grab(const std::string& name, bool viaScsi) { return GrabWith(name, viaScsi).Succeeded(); }
+
+  GrabOutcome GrabWith(const std::string& name, bool viaScsi) {
     session.options.showPicture = false;
     return GrabFrame(
         state, session, link, viaScsi,
@@ -281,6 +303,137 @@ TEST_F(GrabSimTest, ConsoleGrabsOverScsi) {
   EXPECT_EQ(qBlue(picture.pixel(300, 300)), 0);
   EXPECT_EQ(testing::RunCommandLine({"grab", out, "--frame", "4"}).status, kExitUsage);
   EXPECT_EQ(testing::RunCommandLine({"grab", "--serial", "--scsi", out}).status, kExitUsage);
+}
+
+}  // namespace
+}  // namespace pelorus
+
+namespace pelorus {
+namespace {
+
+// What did not arrive is black, everything else where it belongs; the grab is no success.
+TEST_F(GrabSimTest, FailedReadsLeaveBlackWhereTheFrameDidNotArrive) {
+  StartScsi({"--fault", "scsi-fail:6"});
+  testing::WriteBytes(dir.File("old.bmp"), {'o', 'l', 'd'});
+  const GrabOutcome scsi = GrabWith("old.bmp", true);
+  EXPECT_TRUE(scsi.written);
+  EXPECT_TRUE(scsi.readsFailed);
+  EXPECT_TRUE(Called("message warning: One or more \"Read Memory\" commands (0x3c 0x00) failed"));
+  const QImage picture(QString::fromStdString(dir.File("old.bmp")));
+  const int black = BlackOrAsReference(picture, ReferencePicture(SimFrame(dir, 1), 576));
+  // One piece of 64 KiB is a tenth of the frame, luminance or colour.
+  EXPECT_GT(black, 720 * 576 / 20);
+  EXPECT_LT(black, 720 * 576 / 4);
+
+  sim.reset();
+  StartSerial({"--fault", "short-record"});
+  ui.calls.clear();
+  // Each chunk stops part-way; going on each time gives a picture of what came.
+  const GrabOutcome serial = GrabWith("short.bmp", false);
+  EXPECT_TRUE(serial.written);
+  EXPECT_TRUE(serial.readsFailed);
+  EXPECT_EQ(testing::Matching(ui.calls, "ask yes/no warning: No response").size(), 10u);
+  const int blackSerial = BlackOrAsReference(QImage(QString::fromStdString(dir.File("short.bmp"))),
+                                             ReferencePicture(SimFrame(dir, 1), 576));
+  EXPECT_GT(blackSerial, 720 * 576 / 4);
+}
+
+TEST_F(GrabSimTest, TheNamesEndingPicksTheFormatAndOthersAreRefused) {
+  StartScsi();
+  EXPECT_TRUE(Grab("shot.jpeg", true));
+  EXPECT_TRUE(Grab("x.jpg.bmp", true));
+  const std::vector<uint8_t> jpeg = ReadWholeFile(dir.File("shot.jpeg")).bytes;
+  const std::vector<uint8_t> bitmap = ReadWholeFile(dir.File("x.jpg.bmp")).bytes;
+  ASSERT_GE(jpeg.size(), 2u);
+  ASSERT_GE(bitmap.size(), 2u);
+  EXPECT_EQ(jpeg[0], 0xFF);
+  EXPECT_EQ(jpeg[1], 0xD8);
+  EXPECT_EQ(bitmap[0], 'B');
+  EXPECT_EQ(bitmap[1], 'M');
+  const size_t reads = sim->Log().find("3c0010038600");
+  ui.calls.clear();
+  EXPECT_FALSE(Grab("shot.png", true));
+  EXPECT_EQ(ui.calls,
+            (std::vector<std::string>{"message information: " + dir.File("shot.png") +
+                                      ": the picture's name must end in .jpg, .jpeg or .bmp"}));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("shot.png")));
+  // Nothing was read for it.
+  EXPECT_EQ(sim->Log().rfind("3c0010038600"), sim->Log().rfind("3c0010038600", std::string::npos));
+  EXPECT_NE(reads, std::string::npos);
+}
+
+TEST_F(GrabSimTest, OnlyADumpThisGrabWroteIsDeleted) {
+  StartScsi();
+  // A file of a dump's very size that the user keeps: asked about, and kept when refused.
+  const std::vector<uint8_t> users(622080, 0x5A);
+  testing::WriteBytes(dir.File("same.mem"), users);
+  ui.answers.push_back(Answer::kNo);
+  EXPECT_FALSE(Grab("same.jpg", true));
+  EXPECT_EQ(ReadWholeFile(dir.File("same.mem")).bytes, users);
+  // Replaced when the user agrees: the grab's own dump is then the one deleted.
+  ui.answers.push_back(Answer::kYes);
+  EXPECT_TRUE(Grab("same.jpg", true));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("same.mem")));
+  // A dump this run wrote and kept is replaced without a question the next time.
+  session.options.deleteMem = false;
+  ui.calls.clear();
+  EXPECT_TRUE(Grab("same.jpg", true));
+  EXPECT_TRUE(Grab("same.jpg", true));
+  EXPECT_TRUE(testing::Matching(ui.calls, "ask").empty());
+}
+
+TEST_F(GrabSimTest, ASerialGrabStopsWhenAskedAndResumesTheVideo) {
+  StartSerial({"--throttle"});
+  state.options.speed = 3;
+  GrabPlan plan;
+  plan.picturePath = dir.File("stop.bmp");
+  plan.memPath = dir.File("stop.mem");
+  plan.format = PictureFormat::kBitmap;
+  state.options.readStartAddress = FrameAddress(1, false);
+  state.options.readLength = 622080;
+  SerialGrab grab = PrepareSerialGrab(state, session, plan);
+  DirectFrontEnd frontEnd(ui);
+  Worker worker;
+  worker.Start(
+      [&](RunControl& control) { return ReadFrameSerialRun(link, grab, control, frontEnd); });
+  ASSERT_TRUE(sim->WaitForLog("read-memory 00038600"));
+  worker.RequestStop();
+  const auto askedAt = std::chrono::steady_clock::now();
+  const RunResult result = worker.Join();
+  // The rest of the chunk under way (at 38400 bit/s, up to 17 s) is let go by first.
+  EXPECT_LT(std::chrono::steady_clock::now() - askedAt, 25s);
+  EXPECT_TRUE(result.Failed());
+  EXPECT_EQ(result.message, msg::grab::kGrabAborted);
+  EXPECT_TRUE(grab.aborted);
+  EXPECT_TRUE(sim->WaitForLog("resume-video"));
+  EXPECT_EQ(sim->Log().find("read-memory 000C8600"), std::string::npos);  // no second chunk
+  EXPECT_FALSE(std::filesystem::exists(plan.memPath));
+  EXPECT_FALSE(link.IsOpen());
+}
+
+TEST_F(GrabSimTest, AReceiverLostDuringASerialGrabEndsItAtOnce) {
+  StartSerial({"--throttle"});
+  state.options.speed = 3;
+  GrabPlan plan;
+  plan.memPath = dir.File("lost.mem");
+  state.options.readStartAddress = FrameAddress(1, false);
+  state.options.readLength = 622080;
+  SerialGrab grab = PrepareSerialGrab(state, session, plan);
+  DirectFrontEnd frontEnd(ui);
+  Worker worker;
+  worker.Start(
+      [&](RunControl& control) { return ReadFrameSerialRun(link, grab, control, frontEnd); });
+  ASSERT_TRUE(sim->WaitForLog("read-memory 00038600"));
+  sim->Stop();
+  const auto lostAt = std::chrono::steady_clock::now();
+  const RunResult result = worker.Join();
+  EXPECT_LT(std::chrono::steady_clock::now() - lostAt, 2s);
+  ASSERT_TRUE(result.Failed());
+  EXPECT_EQ(result.message, msg::grab::kGrabLost);
+  EXPECT_NE(result.detail.find("the serial line hung up"), std::string::npos) << result.detail;
+  // No question about a receiver that is gone.
+  EXPECT_TRUE(testing::Matching(ui.calls, "ask").empty());
+  EXPECT_FALSE(std::filesystem::exists(plan.memPath));
 }
 
 }  // namespace

@@ -64,11 +64,14 @@ TEST(MemFileTest, DumpNameAndPictureKind) {
   // Only the file name is cut: a dot in a folder does not move the dump elsewhere.
   EXPECT_EQ(MemFileName("/home/a.b/grab.jpg"), "/home/a.b/grab.mem");
   EXPECT_EQ(MemFileName("grab.bmp"), "grab.mem");
-  EXPECT_TRUE(WantsJpeg("/pictures/GRAB.2000.JPG"));
-  EXPECT_TRUE(WantsJpeg("shot.jpg.bmp"));
-  EXPECT_FALSE(WantsJpeg("/pictures/grab.bmp"));
-  EXPECT_FALSE(WantsJpeg("/holiday.jpg/grab.bmp"));
-  EXPECT_FALSE(WantsJpeg("/pictures/grab"));
+  EXPECT_EQ(PictureFormatFor("/pictures/GRAB.2000.JPG"), PictureFormat::kJpeg);
+  EXPECT_EQ(PictureFormatFor("/pictures/grab.Jpeg"), PictureFormat::kJpeg);
+  EXPECT_EQ(PictureFormatFor("shot.jpg.bmp"), PictureFormat::kBitmap);
+  EXPECT_EQ(PictureFormatFor("/pictures/grab.BMP"), PictureFormat::kBitmap);
+  EXPECT_EQ(PictureFormatFor("/holiday.jpg/grab.bmp"), PictureFormat::kBitmap);
+  // Neither a JPEG nor a bitmap would be what such a name says.
+  for (const char* name : {"/pictures/grab", "shot.png", "x.bmp.png", "/a.jpg/b", "jpg", ".jpgx"})
+    EXPECT_EQ(PictureFormatFor(name), std::nullopt) << name;
 }
 
 TEST(MemFileTest, OnlyGrabDumpsAreReplacedUnasked) {
@@ -82,7 +85,8 @@ TEST(MemFileTest, OnlyGrabDumpsAreReplacedUnasked) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << std::string(kFrameBytes, '\x10');
   }
-  EXPECT_TRUE(MemFileReplaceable(path, {}));
+  // A dump's very size does not make a file the grabber's.
+  EXPECT_FALSE(MemFileReplaceable(path, {}));
 }
 
 }  // namespace

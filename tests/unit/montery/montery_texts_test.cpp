@@ -1,12 +1,16 @@
 // The Montery 140's texts and codes, and the profile they are looked up in.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "serial/montery_interface.h"
 #include "serial/profile_ini.h"
+#include "support/cli_run.h"
 #include "support/records.h"
+#include "support/temp_dir.h"
 
 namespace pelorus {
 namespace {
@@ -99,6 +103,54 @@ TEST(MonteryTexts, ProfileLookups) {
   // Only nine characters are read: "Y" and eight blanks is not "Y" once the blanks are kept.
   EXPECT_FALSE(profile.SeparateKu("NINESAT"));
   EXPECT_FALSE(profile.SeparateKu("HOTSAT"));
+}
+
+TEST(MonteryTexts, NothingSentCanEndACommandEarly) {
+  // A translation that would end the satellite command and start a channel command of its own.
+  const MonteryProfile profile = Profile(
+      "[Name Translation]\nEVILSAT=HOT\r#71 \"EVIL\",1\nQUOTESAT=Bad\"Name\nTABSAT=a\tb\n"
+      "DELSAT=a\x7f\nFINESAT=Fine Sat 2\n");
+  for (const char* satellite : {"EVILSAT", "QUOTESAT", "TABSAT", "DELSAT"})
+    EXPECT_EQ(profile.TranslatedName(satellite), satellite);
+  EXPECT_EQ(profile.TranslatedName("FINESAT"), "Fine Sat 2");
+  EXPECT_EQ(MonterySatelliteCommand(profile.TranslatedName("EVILSAT")), "#70 \"EVILSAT\"\r");
+  // The list's own marker names are sent without such bytes.
+  std::vector<ChannelRecord> records = {MakeChannel("== HO\"T\x01SAT-1", 0), Channel(11778, true)};
+  EXPECT_EQ(MonterySatellite(records, 1), "HOTSAT");
+  EXPECT_TRUE(SendableToMontery("HOTSAT V MPE"));
+  EXPECT_FALSE(SendableToMontery("a\rb"));
+}
+
+TEST(MonteryProfileFile, TheUsersProfileMustBeReadableAsANamedOneMust) {
+  testing::TempDir dir;
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string previous = saved ? saved : "";
+  ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  std::string why;
+  // No profile of the user's: the one that ships, or an empty one, without a word.
+  EXPECT_TRUE(LoadMonteryProfile("", why));
+  std::filesystem::create_directories(dir.File("Haldane"));
+  const std::string user = dir.File("Haldane/pelorus.ini");
+  std::string text = "[Name Translation]\nHOTSAT=Hot\n";
+  testing::WriteBytes(user, std::vector<uint8_t>(text.begin(), text.end()));
+  auto loaded = LoadMonteryProfile("", why);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(MonteryProfile(*loaded).TranslatedName("HOTSAT"), "Hot");
+  text += std::string(ProfileIni::kMaxFileSize, ';');
+  testing::WriteBytes(user, std::vector<uint8_t>(text.begin(), text.end()));
+  EXPECT_FALSE(LoadMonteryProfile("", why));
+  EXPECT_NE(why.find(user + ": "), std::string::npos) << why;
+  EXPECT_NE(why.find("larger than the 1048576 bytes accepted"), std::string::npos) << why;
+  const testing::CliRun run = testing::RunCommandLine(
+      {"montery", dir.File("list.dvb"), "--seconds", "1", "--options", dir.File("o.ini")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Unable to read the Montery 140 profile: " + why), std::string::npos)
+      << run.err;
+  if (saved) {
+    ::setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
 }
 
 TEST(ProfileIni, SectionsKeysAndComments) {

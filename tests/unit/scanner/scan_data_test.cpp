@@ -72,6 +72,42 @@ TEST(ScanFile, DownwardRunsSinglePlanesAndBadFiles) {
             ScanFileStatus::kMalformed);
 }
 
+TEST(ScanFile, TheHeaderMustHoldARangeOfItsLnbType) {
+  ScanData loaded;
+  const auto header = [](const std::string& start, const std::string& end, const char* lnb) {
+    return start + "\r\n" + end + "\r\n1053\r\n" + lnb + "\r\n";
+  };
+  EXPECT_EQ(ParseScanFile(Bytes(header("10700", "12750", "1044")), loaded), ScanFileStatus::kOk);
+  EXPECT_EQ(ParseScanFile(Bytes(header("3700", "4200", "1047")), loaded), ScanFileStatus::kOk);
+  // The extremes of 32 bits, a range of another type, and one beyond the type's ends.
+  for (const std::string& bad :
+       {header("-2147483648", "2147483647", "1044"), header("3700", "4200", "1044"),
+        header("10699", "12750", "1044"), header("10700", "12751", "1044"),
+        header("0", "0", "1058"), header("2150", "2151", "1058")}) {
+    EXPECT_EQ(ParseScanFile(Bytes(bad), loaded), ScanFileStatus::kMalformed) << bad;
+    CalibrationTable table;
+    EXPECT_EQ(ParseCalibrationFile(Bytes(bad), table), ScanFileStatus::kMalformed) << bad;
+  }
+}
+
+TEST(ScanFile, AOneFrequencyScanOfBothPlanesHasOnePointInEach) {
+  ScanData data;
+  data.settings = {1000, 1000, LnbType::kLBand, PolarityMode::kBoth};
+  data.horizontal = {{1000, 5}};
+  data.vertical = {{1000, 7}};
+  ScanData loaded;
+  ASSERT_EQ(ParseScanFile(Bytes(ScanFileText(data)), loaded), ScanFileStatus::kOk);
+  EXPECT_EQ(loaded.horizontal, data.horizontal);
+  EXPECT_EQ(loaded.vertical, data.vertical);
+  // The split of a Universal LNB alone is swept with the upper oscillator only.
+  data.settings = {11700, 11700, LnbType::kUniversal, PolarityMode::kBothWithPause};
+  data.horizontal = {{1100, 2}};
+  data.vertical = {{1100, 4}};
+  ASSERT_EQ(ParseScanFile(Bytes(ScanFileText(data)), loaded), ScanFileStatus::kOk);
+  EXPECT_EQ(loaded.horizontal, data.horizontal);
+  EXPECT_EQ(loaded.vertical, data.vertical);
+}
+
 TEST(ScanFile, MorePointsThanTheTablesHoldAreCut) {
   std::string text = "950\r\n2150\r\n1053\r\n1058\r\n";
   for (int i = 0; i < 5000; ++i) text += std::to_string(950 + i) + ",1\r\n";

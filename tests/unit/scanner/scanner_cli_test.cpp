@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <QImage>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -91,6 +92,26 @@ TEST(ScannerCli, RefusesWhatItCannotScan) {
   EXPECT_EQ(run({"scan", "--lnb", "l", "--from", "950", "--to", "960"}).status, 2);
   EXPECT_EQ(
       run({"lock-search", "--lnb", "l", "--from", "950", "--to", "960", "--step", "21"}).status, 2);
+  // Numbers are read whole, and a range must hold a frequency, in both actions alike.
+  for (const char* action : {"scan", "lock-search"}) {
+    std::vector<std::string> words = {action};
+    if (std::string(action) == "scan") words.push_back(dir.File("a.scn"));
+    const auto with = [&words](std::vector<std::string> more) {
+      std::vector<std::string> all = words;
+      all.insert(all.end(), more.begin(), more.end());
+      return all;
+    };
+    EXPECT_EQ(run(with({"--lnb", "l", "--from", "950x", "--to", "960"})).status, 2) << action;
+    EXPECT_EQ(run(with({"--lnb", "l", "--from", " 950", "--to", "960"})).status, 2) << action;
+    EXPECT_EQ(run(with({"--lnb", "l", "--from", "950", "--to", "0x3c0"})).status, 2) << action;
+    const auto empty = run(with({"--lnb", "l", "--from", "961", "--to", "960"}));
+    EXPECT_EQ(empty.status, 2) << action;
+    EXPECT_NE(empty.err.find("--from 961 is above --to 960"), std::string::npos) << empty.err;
+  }
+  EXPECT_EQ(
+      run({"lock-search", "--lnb", "l", "--from", "950", "--to", "960", "--width", "4o"}).status,
+      2);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a.scn")));
   const auto outside =
       run({"scan", dir.File("a.scn"), "--lnb", "c", "--from", "950", "--to", "960"});
   EXPECT_EQ(outside.status, 1);

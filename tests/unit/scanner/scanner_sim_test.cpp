@@ -51,6 +51,17 @@ int32_t LevelAt(const std::vector<ScanPoint>& points, int ifMhz, bool secondRun)
   return INT32_MIN;
 }
 
+// The sweep as both front ends run it: on a worker, the test's thread only waiting.
+RunResult Sweep(SignalSession& session, const ScanRequest& request, ScanData& data,
+                const std::string& folder, FakeUi& ui) {
+  DirectFrontEnd frontEnd(ui);
+  Worker worker;
+  worker.Start([&](RunControl& control) {
+    return RunBandScan(session, request, data, folder, control, frontEnd);
+  });
+  return worker.Join();
+}
+
 class ScannerSimTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -92,8 +103,7 @@ TEST_F(ScannerSimTest, CalibratedUniversalSweepShowsTheCarriersAboveTheFloor) {
   {
     auto sim = StartReceiver(true);
     SignalSession session(link, state, kSubroutine);
-    BusyCursor busy(ui);
-    ASSERT_TRUE(RunBandScan(session, request, data, busy, folder));
+    ASSERT_EQ(Sweep(session, request, data, folder, ui).outcome, RunOutcome::kDone);
     EXPECT_FALSE(session.Running());
     ASSERT_TRUE(sim->WaitForLog("signal end"));
     EXPECT_NE(sim->Log().find("sweep signal 14 950 1950 0 9750"), std::string::npos);
@@ -110,9 +120,8 @@ TEST_F(ScannerSimTest, CalibratedUniversalSweepShowsTheCarriersAboveTheFloor) {
 
   auto sim = StartReceiver(false);
   SignalSession session(link, state, kSubroutine);
-  BusyCursor busy(ui);
   request = ScanRequest{again, false, dir.File("scan.scn")};
-  ASSERT_TRUE(RunBandScan(session, request, data, busy, folder));
+  ASSERT_EQ(Sweep(session, request, data, folder, ui).outcome, RunOutcome::kDone);
   EXPECT_TRUE(session.Running());  // kept for lock searches
   ASSERT_EQ(data.horizontal.size(), 2052u);
   ASSERT_EQ(data.vertical.size(), 2052u);
@@ -156,7 +165,6 @@ TEST_F(ScannerSimTest, LockSearchFindsTheCarriersAndAddsThem) {
   auto sim = StartReceiver(false);
   state.settingsImage.emplace(std::vector<ChannelRecord>{MakeChannel("Old", 10800)});
   SignalSession session(link, state, kSubroutine);
-  BusyCursor busy(ui);
   const ScanSettings settings{10700, 12750, LnbType::kUniversal, PolarityMode::kBoth};
   LockSearchRequest request;
   // With the tuner parked (width 0) a 27.5 MS/s carrier locks within a quarter of its symbol
@@ -171,9 +179,16 @@ TEST_F(ScannerSimTest, LockSearchFindsTheCarriersAndAddsThem) {
   LockSearchEvents events;
   events.line = [&lines](const std::string& line) { lines.push_back(line); };
   events.searching = [&searched](int mhz) { searched.push_back(mhz); };
-  events.recordAdded = [&added] { ++added; };
-  const std::atomic<bool> abort{false};
-  ASSERT_TRUE(RunLockSearch(session, settings, request, state, abort, events, busy));
+  events.addRecord = [&](const ChannelRecord& record) {
+    AppendFoundChannel(state, record);
+    ++added;
+  };
+  DirectFrontEnd frontEnd(ui);
+  Worker worker;
+  worker.Start([&](RunControl& control) {
+    return RunLockSearch(session, settings, request, control, frontEnd, events);
+  });
+  ASSERT_EQ(worker.Join().outcome, RunOutcome::kDone);
   EXPECT_EQ(searched, (std::vector<int>{10990, 10996, 11002, 11008, 11490, 11496, 11502, 11508,
                                         10990, 10996, 11002, 11008, 11490, 11496, 11502, 11508}));
   const std::vector<std::string> expected = {

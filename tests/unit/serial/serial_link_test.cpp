@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -221,6 +223,59 @@ TEST_F(SerialLinkTest, TakeWaitingEmptiesTheRingWithoutWaiting) {
   EXPECT_LT(Clock::now() - start, 20ms);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "subroutine says hi");
   EXPECT_TRUE(link.TakeWaiting().empty());
+}
+
+}  // namespace
+}  // namespace pelorus
+
+namespace pelorus {
+namespace {
+
+// A long run on a worker holds the port with a link of its own: a second link of the program
+// must not open the same port under it (a terminal's exclusive mode does not stop the
+// superuser), and the port is free again once the first one closes it.
+TEST_F(SerialLinkTest, APortHeldByAnotherLinkOfTheProgramIsRefused) {
+  FakeUi other;
+  SerialLink second(other);
+  EXPECT_FALSE(second.Open(pty.slave, 38400));
+  ASSERT_EQ(other.calls.size(), 1u);
+  EXPECT_EQ(other.calls[0], std::string("message stop: ") + msg::kUnableToOpenSerialPort);
+  EXPECT_EQ(other.details[0], pty.slave + ": the port is in use by another command of Pelorus");
+  link.Close();
+  EXPECT_TRUE(second.Open(pty.slave, 38400));
+  second.Close();
+}
+
+// A stop request cuts a read short instead of letting it wait out the receiver's time-out; the
+// scopes nest, and the link's Ui can be lent to another thread's for a while.
+TEST_F(SerialLinkTest, InterruptAndUiScopesEndWithTheirScope) {
+  link.timeoutTicks = 100;  // 2 s
+  std::atomic<bool> stop{false};
+  FakeUi lent;
+  {
+    const SerialLink::UiScope lending(link, lent);
+    const SerialLink::InterruptScope outer(link, [] { return false; });
+    const SerialLink::InterruptScope inner(link, [&stop] { return stop.load(); });
+    std::thread asker([&stop] {
+      std::this_thread::sleep_for(100ms);
+      stop = true;
+    });
+    std::array<uint8_t, 4> buffer{};
+    const auto start = Clock::now();
+    EXPECT_EQ(link.Read(buffer), 0u);
+    EXPECT_LT(Clock::now() - start, 1s);
+    asker.join();
+    EXPECT_GT(lent.keepAliveCount, 0);
+  }
+  // Outside the scopes the read waits for its bytes again, and the link's own Ui is back.
+  const int before = ui.keepAliveCount;
+  pty.Send("ab");
+  std::array<uint8_t, 2> two{};
+  EXPECT_EQ(link.Read(two), 2u);
+  link.timeoutTicks = 5;
+  std::array<uint8_t, 1> one{};
+  EXPECT_EQ(link.Read(one), 0u);
+  EXPECT_GT(ui.keepAliveCount, before);
 }
 
 }  // namespace
