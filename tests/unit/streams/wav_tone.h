@@ -47,6 +47,8 @@ inline std::optional<Wav> ReadWav(const std::string& path) {
 // The tone's frequency in the first channel, from its rising zero crossings after
 // `skipSeconds` (the decoder's start-up is left out); 0 when there is no tone. A crossing counts
 // only after the signal went well below zero, so the coding noise of a quiet tail adds none.
+// The periods are averaged where the tone plays on: a frame the player had to let go by (a
+// loaded machine polls the receiver late) is a gap in the sound, not a lower tone.
 inline double ToneFrequency(const Wav& wav, double skipSeconds = 0.1) {
   if (wav.channels <= 0 || wav.sampleRate <= 0) return 0;
   const size_t frames = wav.samples.size() / static_cast<size_t>(wav.channels);
@@ -57,21 +59,30 @@ inline double ToneFrequency(const Wav& wav, double skipSeconds = 0.1) {
   }
   const int armAt = -peak / 4;
   bool armed = false;
-  size_t firstCrossing = 0, lastCrossing = 0;
-  int crossings = 0;
+  std::vector<size_t> crossings;
   for (size_t i = first; i < frames; ++i) {
     const int sample = wav.samples[i * wav.channels];
     if (sample < armAt) armed = true;
     if (armed && sample >= 0) {
       armed = false;
-      if (crossings == 0) firstCrossing = i;
-      lastCrossing = i;
-      ++crossings;
+      crossings.push_back(i);
     }
   }
-  if (peak < 100 || crossings < 2) return 0;
-  return (crossings - 1) * static_cast<double>(wav.sampleRate) /
-         static_cast<double>(lastCrossing - firstCrossing);
+  if (peak < 100 || crossings.size() < 3) return 0;
+  std::vector<size_t> periods;
+  for (size_t i = 1; i < crossings.size(); ++i) periods.push_back(crossings[i] - crossings[i - 1]);
+  std::vector<size_t> sorted = periods;
+  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+  const double median = static_cast<double>(sorted[sorted.size() / 2]);
+  double samples = 0;
+  size_t counted = 0;
+  for (const size_t period : periods) {
+    if (static_cast<double>(period) > 1.5 * median) continue;
+    samples += static_cast<double>(period);
+    ++counted;
+  }
+  if (counted == 0) return 0;
+  return static_cast<double>(counted) * wav.sampleRate / samples;
 }
 
 }  // namespace pelorus::testing
