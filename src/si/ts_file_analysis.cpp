@@ -10,10 +10,12 @@
 #include <ctime>
 #include <limits>
 
+#include "common/file_handle.h"
+#include "common/file_io.h"
+#include "common/read_ahead.h"
 #include "common/strfmt.h"
 #include "si/eit.h"
 #include "si/messages.h"
-#include "si/read_ahead.h"
 
 namespace pelorus {
 namespace {
@@ -293,15 +295,17 @@ RunResult AnalyseTsFile(const std::string& path, RunControl& control, TsFileAnal
     return RunResult::Failed(Format(msg::si::kTsFileUnreadable, path.c_str()),
                              path + ": " + std::strerror(error));
   };
-  const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (file < 0) return unreadable(errno);
-  struct FileCloser {
-    int file;
-    ~FileCloser() { ::close(file); }
-  } closer{file};
+  // Only a regular file: opening a FIFO would wait for a writer, and a device may never end.
+  FileContents contents;
+  const FileHandle handle(
+      OpenRegularFileForReading(path, std::numeric_limits<uint64_t>::max(), contents));
+  if (handle.get() < 0) {
+    return RunResult::Failed(Format(msg::si::kTsFileUnreadable, path.c_str()),
+                             FileProblemText(path, contents));
+  }
+  const int file = handle.get();
   struct stat status {};
   if (::fstat(file, &status) != 0) return unreadable(errno);
-  if (S_ISDIR(status.st_mode)) return unreadable(EISDIR);
   const uint64_t size = static_cast<uint64_t>(std::max<off_t>(status.st_size, 0));
   const std::string name = path.substr(path.find_last_of('/') + 1);
 

@@ -3,15 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 #include "common/file_dialogs.h"
 #include "common/file_handle.h"
 #include "common/file_io.h"
+#include "common/read_ahead.h"
 #include "common/strfmt.h"
 #include "streams/messages.h"
 #include "streams/ts_check.h"
@@ -22,7 +22,6 @@ namespace {
 // Reads large enough that the system calls cost nothing, small enough that each block is still
 // in the processor's cache when its packets are counted.
 constexpr size_t kReadBlock = size_t{256} << 10;
-constexpr size_t kPageSize = 4096;
 
 // What is at `path` when it is not a file that can be read: a folder, a FIFO, a device.
 std::string NotAFileReason(const std::string& path) {
@@ -61,26 +60,19 @@ TsReadResult ReadTsFile(const std::string& path, TsStatistics& stats,
   const uint64_t size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-  // A page-aligned buffer: the kernel copies into one several times faster than into memory
-  // that starts part-way into a page, as an ordinary allocation of this size does.
-  std::unique_ptr<uint8_t, decltype(&std::free)> buffer(
-      static_cast<uint8_t*>(std::aligned_alloc(kPageSize, kReadBlock)), &std::free);
-  if (!buffer) {
-    if (detail != nullptr) *detail = Format("%s: %s", path.c_str(), std::strerror(ENOMEM));
-    return TsReadResult::kReadFailed;
-  }
+  // The next block is read on a thread of its own while the last one is checked.
+  ReadAhead reader(file.get(), kReadBlock);
   uint64_t done = 0;
   int shown = -1;
   for (;;) {
-    const ssize_t got = ::read(file.get(), buffer.get(), kReadBlock);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      if (detail != nullptr) *detail = Format("%s: %s", path.c_str(), std::strerror(errno));
+    const ReadAhead::Block block = reader.Next();
+    if (block.error != 0) {
+      if (detail != nullptr) *detail = Format("%s: %s", path.c_str(), std::strerror(block.error));
       return TsReadResult::kReadFailed;
     }
-    if (got == 0) break;
-    stats.Feed({buffer.get(), static_cast<size_t>(got)});
-    done += static_cast<uint64_t>(got);
+    if (block.bytes.empty()) break;
+    stats.Feed(block.bytes);
+    done += block.bytes.size();
     // A file that grows while it is read must not push the bar beyond its end.
     const int percent =
         size > 0 ? static_cast<int>(std::min<uint64_t>(done, size) * 100 / size) : 0;

@@ -1,4 +1,4 @@
-#include "si/read_ahead.h"
+#include "common/read_ahead.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 // The read-ahead gives a file's bytes in order, block by block, the end as often as it is asked
 // for, a failed read's errno, and stops cleanly with blocks left unread.
-#include "si/read_ahead.h"
+#include "common/read_ahead.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
