@@ -61,7 +61,6 @@ inline constexpr int kNew = 40101;
 inline constexpr int kMultiPidPipe = 40103;
 inline constexpr int kMontery = 40104;
 inline constexpr int kAc3Decoder = 40105;
-inline constexpr int kAnalyseTsFile = 40106;
 
 // The list popup's bulk changes of the selected channels.
 inline constexpr int kNtsc = 40019;
@@ -106,6 +105,7 @@ inline constexpr int kOrderLikeList = 40309;
 inline constexpr int kRecentFileFirst = 40310;  // the entries of "File recenti", newest first
 inline constexpr int kRecentFileCount = 8;
 inline constexpr int kChannelSearch = 40320;  // "Ricerca Canali..." of the SCSI menu
+inline constexpr int kAnalyseTsFile = 40321;  // "Analizza File TS..." of "Utilità"
 
 // Not a menu command: double-click or Enter on the list, which edits the first selected row.
 inline constexpr int kEditSelectedChannel = 1;
