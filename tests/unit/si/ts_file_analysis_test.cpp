@@ -3,6 +3,7 @@
 #include "si/ts_file_analysis.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <map>
@@ -283,6 +284,7 @@ TEST(TsFileAnalysisTest, TheFileReadSaysWhyItCannotAnalyse) {
   testing::WriteBytes(dir.File("empty.ts"), {});
   testing::WriteBytes(dir.File("text.ts"), Text(std::string(5000, 'x')));
   testing::WriteBytes(dir.File("good.ts"), Multiplex().out);
+  ASSERT_EQ(::mkfifo(dir.File("fifo.ts").c_str(), 0600), 0);
   struct Case {
     std::string path;
     const char* message;
@@ -291,7 +293,11 @@ TEST(TsFileAnalysisTest, TheFileReadSaysWhyItCannotAnalyse) {
   const std::vector<Case> cases = {
       {dir.File("missing.ts"), msg::si::kTsFileUnreadable,
        dir.File("missing.ts") + ": No such file or directory"},
-      {dir.path().string(), msg::si::kTsFileUnreadable, dir.path().string() + ": Is a directory"},
+      {dir.path().string(), msg::si::kTsFileUnreadable,
+       dir.path().string() + ": not a regular file"},
+      // A FIFO is refused at once: opening one waits for a writer.
+      {dir.File("fifo.ts"), msg::si::kTsFileUnreadable,
+       dir.File("fifo.ts") + ": not a regular file"},
       {dir.File("empty.ts"), msg::si::kTsFileEmpty, dir.File("empty.ts")},
       {dir.File("text.ts"), msg::si::kTsFileNotTs, dir.File("text.ts")},
   };
