@@ -87,8 +87,8 @@ void TsFileProgressDialog::showEvent(QShowEvent* event) {
 TsFileDialog::TsFileDialog(const TsFileAnalysis& analysis, const std::string& path, Ui& ui,
                            std::string& folder, QWidget* parent)
     : QDialog(parent), analysis_(analysis), ui_(ui), folder_(folder) {
-  setWindowTitle(Utf8(std::string(msg::si::kAnalyseTsFileTitle) + " - " +
-                      std::filesystem::path(path).filename().string()));
+  setWindowTitle(Utf8(Format("%s - %s", msg::si::kAnalyseTsFileTitle,
+                             std::filesystem::path(path).filename().c_str())));
   auto* layout = new QVBoxLayout(this);
   auto* tabs = new QTabWidget(this);
   tabs->addTab(SiPage(), msg::si::kSiBrowserTitle);
