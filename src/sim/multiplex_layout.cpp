@@ -89,23 +89,23 @@ int SdtSplit(int transponder) { return kServices[static_cast<size_t>(transponder
 
 ServiceLayout ServiceAt(int transponder, int service) {
   const Transponder& ts = kTransponders[static_cast<size_t>(transponder)];
-  const SlotSpec& spec =
+  const SlotSpec& planned =
       kServices[static_cast<size_t>(transponder)].slots[static_cast<size_t>(service)];
   const SlotPids& slot = kSlotPids[static_cast<size_t>(service)];
   ServiceLayout layout{};
   layout.serviceId = static_cast<uint16_t>(ts.transportStreamId * 100 + service + 1);
-  layout.kind = spec.kind;
-  layout.name = spec.name;
+  layout.kind = planned.kind;
+  layout.name = planned.name;
   layout.provider = kProviders[static_cast<size_t>(transponder)];
   layout.toneHz = kToneHz[static_cast<size_t>(transponder + service) % kToneHz.size()];
   layout.scrambled = transponder == 1 && service == 2;
-  layout.hasEvents = spec.kind != ServiceKind::kData;
+  layout.hasEvents = planned.kind != ServiceKind::kData;
   layout.pids.pmt = slot.pmt;
-  switch (spec.kind) {
+  switch (planned.kind) {
     case ServiceKind::kTelevision:
     case ServiceKind::kH264Television:
-      layout.serviceType = spec.kind == ServiceKind::kTelevision ? 0x01 : 0x16;
-      layout.videoStreamType = spec.kind == ServiceKind::kTelevision ? 0x02 : 0x1B;
+      layout.serviceType = planned.kind == ServiceKind::kTelevision ? 0x01 : 0x16;
+      layout.videoStreamType = planned.kind == ServiceKind::kTelevision ? 0x02 : 0x1B;
       layout.pids.video = slot.video;
       layout.pids.audio = slot.audio;
       layout.pids.ac3 = slot.ac3;

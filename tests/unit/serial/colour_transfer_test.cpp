@@ -84,8 +84,8 @@ TEST(ColourCommands, RefusalsComeWithTheirMessagesBeforeThePortOpens) {
     }
     ASSERT_EQ(ui.calls.size(), 1u) << c.line;
     EXPECT_EQ(ui.calls[0], c.message);
-    EXPECT_EQ(ui.details, c.detail.empty() ? std::vector<std::string>{}
-                                           : std::vector<std::string>{c.detail})
+    EXPECT_EQ(ui.details,
+              c.detail.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.detail})
         << c.line;
     EXPECT_FALSE(link.IsOpen());
   }
