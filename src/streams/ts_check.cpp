@@ -111,7 +111,8 @@ void TsStatistics::Feed(std::span<const uint8_t> bytes) {
   if (carried_ > 0) {
     // What the last piece left undecided is judged with the start of this one.
     const size_t take = std::min(bytes.size(), carry_.size() - carried_);
-    std::memcpy(carry_.data() + carried_, bytes.data(), take);
+    // An empty piece may have no storage at all; memcpy takes no null pointer, even for 0 bytes.
+    if (take > 0) std::memcpy(carry_.data() + carried_, bytes.data(), take);
     const size_t joined = carried_ + take;
     const size_t used = Step(carry_.data(), joined, false);
     continuity_.Release();
@@ -127,7 +128,7 @@ void TsStatistics::Feed(std::span<const uint8_t> bytes) {
   const size_t used = Step(bytes.data(), bytes.size(), false);
   continuity_.Release();
   carried_ = bytes.size() - used;
-  std::memcpy(carry_.data(), bytes.data() + used, carried_);
+  if (carried_ > 0) std::memcpy(carry_.data(), bytes.data() + used, carried_);
 }
 
 void TsStatistics::Finish() {
