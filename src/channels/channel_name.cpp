@@ -2,16 +2,54 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace pelorus {
 
+namespace {
+
+// Where the first zero byte of the name is (its size without one), and whether any byte has its
+// top bit set, found eight bytes at a time: a name is decoded for every record at each load.
+struct NameScan {
+  size_t zeroAt = kChannelNameSize;
+  bool highBit = false;
+};
+
+NameScan ScanName(std::span<const char, kChannelNameSize> name) {
+  NameScan scan;
+  if constexpr (std::endian::native == std::endian::little && kChannelNameSize % 8 == 0) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHighs = 0x8080808080808080;
+    uint64_t high = 0;
+    for (size_t offset = kChannelNameSize; offset > 0;) {
+      offset -= 8;
+      uint64_t word;
+      std::memcpy(&word, name.data() + offset, sizeof word);
+      high |= word;
+      // The lowest flagged byte is the word's first zero; flags above it may be false ones.
+      const uint64_t zeros = (word - kOnes) & ~word & kHighs;
+      if (zeros != 0) scan.zeroAt = offset + static_cast<size_t>(std::countr_zero(zeros)) / 8;
+    }
+    scan.highBit = (high & kHighs) != 0;
+  } else {
+    for (size_t i = kChannelNameSize; i > 0; --i) {
+      const auto byte = static_cast<uint8_t>(name[i - 1]);
+      if (byte == 0) scan.zeroAt = i - 1;
+      if ((byte & 0x80) != 0) scan.highBit = true;
+    }
+  }
+  return scan;
+}
+
+}  // namespace
+
 size_t DecodeChannelName(const ChannelRecord& record, std::span<char, kChannelNameSize> out) {
   std::memcpy(out.data(), record.name.data(), kChannelNameSize);
-  // Emphasis codes are rare; most names are plain text, told apart by one pass over the bytes.
-  uint8_t high = 0;
-  for (const uint8_t byte : record.name) high |= byte;
-  if ((high & 0x80) != 0) {
+  const NameScan scan = ScanName(out);
+  // Emphasis codes are rare; most names are plain text.
+  if (scan.highBit) {
     for (char& c : out) {
       const auto byte = static_cast<uint8_t>(c);
       if (byte == kEmphasisOn) c = '[';
@@ -19,8 +57,7 @@ size_t DecodeChannelName(const ChannelRecord& record, std::span<char, kChannelNa
     }
   }
   // The text ends at the first zero byte; without one, trailing blanks are no part of it.
-  const void* zero = std::memchr(out.data(), 0, kChannelNameSize);
-  if (zero != nullptr) return static_cast<size_t>(static_cast<const char*>(zero) - out.data());
+  if (scan.zeroAt < kChannelNameSize) return scan.zeroAt;
   size_t length = kChannelNameSize;
   while (length > 0 && out[length - 1] == ' ') --length;
   return length;

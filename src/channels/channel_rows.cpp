@@ -94,19 +94,19 @@ RowIcon ChooseRowIcon(const ChannelRecord& record) {
   return RowIcon::kTelevision;
 }
 
-ChannelRow BuildChannelRow(const ChannelRecord& record, int recordIndex, PidMode mode) {
-  // Written straight into the row: tens of thousands of rows are built at every load.
-  ChannelRow row;
-  row.icon = ChooseRowIcon(record);
-  row.marker = record.IsMarker();
-  RowCells& cells = row.cells;
+namespace {
+
+// A row's texts, in column order: a marker row has its number and name only.
+void WriteCells(const ChannelRecord& record, int recordIndex, PidMode mode, bool marker,
+                RowCells& row) {
+  RowCells::Writer cells(row);
   cells.AppendWritten(Number(recordIndex + 1));
   cells.AppendWritten([&record](std::span<char> room) -> size_t {
     return room.size() < kChannelNameSize
                ? 0
                : DecodeChannelName(record, room.first<kChannelNameSize>());
   });
-  if (row.marker) return row;
+  if (marker) return;
 
   cells.AppendWritten(Number(record.frequency));
   cells.AppendWritten(Number(record.symbolRate));
@@ -119,6 +119,16 @@ ChannelRow BuildChannelRow(const ChannelRecord& record, int recordIndex, PidMode
   cells.Append((record.modeFlags & 0x03) == 0x03 ? "NTSC" : "PAL");
   cells.Append((record.modeFlags & 0x10) != 0 ? "12v" : "0v");
   cells.AppendWritten(Number((record.lnbSelect & 0x03) + 1));
+}
+
+}  // namespace
+
+ChannelRow BuildChannelRow(const ChannelRecord& record, int recordIndex, PidMode mode) {
+  // Written straight into the row: tens of thousands of rows are built at every load.
+  ChannelRow row;
+  row.icon = ChooseRowIcon(record);
+  row.marker = record.IsMarker();
+  WriteCells(record, recordIndex, mode, row.marker, row.cells);
   return row;
 }
 

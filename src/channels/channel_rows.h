@@ -44,23 +44,61 @@ class RowCells {
   static constexpr size_t size() { return kChannelColumnCount; }
 
   // Appends the next column's text, cut at the room that is left (which a row never needs).
-  void Append(std::string_view cell) {
-    AppendWritten([cell](std::span<char> room) {
-      const size_t length = std::min(cell.size(), room.size());
-      std::copy_n(cell.data(), length, room.data());
-      return length;
-    });
-  }
+  void Append(std::string_view cell) { Writer(*this).Append(cell); }
   // Appends the next column's text as `write(room)` puts it at the start of the room left,
   // returning its length: numbers and names are written in place, never copied.
   template <typename Write>
   void AppendWritten(Write write) {
-    if (count_ >= kChannelColumnCount) return;
-    const size_t start = count_ == 0 ? 0 : ends_[count_ - 1];
-    const std::span<char> room(reinterpret_cast<char*>(text_.data()) + start, text_.size() - start);
-    const size_t length = std::min<size_t>(write(room), room.size());
-    ends_[count_++] = static_cast<uint8_t>(start + length);
+    Writer writer(*this);
+    writer.AppendWritten(write);
   }
+
+  // Appends cells one after another, keeping its place in locals and storing the cell ends when
+  // it goes out of scope. Every character written may alias the row's own counters, so writing
+  // them back after each cell would make each cell wait on the one before: a list builds a row
+  // per record.
+  class Writer {
+   public:
+    explicit Writer(RowCells& cells) : cells_(cells), count_(cells.count_), ends_(cells.ends_) {
+      end_ = count_ == 0 ? 0 : ends_[count_ - 1];
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+    ~Writer() {
+      cells_.ends_ = ends_;
+      cells_.count_ = count_;
+    }
+
+    void Append(std::string_view cell) {
+      AppendWritten([cell](std::span<char> room) {
+        const size_t length = std::min(cell.size(), room.size());
+        // The fixed texts ("H", "PAL", "3/4") are copied in place, not by a call per cell.
+        constexpr size_t kShortText = 4;
+        if (length <= kShortText) {
+          for (size_t i = 0; i < kShortText; ++i) {
+            if (i < length) room[i] = cell[i];
+          }
+          return length;
+        }
+        std::copy_n(cell.data(), length, room.data());
+        return length;
+      });
+    }
+    template <typename Write>
+    void AppendWritten(Write write) {
+      if (count_ >= kChannelColumnCount) return;
+      const std::span<char> room(reinterpret_cast<char*>(cells_.text_.data()) + end_,
+                                 kRowTextCapacity - end_);
+      end_ += std::min<size_t>(write(room), room.size());
+      ends_[count_++] = static_cast<uint8_t>(end_);
+    }
+
+   private:
+    RowCells& cells_;
+    uint8_t count_;
+    size_t end_;
+    std::array<uint8_t, kChannelColumnCount> ends_;
+  };
 
  private:
   // Left unset past the cells written: a row is built for every record of a list, and only

@@ -47,7 +47,10 @@ struct ChannelRecord {
   uint8_t reserved4;
   uint16_t networkId;
 
-  bool HasTag() const { return tag == kChannelTag; }
+  // Compared as one word: every record of a list is checked at each load.
+  bool HasTag() const {
+    return std::bit_cast<uint32_t>(tag) == std::bit_cast<uint32_t>(kChannelTag);
+  }
   bool IsMarker() const { return frequency == 0; }
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "channels/channel_name.h"
 #include "support/records.h"
 
@@ -142,6 +144,35 @@ TEST(ChannelRows, ColumnsHeadersAlignmentsAndWidths) {
   EXPECT_EQ(kChannelColumns[11].alignment, CellAlignment::kCenter);
   EXPECT_EQ(kChannelColumns[1].alignment, CellAlignment::kLeft);
   EXPECT_EQ(kChannelColumns[0].alignment, CellAlignment::kRight);
+}
+
+// The name cell, read eight bytes at a time, against the plain rule: the text ends at the first
+// zero byte, without one the trailing blanks go, and the emphasis codes show as brackets.
+TEST(ChannelRows, NameCellEndsAtTheFirstZeroOrLosesItsTrailingBlanks) {
+  auto expected = [](const ChannelRecord& record) {
+    std::string text;
+    for (const uint8_t byte : record.name) {
+      if (byte == 0) return text;
+      text += byte == kEmphasisOn ? '[' : byte == kEmphasisOff ? ']' : static_cast<char>(byte);
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+  };
+  for (size_t zeroAt = 0; zeroAt <= kChannelNameSize; ++zeroAt) {
+    for (const uint8_t filler :
+         {uint8_t{'A'}, uint8_t{' '}, uint8_t{0x01}, uint8_t{0x80}, kEmphasisOn, uint8_t{0xFF}}) {
+      ChannelRecord record = MakeChannel("", 11766, 27500);
+      record.name.fill(filler);
+      record.name[0] = 'N';
+      if (zeroAt < kChannelNameSize) record.name[zeroAt] = 0;
+      // A zero byte after the first one and a blank before it must not move the end.
+      if (zeroAt + 2 < kChannelNameSize) record.name[zeroAt + 2] = 0;
+      if (zeroAt > 1) record.name[zeroAt - 1] = ' ';
+      const ChannelRow row = BuildChannelRow(record, 0, PidMode::kHexadecimal);
+      EXPECT_EQ(row.cells[1], expected(record)) << "zero at " << zeroAt << ", filler " << +filler;
+      EXPECT_EQ(DecodeChannelName(record), expected(record));
+    }
+  }
 }
 
 }  // namespace
