@@ -27,7 +27,7 @@ std::vector<Bytes> EitBuffers(size_t buffers) {
                           "A longer description of what the programme is about, as the "
                           "broadcasters send it, in a few sentences."});
       }
-      const Bytes section = pelorus::testing::Eit(static_cast<uint16_t>(1 + eventId % 20), events);
+      const Bytes section = pelorus::testing::BuildEit(static_cast<uint16_t>(1 + eventId % 20), events);
       if (buffer.size() + section.size() > 3908) break;
       pelorus::testing::Append(buffer, section);
     }
@@ -40,7 +40,7 @@ void BM_SectionWalkSdtEit(benchmark::State& state) {
   const std::vector<Bytes> buffers = EitBuffers(64);
   std::vector<pelorus::testing::SdtService> services;
   for (uint16_t id = 1; id <= 20; ++id) services.push_back({id, "Provider", "Service"});
-  const Bytes sdt = pelorus::testing::Sdt(1, 1, services);
+  const Bytes sdt = pelorus::testing::BuildSdt(1, 1, services);
   size_t bytes = 0;
   for (auto _ : state) {
     pelorus::Guide guide;
@@ -62,7 +62,7 @@ void BM_SectionWalkEitRepeats(benchmark::State& state) {
   std::vector<pelorus::testing::SdtService> services;
   for (uint16_t id = 1; id <= 20; ++id) services.push_back({id, "Provider", "Service"});
   pelorus::Guide guide;
-  guide.ParseSdtSections(pelorus::testing::Sdt(1, 1, services));
+  guide.ParseSdtSections(pelorus::testing::BuildSdt(1, 1, services));
   for (const Bytes& buffer : buffers) guide.ParseEitSections(buffer, 0);
   size_t bytes = 0;
   for (auto _ : state) {

@@ -51,8 +51,8 @@ void RecordFromReceiver(benchmark::State& state, const char* rate, int seconds,
     return;
   }
   ScsiTransport& transport = *editor.aspiModule;
-  std::array<uint8_t, kCurrentServiceLength> block{};
-  ExecScsiCommandFully(transport, ReadMemoryBlock(kCurrentServiceAddress, kCurrentServiceLength),
+  std::array<uint8_t, kCurrentServiceSize> block{};
+  ExecScsiCommandFully(transport, ReadMemoryBlock(kCurrentServiceAddress, kCurrentServiceSize),
                        ScsiDirection::kIn, block);
   const std::optional<CurrentService> service = ParseCurrentService(block);
   if (!service) {

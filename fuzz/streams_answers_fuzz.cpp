@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace pelorus;
   const std::span<const uint8_t> block(data, size);
   if (const auto service = ParseCurrentService(block)) {
-    if (size < kCurrentServiceLength) std::abort();
+    if (size < kCurrentServiceSize) std::abort();
     if (service->pcrPid == ts::kNullPid && service->videoPid != ts::kNullPid) std::abort();
     const RecorderPlan plan = PlanRecording(*service, false, 0, true);
     if (plan.readSlots.size() < 2 || plan.readSlots.size() > 3) std::abort();

@@ -15,9 +15,9 @@ namespace pelorus {
 namespace {
 
 std::optional<CurrentService> ReadCurrentService(ScsiTransport& transport, LinkFailure& failure) {
-  std::array<uint8_t, kCurrentServiceLength> block{};
+  std::array<uint8_t, kCurrentServiceSize> block{};
   size_t received = 0;
-  if (ExecScsiCommand(transport, ReadMemoryBlock(kCurrentServiceAddress, kCurrentServiceLength),
+  if (ExecScsiCommand(transport, ReadMemoryBlock(kCurrentServiceAddress, kCurrentServiceSize),
                       ScsiDirection::kIn, block, &received, &failure) != kScsiSuccess ||
       received != block.size()) {
     return std::nullopt;

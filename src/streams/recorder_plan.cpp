@@ -13,7 +13,7 @@ constexpr size_t kPcrPidAt = 148;
 }  // namespace
 
 std::optional<CurrentService> ParseCurrentService(std::span<const uint8_t> block) {
-  if (block.size() < kCurrentServiceLength) return std::nullopt;
+  if (block.size() < kCurrentServiceSize) return std::nullopt;
   CurrentService service;
   ByteReader reader(block);
   reader.Skip(kVideoPidAt);

@@ -5,16 +5,14 @@
 #include <span>
 #include <vector>
 
+#include "receiver/receiver_memory.h"
 #include "scsi/receiver_commands.h"
 #include "streams/psi_templates.h"
 #include "streams/ts_packet.h"
 
 namespace pelorus {
 
-// The receiver's current service, read from its 512-byte block before a recording starts.
-inline constexpr uint32_t kCurrentServiceAddress = 0x01000300;
-inline constexpr uint32_t kCurrentServiceLength = 512;
-
+// The receiver's current service, read from its block before a recording starts.
 struct CurrentService {
   uint16_t videoPid = 0;
   uint16_t audioPid = 0;

@@ -46,4 +46,14 @@ inline std::vector<uint8_t> FileBytes(const std::vector<ChannelRecord>& records)
   return bytes;
 }
 
+// The names of a list in order, a marker's in brackets.
+inline std::vector<std::string> ListNames(const std::vector<ChannelRecord>& records) {
+  std::vector<std::string> names;
+  for (const ChannelRecord& record : records) {
+    names.push_back(record.IsMarker() ? "[" + DecodeChannelName(record) + "]"
+                                      : DecodeChannelName(record));
+  }
+  return names;
+}
+
 }  // namespace pelorus::testing

@@ -4,7 +4,9 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelorus::testing {
@@ -43,6 +45,27 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string ReadText(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
+}
+
+// A text's bytes, as the parsers and writers take them.
+inline std::vector<uint8_t> BytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+
+// The lines of a text, each cut into its tab-separated fields.
+inline std::vector<std::vector<std::string>> TabSeparatedRows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
 }
 
 }  // namespace pelorus::testing

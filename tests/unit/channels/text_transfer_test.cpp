@@ -22,11 +22,6 @@ using testing::MakeChannel;
 using testing::TempDir;
 using Calls = std::vector<std::string>;
 
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = testing::ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 void WriteText(const std::string& path, const std::string& text) {
   testing::WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
@@ -64,7 +59,7 @@ TEST_F(TextTransferTest, ExportAllThenImportGivesTheSameRecordsBack) {
   EXPECT_EQ(request.path, ".txt");
   EXPECT_TRUE(request.overwritePrompt);
   EXPECT_EQ(state.options.txtInitialDir, dir.path().string() + "/");
-  const std::string text = ReadText(path);
+  const std::string text = testing::ReadText(path);
   EXPECT_EQ(text.size(), 3u * 139u);
   EXPECT_EQ(text, FormatChannelLine((*state.settingsImage)[0]) +
                       FormatChannelLine((*state.settingsImage)[1]) +
@@ -91,13 +86,13 @@ TEST_F(TextTransferTest, ExportSelectedWritesOnlySelectedRows) {
   ui.savePaths.push_back(path);
   const std::vector<int> selection = {2, 0, 7};
   ASSERT_TRUE(ExportChannels(state, ui, selection, exportSelected, nullptr));
-  EXPECT_EQ(ReadText(path), FormatChannelLine((*state.settingsImage)[0]) +
+  EXPECT_EQ(testing::ReadText(path), FormatChannelLine((*state.settingsImage)[0]) +
                                 FormatChannelLine((*state.settingsImage)[2]));
 
   // With no row selected the file is created empty.
   ui.savePaths.push_back(path);
   ASSERT_TRUE(ExportChannels(state, ui, {}, exportSelected, nullptr));
-  EXPECT_EQ(ReadText(path), "");
+  EXPECT_EQ(testing::ReadText(path), "");
 }
 
 TEST_F(TextTransferTest, TheChooserSetsTheModeBeforeTheFileIsChosen) {
@@ -111,7 +106,7 @@ TEST_F(TextTransferTest, TheChooserSetsTheModeBeforeTheFileIsChosen) {
   ui.savePaths.push_back(dir.File("x.txt"));
   ASSERT_TRUE(ExportChannels(state, ui, {}, exportSelected, chooser));
   EXPECT_EQ(seen, (std::vector<bool>{false, true}));
-  EXPECT_EQ(ReadText(dir.File("x.txt")).size(), 3u * 139u);
+  EXPECT_EQ(testing::ReadText(dir.File("x.txt")).size(), 3u * 139u);
 }
 
 TEST_F(TextTransferTest, ExportFailureAndNoSettings) {
@@ -124,7 +119,7 @@ TEST_F(TextTransferTest, ExportFailureAndNoSettings) {
   EditorState none;
   ui.savePaths.push_back(dir.File("empty.txt"));
   ASSERT_TRUE(ExportChannels(none, ui, {}, exportSelected, nullptr));
-  EXPECT_EQ(ReadText(dir.File("empty.txt")), "");
+  EXPECT_EQ(testing::ReadText(dir.File("empty.txt")), "");
 }
 
 TEST_F(TextTransferTest, ImportAppendsAcceptedLinesAndStopsAtAnEmptyLine) {

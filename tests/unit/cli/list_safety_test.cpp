@@ -28,8 +28,6 @@ using testing::ReadBytes;
 using testing::RunCommandLine;
 using testing::WriteBytes;
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
 class ListSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -39,7 +37,7 @@ class ListSafetyTest : public ::testing::Test {
     listBytes = FileBytes(records);
     WriteBytes(list, listBytes);
     text = dir.File("one.txt");
-    WriteBytes(text, Bytes(FormatChannelLine(MakeChannel("Uno", 12000)) +
+    WriteBytes(text, testing::BytesOf(FormatChannelLine(MakeChannel("Uno", 12000)) +
                            FormatChannelLine(MakeChannel("Due", 12100))));
   }
   testing::TempDir dir;
@@ -88,7 +86,7 @@ TEST_F(ListSafetyTest, CommandsThatWriteBackRefuseAFileWithoutAChannel) {
   EXPECT_EQ(ReadBytes(text), exported);
 
   const std::string site = dir.File("site.txt");
-  WriteBytes(site, Bytes("SatA,KU,11778,V,Info,x,27500,3/4,255,x,x,256,\n"));
+  WriteBytes(site, testing::BytesOf("SatA,KU,11778,V,Info,x,27500,3/4,255,x,x,256,\n"));
   const CliRun paste = RunCommandLine({"mpeg-paste", text, site});
   EXPECT_EQ(paste.status, 1);
   EXPECT_NE(paste.err.find(text + " holds no channel record"), std::string::npos);
@@ -120,7 +118,7 @@ TEST_F(ListSafetyTest, TheEditorOpensAFileWithoutAChannelButSaysSo) {
 
 TEST_F(ListSafetyTest, MpegPasteReadsALastLineWithoutALineEnd) {
   const std::string site = dir.File("site.txt");
-  WriteBytes(site, Bytes("SatA,KU,11778,V,Info,x,27500,3/4,255,x,x,256,\r\n"
+  WriteBytes(site, testing::BytesOf("SatA,KU,11778,V,Info,x,27500,3/4,255,x,x,256,\r\n"
                          "SatA,KU,11800,H,Last,x,27500,3/4,300,x,x,301,"));
   const CliRun run = RunCommandLine({"mpeg-paste", dir.File("out.dvb"), site, "--no-markers"});
   EXPECT_EQ(run.status, 0) << run.err;

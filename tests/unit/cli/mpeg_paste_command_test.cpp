@@ -21,7 +21,7 @@ std::vector<ChannelRecord> Load(const std::string& path) {
   return DecodeSettingsBytes(testing::ReadBytes(path));
 }
 
-std::vector<std::string> Names(const std::vector<ChannelRecord>& records) {
+std::vector<std::string> PlainNames(const std::vector<ChannelRecord>& records) {
   std::vector<std::string> names;
   for (const ChannelRecord& record : records) names.push_back(DecodeChannelName(record));
   return names;
@@ -46,7 +46,7 @@ TEST_F(CliMpegPasteTest, CreatesTheSettingsFileWithMarkers) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "5 channels pasted, 5 in all\n");
   const std::vector<ChannelRecord> records = Load(output);
-  EXPECT_EQ(Names(records),
+  EXPECT_EQ(PlainNames(records),
             (std::vector<std::string>{"-- SatA --", "Info Kanal", "Ceee", "-- SatB --", "Drei"}));
   ASSERT_EQ(records.size(), 5u);
   EXPECT_EQ(records[1].lnbSelect, 1);
@@ -60,7 +60,7 @@ TEST_F(CliMpegPasteTest, AppendsToAnExistingFileWithTheChosenOptions) {
   const testing::CliRun run =
       testing::RunCommandLine({"mpeg-paste", output, input, "--mode", "ku", "--no-markers"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Names(Load(output)), (std::vector<std::string>{"Old", "Info Kanal", "Drei"}));
+  EXPECT_EQ(PlainNames(Load(output)), (std::vector<std::string>{"Old", "Info Kanal", "Drei"}));
 
   const std::string caret = dir.File("caret.txt");
   const std::string text = "S^C^3800^H^Caret^x^5000^1/2^1^x^x^2^\r\n";
@@ -69,7 +69,7 @@ TEST_F(CliMpegPasteTest, AppendsToAnExistingFileWithTheChosenOptions) {
                 {"mpeg-paste", output, caret, "--delimiter", "^", "--mode", "c", "--no-markers"})
                 .status,
             0);
-  EXPECT_EQ(Names(Load(output)).back(), "Caret");
+  EXPECT_EQ(PlainNames(Load(output)).back(), "Caret");
 }
 
 TEST_F(CliMpegPasteTest, UsageAndFailures) {

@@ -54,15 +54,6 @@ constexpr char kChannelsConf[] =
     "broken line\n"
     "Kabel:410:M64:C:6900:101:102:0:0:1:2:3:0\n";
 
-std::vector<std::string> Names(const std::vector<ChannelRecord>& records) {
-  std::vector<std::string> names;
-  for (const ChannelRecord& record : records) {
-    names.push_back(record.IsMarker() ? "[" + DecodeChannelName(record) + "]"
-                                      : DecodeChannelName(record));
-  }
-  return names;
-}
-
 class CliOtherListsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -90,7 +81,7 @@ TEST_F(CliOtherListsTest, ALamedbComesInTheOrderOfTheBouquetsBesideIt) {
                 dir.File("bouquets.tv") + ", line 3: userbouquet.gone.tv cannot be read\n" +
                 dir.File("userbouquet.favourites.tv") + ", line 9: service not in lamedb\n");
   const std::vector<ChannelRecord> records = Load("out.dvb");
-  EXPECT_EQ(Names(records),
+  EXPECT_EQ(testing::ListNames(records),
             (std::vector<std::string>{"[Favoriti]", "Rai 1", "[Germania]", "Das Erste"}));
   ASSERT_EQ(records.size(), 4u);
   EXPECT_EQ(records[1].frequency, 11766);
@@ -116,14 +107,14 @@ TEST_F(CliOtherListsTest, ABouquetGivenTakesTheLamedbBesideItAndOnlyItself) {
   EXPECT_TRUE(
       run.out.starts_with("2 channels imported, 3 skipped (1 DVB-S2, 1 H.264/HEVC, 1 other)\n"
                           "Lines that could not be read: 1\n"));
-  EXPECT_EQ(Names(Load("out.dvb")),
+  EXPECT_EQ(testing::ListNames(Load("out.dvb")),
             (std::vector<std::string>{"[Favoriti]", "Rai 1", "[Germania]", "Das Erste"}));
   // Without bouquets, by satellite in database order.
   std::filesystem::remove(dir.File("bouquets.tv"));
   ASSERT_EQ(
       testing::RunCommandLine({"import-list", dir.File("lamedb"), dir.File("plain.dvb")}).status,
       0);
-  EXPECT_EQ(Names(Load("plain.dvb")),
+  EXPECT_EQ(testing::ListNames(Load("plain.dvb")),
             (std::vector<std::string>{"[19.2E]", "Das Erste", "Bayern 1", "[13.0E]", "Rai 1"}));
 }
 
@@ -139,14 +130,14 @@ TEST_F(CliOtherListsTest, AChannelsConfIsAppendedToAList) {
             "Lines that could not be read: 1\n" +
                 dir.File("channels.conf") + ", line 6: not a channel\n");
   const std::vector<ChannelRecord> records = Load("new.dvb");
-  EXPECT_EQ(Names(records),
+  EXPECT_EQ(testing::ListNames(records),
             (std::vector<std::string>{"Old", "[Sport]", "Eurosport", "[Radio]", "Radio FM"}));
   ASSERT_EQ(records.size(), 5u);
   EXPECT_EQ(records[2].serviceId, 28009);
   EXPECT_EQ(records[2].audioPid, 420);
   EXPECT_EQ(records[4].lnbSelect & 3, 2);
   EXPECT_EQ(records[4].serviceType, 2);
-  EXPECT_EQ(Names(Load("old.dvb")), (std::vector<std::string>{"Old"}));  // read, not written
+  EXPECT_EQ(testing::ListNames(Load("old.dvb")), (std::vector<std::string>{"Old"}));  // read, not written
 }
 
 TEST_F(CliOtherListsTest, FilesThatAreNoListAreRefusedAndNothingIsWritten) {
@@ -228,7 +219,7 @@ TEST_F(CliOtherListsTest, ExportThenImportGivesTheSameChannels) {
   EXPECT_EQ(run.out, "2 channels imported, 0 skipped (0 DVB-S2, 0 H.264/HEVC, 0 other)\n");
   const std::vector<ChannelRecord> list = SampleList();
   std::vector<ChannelRecord> back = Load("back.dvb");
-  ASSERT_EQ(Names(back), Names(list));
+  ASSERT_EQ(testing::ListNames(back), testing::ListNames(list));
   for (size_t i = 1; i < list.size(); ++i) {
     EXPECT_EQ(back[i].frequency, list[i].frequency);
     EXPECT_EQ(back[i].polarity, list[i].polarity);
@@ -243,7 +234,7 @@ TEST_F(CliOtherListsTest, ExportThenImportGivesTheSameChannels) {
   run = testing::RunCommandLine({"import-list", dir.File("out.conf"), dir.File("vdr.dvb")});
   ASSERT_EQ(run.status, 0) << run.err;
   back = Load("vdr.dvb");
-  ASSERT_EQ(Names(back), Names(list));
+  ASSERT_EQ(testing::ListNames(back), testing::ListNames(list));
   EXPECT_EQ(back[2].lnbSelect, 0);  // 19.2E was written for port 2, and 19.2E is port 1
   EXPECT_EQ(back[2].tsId, 0x12C);
 
@@ -251,7 +242,7 @@ TEST_F(CliOtherListsTest, ExportThenImportGivesTheSameChannels) {
   run = testing::RunCommandLine(
       {"export-list", dir.File("list.dvb"), dir.File("back.dvb"), "--format", "vdr"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(Names(Load("back.dvb")), Names(list));
+  EXPECT_EQ(testing::ListNames(Load("back.dvb")), testing::ListNames(list));
   EXPECT_EQ(testing::RunCommandLine(
                 {"export-list", dir.File("lamedb"), dir.File("x.conf"), "--format", "vdr"})
                 .status,
@@ -271,7 +262,7 @@ TEST_F(CliOtherListsTest, ReorderLikeAChannelsConfALamedbOrASettingsFile) {
       {"reorder", dir.File("list.dvb"), "--like", dir.File("channels.conf"), dir.File("out.dvb")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "1 of 4 channels matched the reference list\n");
-  EXPECT_EQ(Names(Load("out.dvb")),
+  EXPECT_EQ(testing::ListNames(Load("out.dvb")),
             (std::vector<std::string>{"[Sport]", "Eurosport", "[Altri canali]", "Rai 1", "Local",
                                       "Das Erste"}));
 
@@ -279,7 +270,7 @@ TEST_F(CliOtherListsTest, ReorderLikeAChannelsConfALamedbOrASettingsFile) {
       {"reorder", dir.File("list.dvb"), "--like", dir.File("lamedb"), dir.File("out.dvb")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "2 of 4 channels matched the reference list\n");
-  EXPECT_EQ(Names(Load("out.dvb")),
+  EXPECT_EQ(testing::ListNames(Load("out.dvb")),
             (std::vector<std::string>{"[Favoriti]", "Rai 1", "[Germania]", "Das Erste",
                                       "[Altri canali]", "Eurosport", "Local"}));
 
@@ -289,7 +280,7 @@ TEST_F(CliOtherListsTest, ReorderLikeAChannelsConfALamedbOrASettingsFile) {
       {"reorder", dir.File("list.dvb"), "--like", dir.File("ref.dvb"), dir.File("out.dvb")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "4 of 4 channels matched the reference list\n");
-  EXPECT_EQ(Names(Load("out.dvb")),
+  EXPECT_EQ(testing::ListNames(Load("out.dvb")),
             (std::vector<std::string>{"Das Erste", "Local", "Eurosport", "Rai 1"}));
 
   Write("text.txt", "just some text\n");

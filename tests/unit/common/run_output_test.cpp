@@ -19,7 +19,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-const std::vector<uint8_t> kOld = {1, 2, 3, 4};
+const std::vector<uint8_t> kOldContents = {1, 2, 3, 4};
 
 std::vector<uint8_t> Packets(size_t count, uint8_t fill = 0x11) {
   std::vector<uint8_t> bytes(count * 188, fill);
@@ -38,7 +38,7 @@ size_t TemporariesIn(const TempDir& dir) {
 TEST(RunOutput, ARunWithoutDataLeavesTheOldFileAsItWas) {
   TempDir dir;
   const std::string target = dir.File("old.m2t");
-  WriteBytes(target, kOld);
+  WriteBytes(target, kOldContents);
   {
     RunOutput output(target, 188);
     ASSERT_TRUE(output.Open());
@@ -49,7 +49,7 @@ TEST(RunOutput, ARunWithoutDataLeavesTheOldFileAsItWas) {
     EXPECT_FALSE(output.HasData());
     EXPECT_EQ(output.Finish(), RunOutput::Ending::kNoData);
   }
-  EXPECT_EQ(ReadBytes(target), kOld);
+  EXPECT_EQ(ReadBytes(target), kOldContents);
   EXPECT_EQ(TemporariesIn(dir), 0u);
 
   // Nothing at all, and never finished: the destructor removes the temporary.
@@ -59,7 +59,7 @@ TEST(RunOutput, ARunWithoutDataLeavesTheOldFileAsItWas) {
     EXPECT_EQ(TemporariesIn(dir), 1u);
   }
   EXPECT_EQ(TemporariesIn(dir), 0u);
-  EXPECT_EQ(ReadBytes(target), kOld);
+  EXPECT_EQ(ReadBytes(target), kOldContents);
 }
 
 TEST(RunOutput, OnlyWholeUnitsReachTheFileHoweverTheBytesArrive) {
@@ -87,7 +87,7 @@ TEST(RunOutput, OnlyWholeUnitsReachTheFileHoweverTheBytesArrive) {
 TEST(RunOutput, LinesAreWrittenAsTheyComeAndReplaceTheTarget) {
   TempDir dir;
   const std::string target = dir.File("band.scn");
-  WriteBytes(target, kOld);
+  WriteBytes(target, kOldContents);
   RunOutput output(target);
   ASSERT_TRUE(output.Open());
   ASSERT_TRUE(output.WriteHeader("header\r\n"));
@@ -100,7 +100,7 @@ TEST(RunOutput, LinesAreWrittenAsTheyComeAndReplaceTheTarget) {
 TEST(RunOutput, AFullDiskKeepsTheWholePacketsThatWereWritten) {
   TempDir dir;
   const std::string target = dir.File("full.m2t");
-  WriteBytes(target, kOld);
+  WriteBytes(target, kOldContents);
   // A file size limit stands in for a disk that fills up: writes past it fail with EFBIG.
   // Done in a child, so the limit and the signal it raises touch nothing else.
   const pid_t child = ::fork();
@@ -149,11 +149,11 @@ TEST(RunOutput, RefusesTargetsItCannotReplaceAndTellsWhy) {
 
   if (::geteuid() != 0) {
     const std::string locked = dir.File("locked.m2t");
-    WriteBytes(locked, kOld);
+    WriteBytes(locked, kOldContents);
     ::chmod(locked.c_str(), 0444);
     RunOutput readOnly(locked, 188);
     EXPECT_FALSE(readOnly.Open());
-    EXPECT_EQ(ReadBytes(locked), kOld);
+    EXPECT_EQ(ReadBytes(locked), kOldContents);
   }
   EXPECT_EQ(TemporariesIn(dir), 0u);
 }
@@ -161,7 +161,7 @@ TEST(RunOutput, RefusesTargetsItCannotReplaceAndTellsWhy) {
 TEST(RunOutput, ALinkStaysALinkAndTheFileKeepsItsMode) {
   TempDir dir;
   const std::string real = dir.File("real.m2t");
-  WriteBytes(real, kOld);
+  WriteBytes(real, kOldContents);
   ::chmod(real.c_str(), 0640);
   const std::string link = dir.File("link.m2t");
   fs::create_symlink(real, link);
@@ -182,7 +182,7 @@ TEST(RunOutput, SignalsStopTheRunOrRemoveEveryTemporary) {
   TempDir dir;
   const std::string guide = dir.File("guide.txt");
   const std::string xmltv = dir.File("guide.xml");
-  WriteBytes(guide, kOld);
+  WriteBytes(guide, kOldContents);
   for (const bool scoped : {false, true}) {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -210,7 +210,7 @@ TEST(RunOutput, SignalsStopTheRunOrRemoveEveryTemporary) {
     EXPECT_EQ(TemporariesIn(dir), 0u) << scoped;
     EXPECT_FALSE(fs::exists(xmltv));
     const std::string kept = "line\r\n";
-    EXPECT_EQ(ReadBytes(guide), scoped ? std::vector<uint8_t>(kept.begin(), kept.end()) : kOld);
+    EXPECT_EQ(ReadBytes(guide), scoped ? std::vector<uint8_t>(kept.begin(), kept.end()) : kOldContents);
   }
 }
 

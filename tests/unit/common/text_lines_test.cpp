@@ -26,23 +26,23 @@ std::vector<std::string> Split(std::string_view text, size_t pieceSize,
   return lines;
 }
 
-using Lines = std::vector<std::string>;
+using LineList = std::vector<std::string>;
 
 TEST(LineSplitter, EndsLinesAtCrLfOrCrLfWhereverThePiecesBreak) {
   const std::string text = "one\r\ntwo\nthree\rfour\r\r\nsix\n\nlast";
-  const Lines expected = {"one", "two", "three", "four", "", "six", "", "last"};
+  const LineList expected = {"one", "two", "three", "four", "", "six", "", "last"};
   for (size_t piece = 1; piece <= text.size(); ++piece) {
     EXPECT_EQ(Split(text, piece), expected) << "pieces of " << piece;
   }
-  EXPECT_EQ(Split("", 4), Lines{});
-  EXPECT_EQ(Split("\n", 4), Lines{""});
-  EXPECT_EQ(Split("a\r", 1), Lines{"a"});
+  EXPECT_EQ(Split("", 4), LineList{});
+  EXPECT_EQ(Split("\n", 4), LineList{""});
+  EXPECT_EQ(Split("a\r", 1), LineList{"a"});
 }
 
 TEST(LineSplitter, CutsOverlongLinesAndStopsWhenAsked) {
-  EXPECT_EQ(Split("abcdefgh\nxy", 3, 4), (Lines{"abcd", "xy"}));
+  EXPECT_EQ(Split("abcdefgh\nxy", 3, 4), (LineList{"abcd", "xy"}));
 
-  Lines seen;
+  LineList seen;
   LineSplitter splitter([&](std::string_view line) {
     seen.emplace_back(line);
     return !line.empty();
@@ -51,7 +51,7 @@ TEST(LineSplitter, CutsOverlongLinesAndStopsWhenAsked) {
   splitter.Feed(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   splitter.Finish();
   EXPECT_TRUE(splitter.Stopped());
-  EXPECT_EQ(seen, (Lines{"a", "b", ""}));
+  EXPECT_EQ(seen, (LineList{"a", "b", ""}));
 }
 
 TEST(ReadTextLines, ReadsAFileInPiecesAndRefusesOneOverTheBound) {
@@ -60,7 +60,7 @@ TEST(ReadTextLines, ReadsAFileInPiecesAndRefusesOneOverTheBound) {
   for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\r\n";
   text += "no line end";
   testing::WriteBytes(dir.File("in.txt"), std::vector<uint8_t>(text.begin(), text.end()));
-  Lines lines;
+  LineList lines;
   const FileContents read = ReadTextLines(dir.File("in.txt"), [&](std::string_view line) {
     lines.emplace_back(line);
     return true;

@@ -9,7 +9,7 @@
 namespace pelorus {
 namespace {
 
-using testing::Bytes;
+using testing::BytesOf;
 using testing::Lines;
 
 TEST(Bouquet, EntriesMarkersDescriptionsAndStreams) {
@@ -29,8 +29,8 @@ TEST(Bouquet, EntriesMarkersDescriptionsAndStreams) {
       "stray text",                                                        // 13
       "#SORT 0",                                                           // 14
   });
-  ASSERT_TRUE(LooksLikeBouquet(Bytes(text)));
-  const Bouquet bouquet = ParseBouquet(Bytes(text));
+  ASSERT_TRUE(LooksLikeBouquet(BytesOf(text)));
+  const Bouquet bouquet = ParseBouquet(BytesOf(text));
   EXPECT_EQ(bouquet.name, "Favourites (TV)");
   ASSERT_EQ(bouquet.entries.size(), 6u);
   EXPECT_EQ(bouquet.entries[0].kind, BouquetEntry::Kind::kMarker);
@@ -61,7 +61,7 @@ TEST(Bouquet, TheIndexNamesPlainFilesInItsFolderOnly) {
       "#SERVICE 1:7:1:0:0:0:0:0:0:0:FROM BOUQUET \"/etc/passwd\" ORDER BY bouquet",
       "#SERVICE 1:7:1:0:0:0:0:0:0:0:FROM BOUQUET \"userbouquet.news.tv\" ORDER BY bouquet",
   });
-  const Bouquet index = ParseBouquet(Bytes(text));
+  const Bouquet index = ParseBouquet(BytesOf(text));
   ASSERT_EQ(index.entries.size(), 2u);
   EXPECT_EQ(index.entries[0].kind, BouquetEntry::Kind::kBouquet);
   EXPECT_EQ(index.entries[0].fileName, "userbouquet.favourites.tv");
@@ -81,7 +81,7 @@ TEST(Bouquet, ChannelsComeInBouquetOrderUnderTheBouquetsNames) {
              "\ts 12187500:27500000:0:3:192:2:0", "/", "end", "services",
              "6d66:00c00000:0441:0001:1:0", "Das Erste", "p:ARD,c:000065,c:01006e",
              "6d67:00c00000:0441:0001:2:0", "Bayern 1", "p:ARD,c:0101fb", "end"});
-  const LamedbDatabase parsed = ParseLamedb(Bytes(database));
+  const LamedbDatabase parsed = ParseLamedb(BytesOf(database));
   const std::string news =
       Lines({"#NAME News", "#SERVICE 1:0:2:6D67:441:1:C00000:0:0:0:",
              "#SERVICE 1:0:1:6D66:441:1:C0ABCD:0:0:0:", "#SERVICE 1:0:1:BEEF:441:1:C00000:0:0:0:"});
@@ -89,8 +89,8 @@ TEST(Bouquet, ChannelsComeInBouquetOrderUnderTheBouquetsNames) {
   ForeignList list;
   const int databaseFile = list.AddFile("lamedb");
   std::vector<BouquetFile> bouquets;
-  bouquets.push_back({list.AddFile("userbouquet.news.tv"), ParseBouquet(Bytes(news))});
-  bouquets.push_back({list.AddFile("userbouquet.film.tv"), ParseBouquet(Bytes(film))});
+  bouquets.push_back({list.AddFile("userbouquet.news.tv"), ParseBouquet(BytesOf(news))});
+  bouquets.push_back({list.AddFile("userbouquet.film.tv"), ParseBouquet(BytesOf(film))});
   AddLamedbChannels(parsed, databaseFile, bouquets, list);
   std::vector<std::string> rows;
   for (const ForeignEntry& entry : list.entries) {
@@ -121,8 +121,8 @@ TEST(VdrChannels, TheCurrentFormFieldByField) {
       "Old 1.3 form:12188:h:S19.2E:27500:163:104:105:0:12003",
       "Far West:11100:HC56I1:S30.0W:30000:300+301=2:302:0:0:7:8:9:0",
   });
-  ASSERT_TRUE(LooksLikeVdrChannels(Bytes(text)));
-  const VdrChannels parsed = ParseVdrChannels(Bytes(text));
+  ASSERT_TRUE(LooksLikeVdrChannels(BytesOf(text)));
+  const VdrChannels parsed = ParseVdrChannels(BytesOf(text));
   EXPECT_TRUE(parsed.badLines.empty());
   ASSERT_EQ(parsed.entries.size(), 10u);
   EXPECT_TRUE(parsed.entries[0].marker);
@@ -185,7 +185,7 @@ TEST(VdrChannels, TheOldFormAndLinesThatCannotBeRead) {
       "Bad params:11837:H$:S19.2E:27500:100:0:0:0:1:1:1:0",  // 8
       "Caf\xE9:11837:h:1:27500:101:102:104:0:28107",         // 9
   });
-  const VdrChannels parsed = ParseVdrChannels(Bytes(text));
+  const VdrChannels parsed = ParseVdrChannels(BytesOf(text));
   ASSERT_EQ(parsed.entries.size(), 3u);
   const ForeignChannel& ard = parsed.entries[0].channel;
   EXPECT_EQ(ard.frequencyKhz, 11837000u);
@@ -207,18 +207,18 @@ TEST(VdrChannels, TheOldFormAndLinesThatCannotBeRead) {
 }
 
 TEST(ListFormat, ToldFromTheContent) {
-  EXPECT_EQ(DetectListFormat(Bytes("eDVB services /5/\n")), ListFormat::kLamedb);
-  EXPECT_EQ(DetectListFormat(Bytes("\n#NAME x\n")), ListFormat::kBouquet);
-  EXPECT_EQ(DetectListFormat(Bytes(":group\nA:11837:h:0:27500:101:102:104:0:1\n")),
+  EXPECT_EQ(DetectListFormat(BytesOf("eDVB services /5/\n")), ListFormat::kLamedb);
+  EXPECT_EQ(DetectListFormat(BytesOf("\n#NAME x\n")), ListFormat::kBouquet);
+  EXPECT_EQ(DetectListFormat(BytesOf(":group\nA:11837:h:0:27500:101:102:104:0:1\n")),
             ListFormat::kVdr);
-  EXPECT_EQ(DetectListFormat(Bytes(":only groups\n")), ListFormat::kVdr);
-  EXPECT_EQ(DetectListFormat(Bytes("hello world\n")), ListFormat::kUnknown);
-  EXPECT_EQ(DetectListFormat(Bytes("")), ListFormat::kUnknown);
-  EXPECT_EQ(DetectListFormat(Bytes(std::string("eDVB services /4/\n\0x", 20))),
+  EXPECT_EQ(DetectListFormat(BytesOf(":only groups\n")), ListFormat::kVdr);
+  EXPECT_EQ(DetectListFormat(BytesOf("hello world\n")), ListFormat::kUnknown);
+  EXPECT_EQ(DetectListFormat(BytesOf("")), ListFormat::kUnknown);
+  EXPECT_EQ(DetectListFormat(BytesOf(std::string("eDVB services /4/\n\0x", 20))),
             ListFormat::kBinary);
   std::string records(128, '\0');
   records.replace(0, 4, "DVSO");
-  EXPECT_EQ(DetectListFormat(Bytes(records)), ListFormat::kSettings);
+  EXPECT_EQ(DetectListFormat(BytesOf(records)), ListFormat::kSettings);
 }
 
 }  // namespace

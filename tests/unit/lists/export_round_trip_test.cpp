@@ -14,7 +14,7 @@
 namespace pelorus {
 namespace {
 
-using testing::Bytes;
+using testing::BytesOf;
 using testing::MakeChannel;
 
 ChannelRecord Marker(const std::string& name) {
@@ -94,8 +94,8 @@ std::vector<ChannelRecord> ImportEnigma2(const Enigma2Files& files) {
   ForeignList list;
   const int database = list.AddFile("lamedb");
   std::vector<BouquetFile> bouquets;
-  bouquets.push_back({list.AddFile(kBouquetFileName), ParseBouquet(Bytes(files.bouquet))});
-  AddLamedbChannels(ParseLamedb(Bytes(files.lamedb)), database, bouquets, list);
+  bouquets.push_back({list.AddFile(kBouquetFileName), ParseBouquet(BytesOf(files.bouquet))});
+  AddLamedbChannels(ParseLamedb(BytesOf(files.lamedb)), database, bouquets, list);
   EXPECT_TRUE(list.badLines.empty());
   ImportOptions options;
   options.all = true;
@@ -196,7 +196,7 @@ TEST(ListExport, VdrExportThenImportGivesTheListBack) {
   DiseqcPorts ports;
   ASSERT_TRUE(ParseDiseqcPorts("19.2E=1,13.0E=2", ports));
   const VdrFile file = MakeVdrChannels(list, ports);
-  const VdrChannels parsed = ParseVdrChannels(Bytes(file.text));
+  const VdrChannels parsed = ParseVdrChannels(BytesOf(file.text));
   EXPECT_TRUE(parsed.badLines.empty());
   ForeignList foreign;
   AddVdrChannels(parsed, foreign.AddFile("channels.conf"), foreign);

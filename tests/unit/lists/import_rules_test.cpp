@@ -3,6 +3,7 @@
 #include "channels/channel_name.h"
 #include "lists/list_import.h"
 #include "lists/satellite_position.h"
+#include "support/records.h"
 
 namespace pelorus {
 namespace {
@@ -31,15 +32,6 @@ ForeignEntry Title(const std::string& name, bool fromFile) {
   entry.fromFile = fromFile;
   entry.markerName = name;
   return entry;
-}
-
-std::vector<std::string> Names(const std::vector<ChannelRecord>& records) {
-  std::vector<std::string> names;
-  for (const ChannelRecord& record : records) {
-    names.push_back(record.IsMarker() ? "[" + DecodeChannelName(record) + "]"
-                                      : DecodeChannelName(record));
-  }
-  return names;
 }
 
 TEST(ListImport, RecordFieldsFromAChannel) {
@@ -129,7 +121,7 @@ TEST(ListImport, WhatThisReceiverCannotShowIsSkippedAndCounted) {
   list.streams = 2;
 
   const ImportOutcome shown = BuildImport(list, {});
-  EXPECT_EQ(Names(shown.records), (std::vector<std::string>{"Plain", "Radio"}));
+  EXPECT_EQ(testing::ListNames(shown.records), (std::vector<std::string>{"Plain", "Radio"}));
   EXPECT_EQ(shown.imported, 2);
   EXPECT_EQ(shown.skippedDvbS2, 1);
   EXPECT_EQ(shown.skippedAdvancedVideo, 6);
@@ -163,7 +155,7 @@ TEST(ListImport, TitleRowsStayWhereChannelsStandUnderThem) {
   list.entries.push_back(Channel(hd));
   const ImportOutcome outcome = BuildImport(list, {});
   EXPECT_EQ(
-      Names(outcome.records),
+      testing::ListNames(outcome.records),
       (std::vector<std::string>{"[News]", "One", "[Empty in the file]", "[Bouquet B]", "Two"}));
   EXPECT_TRUE(outcome.records[0].HasTag());
   EXPECT_EQ(outcome.records[0].frequency, 0);

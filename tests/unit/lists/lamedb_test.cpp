@@ -8,7 +8,7 @@
 namespace pelorus {
 namespace {
 
-using testing::Bytes;
+using testing::BytesOf;
 using testing::Lines;
 
 // A version 4 database as the format describes it: blocks of transponders, then services of
@@ -62,7 +62,7 @@ const std::string kVersionFour = Lines({
 });
 
 TEST(Lamedb, VersionFourTranspondersFieldByField) {
-  const LamedbDatabase database = ParseLamedb(Bytes(kVersionFour));
+  const LamedbDatabase database = ParseLamedb(BytesOf(kVersionFour));
   EXPECT_EQ(database.version, 4);
   ASSERT_EQ(database.transponders.size(), 4u);
   const LamedbTransponder* first = database.FindTransponder({0x00C00000, 0x0441, 0x0001});
@@ -85,7 +85,7 @@ TEST(Lamedb, VersionFourTranspondersFieldByField) {
 }
 
 TEST(Lamedb, VersionFourServicesAndTheirCachedPids) {
-  const LamedbDatabase database = ParseLamedb(Bytes(kVersionFour));
+  const LamedbDatabase database = ParseLamedb(BytesOf(kVersionFour));
   ASSERT_EQ(database.services.size(), 6u);
   const LamedbService& das = database.services[0];
   EXPECT_EQ(das.serviceId, 0x6D66);
@@ -113,7 +113,7 @@ TEST(Lamedb, VersionFourServicesAndTheirCachedPids) {
 }
 
 TEST(Lamedb, DamagedLinesAreCountedOnceWithTheirNumbers) {
-  const LamedbDatabase database = ParseLamedb(Bytes(kVersionFour));
+  const LamedbDatabase database = ParseLamedb(BytesOf(kVersionFour));
   ASSERT_EQ(database.badLines.size(), 3u);
   EXPECT_EQ(database.badLines[0].line, 12);
   EXPECT_EQ(database.badLines[1].line, 19);
@@ -125,14 +125,14 @@ TEST(Lamedb, DamagedLinesAreCountedOnceWithTheirNumbers) {
   const std::string missing =
       Lines({"eDVB services /4/", "transponders", "end", "services", "0001:00c00000:0001:0001:1:0",
              "One", "0002:00c00000:0001:0001:1:0", "Two", "p:", "end"});
-  const LamedbDatabase shortened = ParseLamedb(Bytes(missing));
+  const LamedbDatabase shortened = ParseLamedb(BytesOf(missing));
   ASSERT_EQ(shortened.services.size(), 2u);
   EXPECT_EQ(shortened.services[1].name, "Two");
   EXPECT_TRUE(shortened.badLines.empty());
 }
 
 TEST(Lamedb, ServicesBecomeChannelsWithTheRecordsCodes) {
-  const LamedbDatabase database = ParseLamedb(Bytes(kVersionFour));
+  const LamedbDatabase database = ParseLamedb(BytesOf(kVersionFour));
   ForeignChannel channel;
   ASSERT_TRUE(LamedbChannel(database, database.services[0], channel));
   EXPECT_EQ(channel.name, "Das Erste");
@@ -161,7 +161,7 @@ TEST(Lamedb, ServicesBecomeChannelsWithTheRecordsCodes) {
 }
 
 TEST(Lamedb, WithoutBouquetsChannelsComeBySatelliteInDatabaseOrder) {
-  const LamedbDatabase database = ParseLamedb(Bytes(kVersionFour));
+  const LamedbDatabase database = ParseLamedb(BytesOf(kVersionFour));
   ForeignList list;
   AddLamedbChannels(database, list.AddFile("lamedb"), {}, list);
   std::vector<std::string> rows;
@@ -191,7 +191,7 @@ TEST(Lamedb, VersionFiveLinesAndQuotedNames) {
       "s:0002:eeee0000:0003:0004:1:0:0,\"Antenne\",p:T",
       "s:0003:eeee0000:0003:0004:1:0:0,Unquoted",
   });
-  const LamedbDatabase database = ParseLamedb(Bytes(text));
+  const LamedbDatabase database = ParseLamedb(BytesOf(text));
   EXPECT_EQ(database.version, 5);
   ASSERT_EQ(database.transponders.size(), 4u);
   EXPECT_TRUE(database.FindTransponder({0x00C00000, 0x03FB, 0x0001})->dvbS2);
@@ -211,16 +211,16 @@ TEST(Lamedb, VersionFiveLinesAndQuotedNames) {
 }
 
 TEST(Lamedb, HeaderVersionLineEndsAndNames) {
-  EXPECT_EQ(LamedbVersion(Bytes("eDVB services /3/\n")), 0);
-  EXPECT_EQ(LamedbVersion(Bytes("eDVB services /4/")), 4);
-  EXPECT_EQ(LamedbVersion(Bytes("services /4/\n")), 0);
+  EXPECT_EQ(LamedbVersion(BytesOf("eDVB services /3/\n")), 0);
+  EXPECT_EQ(LamedbVersion(BytesOf("eDVB services /4/")), 4);
+  EXPECT_EQ(LamedbVersion(BytesOf("services /4/\n")), 0);
   // A byte-order mark and CR LF line ends; a name that is not UTF-8 is read as Latin-1.
   const std::string text =
       "\xEF\xBB\xBF"
       "eDVB services /4/\r\ntransponders\r\n00c00000:0001:0001\r\n"
       "\ts 11000000:27500000:1:3:192:2:0\r\n/\r\nend\r\nservices\r\n"
       "0001:00c00000:0001:0001:1:0\r\nCaf\xE9\r\np:\r\nend\r\n";
-  const LamedbDatabase database = ParseLamedb(Bytes(text));
+  const LamedbDatabase database = ParseLamedb(BytesOf(text));
   ASSERT_EQ(database.services.size(), 1u);
   EXPECT_EQ(database.services[0].name, "Caf\xE9");
   EXPECT_TRUE(database.badLines.empty());

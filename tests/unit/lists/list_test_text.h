@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "support/temp_dir.h"
+
 namespace pelorus::testing {
 
 // Lines joined with LF, the last one ended too, as the receivers write their files.
@@ -15,10 +17,6 @@ inline std::string Lines(std::initializer_list<const char*> lines) {
     text += '\n';
   }
   return text;
-}
-
-inline std::span<const uint8_t> Bytes(const std::string& text) {
-  return std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 }  // namespace pelorus::testing

@@ -26,15 +26,6 @@ ChannelRecord WithIds(const std::string& name, uint16_t frequency, uint16_t onid
   return record;
 }
 
-std::vector<std::string> Names(const std::vector<ChannelRecord>& records) {
-  std::vector<std::string> names;
-  for (const ChannelRecord& record : records) {
-    names.push_back(record.IsMarker() ? "[" + DecodeChannelName(record) + "]"
-                                      : DecodeChannelName(record));
-  }
-  return names;
-}
-
 TEST(Reorder, ChannelsTakeTheReferencesOrderAndItsTitles) {
   const std::vector<ChannelRecord> list = {
       Title("Mine"),
@@ -58,7 +49,7 @@ TEST(Reorder, ChannelsTakeTheReferencesOrderAndItsTitles) {
   EXPECT_EQ(outcome.matched, 3);
   EXPECT_EQ(outcome.channels, 5);
   EXPECT_EQ(
-      Names(outcome.records),
+      testing::ListNames(outcome.records),
       (std::vector<std::string>{"[German]", "  das ERSTE ", "Bayern 1", "[Italian]", "Rai 1",
                                 "[Altri canali]", "[Mine]", "Local TV", "[Radio]", "Unknown"}));
   EXPECT_EQ(ReorderSummary(outcome), "3 of 5 channels matched the reference list");
@@ -75,7 +66,7 @@ TEST(Reorder, NamesMatchWithinTwoMegahertzAndOnTheSamePolarisationOnly) {
       MakeChannel("Far", 11000), MakeChannel("Near", 11000), MakeChannel("Vertical", 11000)};
   const ReorderOutcome outcome = ReorderLike(list, ReferenceFromRecords(reference));
   EXPECT_EQ(outcome.matched, 1);
-  EXPECT_EQ(Names(outcome.records),
+  EXPECT_EQ(testing::ListNames(outcome.records),
             (std::vector<std::string>{"Near", "[Altri canali]", "Far", "Vertical"}));
 }
 
@@ -94,7 +85,7 @@ TEST(Reorder, IdsDecideWhereBothCarryThem) {
   };
   const ReorderOutcome outcome = ReorderLike(list, ReferenceFromRecords(reference));
   EXPECT_EQ(outcome.matched, 3);
-  EXPECT_EQ(Names(outcome.records), (std::vector<std::string>{"Ids here only", "No ids", "Renamed",
+  EXPECT_EQ(testing::ListNames(outcome.records), (std::vector<std::string>{"Ids here only", "No ids", "Renamed",
                                                               "[Altri canali]", "Same name"}));
 }
 
@@ -106,13 +97,13 @@ TEST(Reorder, RepeatsTakeTheReferencesRepeatsInTurn) {
                                                 MakeChannel("Other", 11000), Title("Information"),
                                                 MakeChannel("News", 11100)};
   const ReorderOutcome outcome = ReorderLike(list, ReferenceFromRecords(reference));
-  EXPECT_EQ(Names(outcome.records),
+  EXPECT_EQ(testing::ListNames(outcome.records),
             (std::vector<std::string>{"[Favourites]", "News", "Other", "[Information]", "News"}));
   // A third repeat goes with the first.
   std::vector<ChannelRecord> three = list;
   three.push_back(MakeChannel("News", 11100));
   EXPECT_EQ(
-      Names(ReorderLike(three, ReferenceFromRecords(reference)).records),
+      testing::ListNames(ReorderLike(three, ReferenceFromRecords(reference)).records),
       (std::vector<std::string>{"[Favourites]", "News", "News", "Other", "[Information]", "News"}));
 }
 
@@ -121,12 +112,12 @@ TEST(Reorder, NothingMatchedLeavesTheListAsItWas) {
   const ReorderOutcome outcome = ReorderLike(
       list, ReferenceFromRecords(std::vector<ChannelRecord>{MakeChannel("Two", 12000)}));
   EXPECT_EQ(outcome.matched, 0);
-  EXPECT_EQ(Names(outcome.records), (std::vector<std::string>{"[A]", "One"}));
+  EXPECT_EQ(testing::ListNames(outcome.records), (std::vector<std::string>{"[A]", "One"}));
   EXPECT_TRUE(ReorderLike({}, {}).records.empty());
   // Everything matched: no "Altri canali".
   const ReorderOutcome all = ReorderLike(
       list, ReferenceFromRecords(std::vector<ChannelRecord>{MakeChannel("One", 11000)}));
-  EXPECT_EQ(Names(all.records), (std::vector<std::string>{"One"}));
+  EXPECT_EQ(testing::ListNames(all.records), (std::vector<std::string>{"One"}));
 }
 
 TEST(Reorder, AForeignListIsAReferenceWithAllItsChannels) {
@@ -149,7 +140,7 @@ TEST(Reorder, AForeignListIsAReferenceWithAllItsChannels) {
   EXPECT_TRUE(reference[1].hasIds);
   const std::vector<ChannelRecord> list = {MakeChannel("A", 10000),
                                            WithIds("ZDF", 11362, 1, 1011, 11110)};
-  EXPECT_EQ(Names(ReorderLike(list, reference).records),
+  EXPECT_EQ(testing::ListNames(ReorderLike(list, reference).records),
             (std::vector<std::string>{"[Bouquet]", "ZDF", "[Altri canali]", "A"}));
 }
 

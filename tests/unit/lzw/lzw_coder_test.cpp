@@ -10,6 +10,7 @@
 
 #include "lzw_reference.h"
 #include "lzw_test_data.h"
+#include "support/temp_dir.h"
 
 namespace pelorus::lzw {
 namespace {
@@ -18,8 +19,6 @@ using testing::MakeFirmwareLike;
 using testing::MakeNoise;
 using testing::MakeSmallAlphabet;
 using testing::PlainEncode;
-
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 // Codes with the library and checks the stream against the plain coder and the expander:
 // the exact bytes, and that they give the input back.
@@ -35,15 +34,15 @@ std::vector<std::uint8_t> EncodeChecked(std::span<const std::uint8_t> input) {
 TEST(LzwFormat, GroupsLiteralsAndReferences) {
   EXPECT_TRUE(EncodeChecked({}).empty());
   // Four bytes: literals only, one short group.
-  EXPECT_EQ(EncodeChecked(Bytes("abcd")), Bytes("\x0F"
+  EXPECT_EQ(EncodeChecked(testing::BytesOf("abcd")), testing::BytesOf("\x0F"
                                                 "abcd"));
   // Nine literals: a full group, then a group of one.
-  EXPECT_EQ(EncodeChecked(Bytes("ABCDEFGHI")), Bytes("\xFF"
+  EXPECT_EQ(EncodeChecked(testing::BytesOf("ABCDEFGHI")), testing::BytesOf("\xFF"
                                                      "ABCDEFGH\x01"
                                                      "I"));
   // A repeat of four bytes stays literal; a repeat of five is a reference to its first copy.
-  EXPECT_EQ(EncodeChecked(Bytes("abcdXabcd")).size(), 11u);
-  const auto five = EncodeChecked(Bytes("abcdeXabcde"));
+  EXPECT_EQ(EncodeChecked(testing::BytesOf("abcdXabcd")).size(), 11u);
+  const auto five = EncodeChecked(testing::BytesOf("abcdeXabcde"));
   ASSERT_EQ(five.size(), 9u);
   EXPECT_EQ(five[0], 0x3F);
   EXPECT_EQ(five[7] | ((five[8] & 0xF0) << 4), kFirstPosition);

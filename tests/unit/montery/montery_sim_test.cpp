@@ -33,7 +33,7 @@ using testing::MakeChannel;
 using testing::SimProcess;
 using testing::TempDir;
 
-ChannelRecord Channel(const std::string& name, uint16_t frequency, bool vertical) {
+ChannelRecord SimChannel(const std::string& name, uint16_t frequency, bool vertical) {
   ChannelRecord record = MakeChannel(name, frequency);
   record.polarity = vertical ? 1 : 0;
   return record;
@@ -52,11 +52,11 @@ class MonterySimTest : public ::testing::Test {
   void SetUp() override {
     SetSerialTickForTesting(25ms);
     std::vector<ChannelRecord> records = {MakeChannel("== COLDSAT", 0),
-                                          Channel("Cold One", 11000, false)};
-    while (records.size() < 10) records.push_back(Channel("Cold More", 11500, false));
+                                          SimChannel("Cold One", 11000, false)};
+    while (records.size() < 10) records.push_back(SimChannel("Cold More", 11500, false));
     records.push_back(MakeChannel("== HOTSAT-1", 0));
-    records.push_back(Channel("Hot One", 11778, true));
-    records.push_back(Channel("Hot Two", 12000, true));
+    records.push_back(SimChannel("Hot One", 11778, true));
+    records.push_back(SimChannel("Hot Two", 12000, true));
     testing::WriteBytes(listPath, testing::FileBytes(records));
     sim = std::make_unique<SimProcess>(
         dir, std::vector<std::string>{"--scsi-socket", socketPath, "--montery-link", monteryPath,

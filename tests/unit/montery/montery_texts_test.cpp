@@ -17,12 +17,8 @@ namespace {
 
 using testing::MakeChannel;
 
-std::span<const uint8_t> Bytes(const std::string& text) {
-  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
-
 MonteryProfile Profile(const std::string& text) {
-  return MonteryProfile(ProfileIni::Parse(Bytes(text)));
+  return MonteryProfile(ProfileIni::Parse(testing::BytesOf(text)));
 }
 
 ChannelRecord Channel(uint16_t frequency, bool vertical) {
@@ -155,7 +151,7 @@ TEST(MonteryProfileFile, TheUsersProfileMustBeReadableAsANamedOneMust) {
 
 TEST(ProfileIni, SectionsKeysAndComments) {
   const ProfileIni ini =
-      ProfileIni::Parse(Bytes("top=before any section\r\n"
+      ProfileIni::Parse(testing::BytesOf("top=before any section\r\n"
                               "; a comment\r\n"
                               "[First]\r\n"
                               "Key=one\r\n"
@@ -183,14 +179,14 @@ TEST(ProfileIni, SectionsKeysAndComments) {
 TEST(ProfileIni, GarbageIsIgnoredAndTheSizeBounded) {
   std::string garbage = "[Broken\nkey=lost\n[Good]\nkey=kept\n";
   garbage += std::string("\0\xff\x01=\x80[", 6) + "\n\n\n[]\nempty=section\n";
-  const ProfileIni ini = ProfileIni::Parse(Bytes(garbage));
+  const ProfileIni ini = ProfileIni::Parse(testing::BytesOf(garbage));
   EXPECT_EQ(ini.Value("Good", "key", 100), "kept");
   EXPECT_EQ(ini.Value("Broken", "key", 100), std::nullopt);
   EXPECT_EQ(ini.Value("", "empty", 100), "section");
 
   // A key past the first mebibyte is never seen.
   std::string huge = "[S]\nearly=1\n" + std::string(ProfileIni::kMaxFileSize, 'x') + "\nlate=2\n";
-  const ProfileIni big = ProfileIni::Parse(Bytes(huge));
+  const ProfileIni big = ProfileIni::Parse(testing::BytesOf(huge));
   EXPECT_EQ(big.Value("S", "early", 10), "1");
   EXPECT_EQ(big.Value("S", "late", 10), std::nullopt);
 

@@ -1,5 +1,6 @@
 // Scan files and calibration files: written and read back, halves, calibration, limits.
 #include "scanner/scan_data.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,6 @@
 
 namespace pelorus {
 namespace {
-
-std::span<const uint8_t> Bytes(const std::string& text) {
-  return std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-}
 
 // The points a sweep of `segments` gives at one per MHz, levels from `level`.
 std::vector<ScanPoint> Sweep(const std::vector<SweepSegment>& segments, int levelBase) {
@@ -38,7 +35,7 @@ TEST(ScanFile, WritesTheDescribedTextAndReadsItBack) {
   EXPECT_NE(text.find("\r\n1100,"), std::string::npos);
 
   ScanData loaded;
-  ASSERT_EQ(ParseScanFile(Bytes(text), loaded), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseScanFile(testing::BytesOf(text), loaded), ScanFileStatus::kOk);
   EXPECT_EQ(loaded.settings.startMhz, 11690);
   EXPECT_EQ(loaded.settings.mode, PolarityMode::kBoth);
   EXPECT_EQ(loaded.horizontal, data.horizontal);
@@ -54,21 +51,21 @@ TEST(ScanFile, DownwardRunsSinglePlanesAndBadFiles) {
   data.horizontal = Sweep(segments, 10);
   data.vertical = Sweep(segments, 20);
   ScanData loaded;
-  ASSERT_EQ(ParseScanFile(Bytes(ScanFileText(data)), loaded), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseScanFile(testing::BytesOf(ScanFileText(data)), loaded), ScanFileStatus::kOk);
   EXPECT_EQ(loaded.horizontal, data.horizontal);
   EXPECT_EQ(loaded.vertical, data.vertical);
 
   // Vertical only: every point is vertical, LF-only line ends are read as well.
-  ASSERT_EQ(ParseScanFile(Bytes("950\n952\n1054\n1058\n950,5\n951,6\n952,7\n"), loaded),
+  ASSERT_EQ(ParseScanFile(testing::BytesOf("950\n952\n1054\n1058\n950,5\n951,6\n952,7\n"), loaded),
             ScanFileStatus::kOk);
   EXPECT_TRUE(loaded.horizontal.empty());
   EXPECT_EQ(loaded.vertical.size(), 3u);
 
-  EXPECT_EQ(ParseScanFile(Bytes(""), loaded), ScanFileStatus::kMalformed);
-  EXPECT_EQ(ParseScanFile(Bytes("1\r\n2\r\n3\r\n"), loaded), ScanFileStatus::kMalformed);
-  EXPECT_EQ(ParseScanFile(Bytes("950\r\n960\r\n1055\r\n9999\r\n"), loaded),
+  EXPECT_EQ(ParseScanFile(testing::BytesOf(""), loaded), ScanFileStatus::kMalformed);
+  EXPECT_EQ(ParseScanFile(testing::BytesOf("1\r\n2\r\n3\r\n"), loaded), ScanFileStatus::kMalformed);
+  EXPECT_EQ(ParseScanFile(testing::BytesOf("950\r\n960\r\n1055\r\n9999\r\n"), loaded),
             ScanFileStatus::kMalformed);
-  EXPECT_EQ(ParseScanFile(Bytes("960\r\n950\r\n1055\r\n1058\r\n"), loaded),
+  EXPECT_EQ(ParseScanFile(testing::BytesOf("960\r\n950\r\n1055\r\n1058\r\n"), loaded),
             ScanFileStatus::kMalformed);
 }
 
@@ -77,16 +74,16 @@ TEST(ScanFile, TheHeaderMustHoldARangeOfItsLnbType) {
   const auto header = [](const std::string& start, const std::string& end, const char* lnb) {
     return start + "\r\n" + end + "\r\n1053\r\n" + lnb + "\r\n";
   };
-  EXPECT_EQ(ParseScanFile(Bytes(header("10700", "12750", "1044")), loaded), ScanFileStatus::kOk);
-  EXPECT_EQ(ParseScanFile(Bytes(header("3700", "4200", "1047")), loaded), ScanFileStatus::kOk);
+  EXPECT_EQ(ParseScanFile(testing::BytesOf(header("10700", "12750", "1044")), loaded), ScanFileStatus::kOk);
+  EXPECT_EQ(ParseScanFile(testing::BytesOf(header("3700", "4200", "1047")), loaded), ScanFileStatus::kOk);
   // The extremes of 32 bits, a range of another type, and one beyond the type's ends.
   for (const std::string& bad :
        {header("-2147483648", "2147483647", "1044"), header("3700", "4200", "1044"),
         header("10699", "12750", "1044"), header("10700", "12751", "1044"),
         header("0", "0", "1058"), header("2150", "2151", "1058")}) {
-    EXPECT_EQ(ParseScanFile(Bytes(bad), loaded), ScanFileStatus::kMalformed) << bad;
+    EXPECT_EQ(ParseScanFile(testing::BytesOf(bad), loaded), ScanFileStatus::kMalformed) << bad;
     CalibrationTable table;
-    EXPECT_EQ(ParseCalibrationFile(Bytes(bad), table), ScanFileStatus::kMalformed) << bad;
+    EXPECT_EQ(ParseCalibrationFile(testing::BytesOf(bad), table), ScanFileStatus::kMalformed) << bad;
   }
 }
 
@@ -96,14 +93,14 @@ TEST(ScanFile, AOneFrequencyScanOfBothPlanesHasOnePointInEach) {
   data.horizontal = {{1000, 5}};
   data.vertical = {{1000, 7}};
   ScanData loaded;
-  ASSERT_EQ(ParseScanFile(Bytes(ScanFileText(data)), loaded), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseScanFile(testing::BytesOf(ScanFileText(data)), loaded), ScanFileStatus::kOk);
   EXPECT_EQ(loaded.horizontal, data.horizontal);
   EXPECT_EQ(loaded.vertical, data.vertical);
   // The split of a Universal LNB alone is swept with the upper oscillator only.
   data.settings = {11700, 11700, LnbType::kUniversal, PolarityMode::kBothWithPause};
   data.horizontal = {{1100, 2}};
   data.vertical = {{1100, 4}};
-  ASSERT_EQ(ParseScanFile(Bytes(ScanFileText(data)), loaded), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseScanFile(testing::BytesOf(ScanFileText(data)), loaded), ScanFileStatus::kOk);
   EXPECT_EQ(loaded.horizontal, data.horizontal);
   EXPECT_EQ(loaded.vertical, data.vertical);
 }
@@ -112,7 +109,7 @@ TEST(ScanFile, MorePointsThanTheTablesHoldAreCut) {
   std::string text = "950\r\n2150\r\n1053\r\n1058\r\n";
   for (int i = 0; i < 5000; ++i) text += std::to_string(950 + i) + ",1\r\n";
   ScanData loaded;
-  ASSERT_EQ(ParseScanFile(Bytes(text), loaded), ScanFileStatus::kTruncated);
+  ASSERT_EQ(ParseScanFile(testing::BytesOf(text), loaded), ScanFileStatus::kTruncated);
   EXPECT_EQ(loaded.horizontal.size(), kMaxPointsPerPolarity);
   EXPECT_EQ(loaded.horizontal.back().frequency, 950 + static_cast<int>(kMaxPointsPerPolarity) - 1);
 }
@@ -122,7 +119,7 @@ TEST(Calibration, TwoRunsFillTheHalvesAndAreSubtracted) {
   calibration.settings = {10700, 12750, LnbType::kUniversal, PolarityMode::kHorizontal};
   calibration.horizontal = Sweep(SweepSegments(LnbType::kUniversal, 10700, 12750), 1000);
   CalibrationTable table;
-  ASSERT_EQ(ParseCalibrationFile(Bytes(ScanFileText(calibration)), table), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table), ScanFileStatus::kOk);
   ASSERT_EQ(table.low.size(), 1001u);
   ASSERT_EQ(table.high.size(), 1051u);
   EXPECT_EQ(table.low.front(), (ScanPoint{950, 1000 + 950 % 97}));
@@ -139,14 +136,14 @@ TEST(Calibration, TwoRunsFillTheHalvesAndAreSubtracted) {
   // A calibration of only the upper part of a dual band is the high half's.
   calibration.settings = {11800, 12000, LnbType::kUniversal, PolarityMode::kHorizontal};
   calibration.horizontal = Sweep(SweepSegments(LnbType::kUniversal, 11800, 12000), 0);
-  ASSERT_EQ(ParseCalibrationFile(Bytes(ScanFileText(calibration)), table), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table), ScanFileStatus::kOk);
   EXPECT_TRUE(table.low.empty());
   EXPECT_EQ(table.high.size(), 201u);
 
   // C band's one downward run is one half, not a drop at every point.
   calibration.settings = {3700, 4200, LnbType::kCBand, PolarityMode::kHorizontal};
   calibration.horizontal = Sweep(SweepSegments(LnbType::kCBand, 3700, 4200), 0);
-  ASSERT_EQ(ParseCalibrationFile(Bytes(ScanFileText(calibration)), table), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table), ScanFileStatus::kOk);
   EXPECT_EQ(table.low.size(), 501u);
   EXPECT_TRUE(table.high.empty());
   EXPECT_EQ(CalibrationFilePath("/data/pelorus", LnbType::kUniversal),

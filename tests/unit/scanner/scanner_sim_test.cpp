@@ -31,7 +31,7 @@ using testing::SimProcess;
 using testing::TempDir;
 using testing::WriteBytes;
 
-constexpr char kSubroutine[] = PELORUS_SOURCE_DIR "/resources/signal.sbr";
+constexpr char kSignalSubroutine[] = PELORUS_SOURCE_DIR "/resources/signal.sbr";
 
 void EnsureGuiApplication() {
   if (QCoreApplication::instance() != nullptr) return;
@@ -102,7 +102,7 @@ TEST_F(ScannerSimTest, CalibratedUniversalSweepShowsTheCarriersAboveTheFloor) {
   ScanData data;
   {
     auto sim = StartReceiver(true);
-    SignalSession session(link, state, kSubroutine);
+    SignalSession session(link, state, kSignalSubroutine);
     ASSERT_EQ(Sweep(session, request, data, folder, ui).outcome, RunOutcome::kDone);
     EXPECT_FALSE(session.Running());
     ASSERT_TRUE(sim->WaitForLog("signal end"));
@@ -119,7 +119,7 @@ TEST_F(ScannerSimTest, CalibratedUniversalSweepShowsTheCarriersAboveTheFloor) {
   EXPECT_EQ(ConfirmScanStart(again, ui, folder), ScanChoice::kScan);
 
   auto sim = StartReceiver(false);
-  SignalSession session(link, state, kSubroutine);
+  SignalSession session(link, state, kSignalSubroutine);
   request = ScanRequest{again, false, dir.File("scan.scn")};
   ASSERT_EQ(Sweep(session, request, data, folder, ui).outcome, RunOutcome::kDone);
   EXPECT_TRUE(session.Running());  // kept for lock searches
@@ -164,7 +164,7 @@ TEST_F(ScannerSimTest, CalibratedUniversalSweepShowsTheCarriersAboveTheFloor) {
 TEST_F(ScannerSimTest, LockSearchFindsTheCarriersAndAddsThem) {
   auto sim = StartReceiver(false);
   state.settingsImage.emplace(std::vector<ChannelRecord>{MakeChannel("Old", 10800)});
-  SignalSession session(link, state, kSubroutine);
+  SignalSession session(link, state, kSignalSubroutine);
   const ScanSettings settings{10700, 12750, LnbType::kUniversal, PolarityMode::kBoth};
   LockSearchRequest request;
   // With the tuner parked (width 0) a 27.5 MS/s carrier locks within a quarter of its symbol

@@ -32,9 +32,9 @@ int Listen(const std::string& path) {
 }
 
 // A receiver that takes one connection and answers it with `reply` (nothing: it hangs up).
-class OneShotServer {
+class ReplyOnceServer {
  public:
-  OneShotServer(const std::string& path, std::vector<uint8_t> reply)
+  ReplyOnceServer(const std::string& path, std::vector<uint8_t> reply)
       : listener_(Listen(path)), thread_([this, reply] {
           const int client = ::accept(listener_, nullptr, nullptr);
           if (client < 0) return;
@@ -45,7 +45,7 @@ class OneShotServer {
           }
           ::close(client);
         }) {}
-  ~OneShotServer() {
+  ~ReplyOnceServer() {
     ::shutdown(listener_, SHUT_RDWR);
     thread_.join();
     ::close(listener_);
@@ -79,7 +79,7 @@ TEST(ScsiFailureDetail, EachWayOfFailingSaysWhatFailed) {
 
   const std::string closing = dir.File("closing.sock");
   {
-    OneShotServer server(closing, {});
+    ReplyOnceServer server(closing, {});
     ASSERT_TRUE(server.Listening());
     EXPECT_EQ(Scan(closing), kNoScsi + closing + ": the receiver closed the connection\n");
   }
@@ -87,7 +87,7 @@ TEST(ScsiFailureDetail, EachWayOfFailingSaysWhatFailed) {
   // A header announcing more data than was asked for.
   const std::string garbage = dir.File("garbage.sock");
   {
-    OneShotServer server(garbage, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+    ReplyOnceServer server(garbage, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     ASSERT_TRUE(server.Listening());
     EXPECT_EQ(Scan(garbage), std::string(kNoScsi) + "the receiver's answer was malformed\n");
   }

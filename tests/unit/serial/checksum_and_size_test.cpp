@@ -7,11 +7,10 @@
 #include "serial/serial_checksum.h"
 #include "serial/settings_serial.h"
 #include "serial/size_answer.h"
+#include "support/temp_dir.h"
 
 namespace pelorus {
 namespace {
-
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 TEST(SerialChecksum, StartsAt0x55AndXorsEveryByte) {
   EXPECT_EQ(SerialChecksum({}), 0x55);
@@ -20,17 +19,17 @@ TEST(SerialChecksum, StartsAt0x55AndXorsEveryByte) {
   record[63] = 0x40;
   EXPECT_EQ(SerialChecksum(record), 0x55 ^ 0x12 ^ 0x40);
   // Run over a block in pieces, as the settings read does record by record.
-  const std::vector<uint8_t> block = Bytes("DVSO and more bytes of a channel");
+  const std::vector<uint8_t> block = testing::BytesOf("DVSO and more bytes of a channel");
   const uint8_t whole = SerialChecksum(block);
   const uint8_t first = SerialChecksum(std::span(block).first(7));
   EXPECT_EQ(SerialChecksum(std::span(block).subspan(7), first), whole);
 }
 
 TEST(Crc16Xmodem, MatchesTheStandardCheckValueAndChecksItself) {
-  EXPECT_EQ(Crc16Xmodem(Bytes("123456789")), 0x31C3);
+  EXPECT_EQ(Crc16Xmodem(testing::BytesOf("123456789")), 0x31C3);
   EXPECT_EQ(Crc16Xmodem({}), 0);
   // The receiver runs the CRC over the data and the CRC bytes (high first) and expects 0.
-  std::vector<uint8_t> block = Bytes("compressed firmware step");
+  std::vector<uint8_t> block = testing::BytesOf("compressed firmware step");
   const uint16_t crc = Crc16Xmodem(block);
   block.push_back(static_cast<uint8_t>(crc >> 8));
   block.push_back(static_cast<uint8_t>(crc));
@@ -60,28 +59,28 @@ TEST(Crc16Xmodem, EqualsTheAugmentedTableUpdate) {
 }
 
 TEST(SizeAnswer, ParsesTheReceiversHexText) {
-  EXPECT_EQ(ParseSizeAnswer(Bytes("00000040\r\n")), 0x40u);
-  EXPECT_EQ(ParseSizeAnswer(Bytes("  0000a00\r\n")), 0xA00u);
-  EXPECT_EQ(ParseSizeAnswer(Bytes("0x50      ")), 0x50u);
-  EXPECT_EQ(ParseSizeAnswer(Bytes("00000050OK")), 0x50u);  // stops at the first non-digit
-  EXPECT_EQ(ParseSizeAnswer(Bytes("\r\nOK\r\n    ")), 0u);
-  EXPECT_EQ(ParseSizeAnswer(Bytes("-40")), 0u);  // no sign: not a size
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("00000040\r\n")), 0x40u);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("  0000a00\r\n")), 0xA00u);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("0x50      ")), 0x50u);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("00000050OK")), 0x50u);  // stops at the first non-digit
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("\r\nOK\r\n    ")), 0u);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("-40")), 0u);  // no sign: not a size
   EXPECT_EQ(ParseSizeAnswer({}), 0u);
 }
 
 TEST(SizeAnswer, HugeValuesStickAboveEveryLimit) {
-  EXPECT_EQ(ParseSizeAnswer(Bytes("FFFFFFFFFF")), uint64_t{1} << 32);
-  EXPECT_EQ(ParseSizeAnswer(Bytes("0000000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFF")), uint64_t{1} << 32);
-  EXPECT_GT(ParseSizeAnswer(Bytes("00400001\r\n")), kMaxSettingsBytes);
-  EXPECT_EQ(ParseSizeAnswer(Bytes("00400000\r\n")), kMaxSettingsBytes);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("FFFFFFFFFF")), uint64_t{1} << 32);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("0000000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFF")), uint64_t{1} << 32);
+  EXPECT_GT(ParseSizeAnswer(testing::BytesOf("00400001\r\n")), kMaxSettingsBytes);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("00400000\r\n")), kMaxSettingsBytes);
 }
 
 TEST(SizeAnswer, RefusalNamesTheSizeEvenBeyondThirtyTwoBits) {
-  EXPECT_EQ(SettingsTooLargeText(ParseSizeAnswer(Bytes("00500000\r\n"))),
+  EXPECT_EQ(SettingsTooLargeText(ParseSizeAnswer(testing::BytesOf("00500000\r\n"))),
             "Mediamaster reported 5242880 bytes of settings, more than the 4194304 bytes Pelorus "
             "can hold");
   // Not "0 bytes": a refused size must never read as smaller than the limit.
-  EXPECT_EQ(SettingsTooLargeText(ParseSizeAnswer(Bytes("FFFFFFFFFF"))),
+  EXPECT_EQ(SettingsTooLargeText(ParseSizeAnswer(testing::BytesOf("FFFFFFFFFF"))),
             "Mediamaster reported 4294967296 bytes of settings, more than the 4194304 bytes "
             "Pelorus can hold");
 }

@@ -17,21 +17,19 @@ namespace {
 
 using testing::FakeUi;
 
-std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
-
 TEST(ColourFile, FortyHexDigitsAreFiveColoursAndNothingElseIs) {
-  const auto colours = ParseColourText(Bytes("00112233aabbccdd0000000F12345678DeadBeef"));
+  const auto colours = ParseColourText(testing::BytesOf("00112233aabbccdd0000000F12345678DeadBeef"));
   ASSERT_TRUE(colours);
   EXPECT_EQ(*colours, (ColourTable{0x00112233, 0xAABBCCDD, 0x0000000F, 0x12345678, 0xDEADBEEF}));
   EXPECT_EQ(FormatColourFile(*colours), "00112233AABBCCDD0000000F12345678DEADBEEF");
   // A line end an editor added is no reason to refuse the file.
-  EXPECT_TRUE(ParseColourText(Bytes("00112233aabbccdd0000000F12345678DeadBeef\r\n")));
+  EXPECT_TRUE(ParseColourText(testing::BytesOf("00112233aabbccdd0000000F12345678DeadBeef\r\n")));
   for (const std::string& bad : {std::string(40, 'z'), std::string("00112233"),
                                  std::string("00112233aabbccdd0000000F 0xABCD1234567"),
                                  std::string("00112233aabbccdd0000000F12345678DeadBeef0"),
                                  std::string("00112233\naabbccdd\n0000000F\n12345678\nDeadBeef"),
                                  std::string("-0112233aabbccdd0000000F12345678DeadBeef")}) {
-    EXPECT_FALSE(ParseColourText(Bytes(bad))) << bad;
+    EXPECT_FALSE(ParseColourText(testing::BytesOf(bad))) << bad;
   }
 }
 
@@ -96,7 +94,7 @@ TEST(ColourCommands, WhatCannotBeUsedIsRefusedBeforeTheReceiverHearsOfIt) {
   testing::SimProcess sim(dir, {});
   ASSERT_TRUE(sim.Running());
   const std::string up = dir.File("zz.col");
-  testing::WriteBytes(up, Bytes(std::string(40, 'z')));
+  testing::WriteBytes(up, testing::BytesOf(std::string(40, 'z')));
   const auto sent = testing::RunCommandLine(
       {"serial", "colours-up", up, "--port", sim.Port(), "--options", dir.File("o.ini")});
   EXPECT_EQ(sent.status, 1);
@@ -121,7 +119,7 @@ TEST(ColourCommands, RoundTripThroughTheReceiversColourSubroutine) {
   testing::SimProcess sim(dir, {});
   ASSERT_TRUE(sim.Running());
   const std::string up = dir.File("up.col");
-  testing::WriteBytes(up, Bytes("00112233AABBCCDD0000000F12345678deadbeef"));
+  testing::WriteBytes(up, testing::BytesOf("00112233AABBCCDD0000000F12345678deadbeef"));
   const auto sent = testing::RunCommandLine(
       {"serial", "colours-up", up, "--port", sim.Port(), "--options", dir.File("o.ini")});
   ASSERT_EQ(sent.status, 0) << sent.err;
@@ -132,7 +130,7 @@ TEST(ColourCommands, RoundTripThroughTheReceiversColourSubroutine) {
   const auto read = testing::RunCommandLine(
       {"serial", "colours-down", down, "--port", sim.Port(), "--options", dir.File("o.ini")});
   ASSERT_EQ(read.status, 0) << read.err;
-  EXPECT_EQ(testing::ReadBytes(down), Bytes("00112233AABBCCDD0000000F12345678DEADBEEF"));
+  EXPECT_EQ(testing::ReadBytes(down), testing::BytesOf("00112233AABBCCDD0000000F12345678DEADBEEF"));
 
   // Colours read but not written: the message, then where and why.
   const std::string nowhere = dir.File("no-such-folder/down.col");

@@ -32,7 +32,7 @@ FoundService Found(const std::string& name, uint16_t frequency, uint16_t service
   return service;
 }
 
-std::vector<std::string> Names(const std::vector<ChannelRecord>& list) {
+std::vector<std::string> MergedNames(const std::vector<ChannelRecord>& list) {
   std::vector<std::string> names;
   for (const ChannelRecord& record : list) {
     names.push_back((record.frequency == 0 ? "# " : "") + DecodeChannelName(record));
@@ -122,7 +122,7 @@ TEST(ListMergeTest, NewChannelsGoToTheEndUnderOneTitleRowPerPosition) {
   EXPECT_EQ(counts.added, 4);
   EXPECT_EQ(counts.unchanged, 1);
   EXPECT_EQ(kinds.size(), found.size());
-  EXPECT_EQ(Names(list),
+  EXPECT_EQ(MergedNames(list),
             (std::vector<std::string>{"Old", "# 19.2E", "A1", "A2", "# 13.0E", "B1", "Nowhere"}));
   // A later merge of the last position's channels goes under its title row, not a new one.
   std::vector<ChannelRecord> more = {testing::MakeChannel("Old", 10800)};
@@ -130,7 +130,7 @@ TEST(ListMergeTest, NewChannelsGoToTheEndUnderOneTitleRowPerPosition) {
   more.push_back(list[5]);
   const FoundService b2 = Found("B2", 11566, 501, 130, 5, 0xB2);
   MergeFound(more, std::span(&b2, 1));
-  EXPECT_EQ(Names(more), (std::vector<std::string>{"Old", "# 13.0E", "B1", "B2"}));
+  EXPECT_EQ(MergedNames(more), (std::vector<std::string>{"Old", "# 13.0E", "B1", "B2"}));
 }
 
 TEST(ListMergeTest, TheMergeIsOneStepThatUndoTakesBackByteForByte) {

@@ -85,7 +85,7 @@ class FakeReceiver : public testing::ScriptedTransport {
   std::map<uint16_t, size_t> next_;
 };
 
-Bytes Pat(uint16_t tsid, const std::vector<std::pair<uint16_t, uint16_t>>& programs) {
+Bytes PatBytes(uint16_t tsid, const std::vector<std::pair<uint16_t, uint16_t>>& programs) {
   Bytes payload;
   for (const auto& [number, pid] : programs) {
     U16(payload, number);
@@ -94,7 +94,7 @@ Bytes Pat(uint16_t tsid, const std::vector<std::pair<uint16_t, uint16_t>>& progr
   return LongSection(0x00, tsid, payload);
 }
 
-Bytes Pmt(uint16_t program, uint16_t video) {
+Bytes PmtBytes(uint16_t program, uint16_t video) {
   Bytes payload;
   U16(payload, 0xE000 | video);
   U16(payload, 0xF000);
@@ -104,7 +104,7 @@ Bytes Pmt(uint16_t program, uint16_t video) {
   return LongSection(0x02, program, payload);
 }
 
-Bytes Sdt(uint16_t tsid, uint16_t onid,
+Bytes BuildSdt(uint16_t tsid, uint16_t onid,
           const std::vector<std::pair<uint16_t, std::string>>& names) {
   Bytes payload;
   U16(payload, onid);
@@ -128,7 +128,7 @@ struct Named {
   bool vertical;
   bool s2 = false;
 };
-Bytes Nit(uint8_t table, uint16_t network, const std::vector<Named>& streams) {
+Bytes NitBytes(uint8_t table, uint16_t network, const std::vector<Named>& streams) {
   Bytes payload;
   U16(payload, 0xF000);  // no network descriptors
   Bytes loop;
@@ -168,13 +168,13 @@ FakeReceiver::Multiplex Services(uint16_t tsid, int count, const Bytes& nit = {}
     // Programmes that share a PMT PID follow each other on it, the continuity counter going on.
     std::vector<Bytes>& onPid = mux[pmtPid];
     for (const Bytes& packet :
-         testing::PacketiseCounted(pmtPid, Pmt(id, static_cast<uint16_t>(0x200 + k)),
+         testing::PacketiseCounted(pmtPid, PmtBytes(id, static_cast<uint16_t>(0x200 + k)),
                                    static_cast<uint8_t>(onPid.size()))) {
       onPid.push_back(packet);
     }
   }
-  mux[0x0000] = Packetise(0x0000, Pat(tsid, programs));
-  mux[0x0011] = Packetise(0x0011, Sdt(tsid, 0xB1, names));
+  mux[0x0000] = Packetise(0x0000, PatBytes(tsid, programs));
+  mux[0x0011] = Packetise(0x0011, BuildSdt(tsid, 0xB1, names));
   if (!nit.empty()) mux[0x0010] = Packetise(0x0010, nit);
   return mux;
 }
@@ -230,10 +230,10 @@ TEST(SearchRunTest, NoPatWithinTheTimeOutIsNoLockAndANetworkSearchFollowsTheNit)
   // NIT actual, and one of another network in a NIT other; 12000 MHz carries nothing.
   const std::vector<Named> own = {
       {1, 11747, false}, {2, 11778, true}, {3, 12000, false}, {7, 12100, true, true}};
-  Bytes nits = Nit(0x40, 0xB1, own);
-  Append(nits, Nit(0x41, 0xB2, {{4, 10971, false}}));
+  Bytes nits = NitBytes(0x40, 0xB1, own);
+  Append(nits, NitBytes(0x41, 0xB2, {{4, 10971, false}}));
   receiver.multiplexes[0] = Services(1, 2, nits);
-  receiver.multiplexes[11778] = Services(2, 1, Nit(0x40, 0xB1, own));
+  receiver.multiplexes[11778] = Services(2, 1, NitBytes(0x40, 0xB1, own));
   receiver.multiplexes[10971] = Services(4, 3);
   ChannelSearchRequest request;
   request.network = true;

@@ -12,10 +12,6 @@
 namespace pelorus {
 namespace {
 
-std::span<const uint8_t> Bytes(const std::string& text) {
-  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
-
 std::string Texts(const std::vector<SearchTransponder>& transponders) {
   std::string text;
   for (const SearchTransponder& t : transponders) text += t.Text() + ";";
@@ -60,7 +56,7 @@ TEST(TransponderTableTest, ChannelBlocksKeepDvbSAndCountTheRest) {
       "\tpolarization = right\n"
       "\tSYMBOL_RATE = 27500000\n"
       "\tINNER_FEC = 8/9\n";
-  const TransponderTable parsed = ParseTransponderTable(Bytes(table));
+  const TransponderTable parsed = ParseTransponderTable(testing::BytesOf(table));
   // 12551.499 MHz rounds to 12551, 6110.5 kS/s to 6111; 8/9 has no record code.
   EXPECT_EQ(Texts(parsed.transponders), "11778 V 27500 3/4;12551 H 6111 Auto;12188 V 27500 Auto;");
   EXPECT_EQ(parsed.dvbS2, 1);
@@ -78,7 +74,7 @@ TEST(TransponderTableTest, OneLineFormInEitherUnit) {
       "S 12000000 X 27500000 3/4\n"  // line 6: no such polarisation
       "S 12100000 V\n"               // line 7: too short
       "S 950000 V 4000000\n";        // L band in kHz, no FEC
-  const TransponderTable parsed = ParseTransponderTable(Bytes(table));
+  const TransponderTable parsed = ParseTransponderTable(testing::BytesOf(table));
   EXPECT_EQ(Texts(parsed.transponders), "11747 H 27500 3/4;10971 H 29900 2/3;950 V 4000 Auto;");
   EXPECT_EQ(parsed.dvbS2, 1);
   EXPECT_EQ(parsed.otherSystems, 1);
@@ -120,7 +116,7 @@ TEST(CarrierSourcesTest, LockSearchLinesGiveTheLockedCarriersOfEachPlane) {
       "Scanning horizontal plane\n"
       "12000 MHz - lock at 12188 MHz 27500 4/5 (30) Auto Inversion\n"
       "Scan completed\n";
-  const LockSearchText parsed = ParseLockSearchText(Bytes(text));
+  const LockSearchText parsed = ParseLockSearchText(testing::BytesOf(text));
   ASSERT_EQ(parsed.carriers.size(), 4u);
   EXPECT_EQ(parsed.noLock, 2);
   EXPECT_EQ(parsed.carriers[1].lockFecCode, 5);

@@ -52,7 +52,7 @@ TEST(SectionCaptureTest, GivesUpAfterItsTimeOutOrWhenStopped) {
   EXPECT_LT(Clock::now() - started, std::chrono::seconds(1));
 }
 
-class FakeClock : public SystemClock {
+class CaptureClock : public SystemClock {
  public:
   std::time_t NowUtc() const override { return 750513600; }
   bool SetUtc(std::time_t utc, std::string&) override {
@@ -63,8 +63,8 @@ class FakeClock : public SystemClock {
 };
 
 TEST(EitCaptureTest, ListensToTheThreeSlotsAndStopsWithinASecond) {
-  const Bytes sdt = testing::Sdt(1, 2, {{10, "Prov", "One"}});
-  const Bytes eit = testing::Eit(10, {{1, 0xC079, 0x124500, 0x013000, "News", "Text"}});
+  const Bytes sdt = testing::BuildSdt(1, 2, {{10, "Prov", "One"}});
+  const Bytes eit = testing::BuildEit(10, {{1, 0xC079, 0x124500, 0x013000, "News", "Text"}});
   const Bytes tdt = {0x70, 0x70, 0x05, 0xC0, 0x79, 0x12, 0x45, 0x00};
   // Each slot's read carries one unit of its table followed by the start of the next, so every
   // read finishes the unit the read before began.
@@ -84,7 +84,7 @@ TEST(EitCaptureTest, ListensToTheThreeSlotsAndStopsWithinASecond) {
     return ScriptedTransport::Reply{kScsiSuccess, read.size()};
   };
   Guide guide;
-  FakeClock clock;
+  CaptureClock clock;
   std::atomic<bool> finished{false};
   EitCapture capture(transport, guide, clock, {{}, [&](const RunResult&) { finished = true; }});
   capture.SetSyncTdt(true);

@@ -21,8 +21,8 @@ using testing::FixedZone;
 TEST(GuideModelTest, EventTextsAreShownAndWrittenDecoded) {
   FixedZone zone;
   Guide guide;
-  guide.ParseSdtSections(testing::Sdt(1, 1, {{10, "Prov", "One"}}));
-  guide.ParseEitSections(testing::Eit(10, {{1, 0xC079, 0x124500, 0x013000,
+  guide.ParseSdtSections(testing::BuildSdt(1, 1, {{10, "Prov", "One"}}));
+  guide.ParseEitSections(testing::BuildEit(10, {{1, 0xC079, 0x124500, 0x013000,
                                             "\x05"
                                             "Caff\xE8 e cornetto",
                                             "\x86Ospiti\x87 in studio.\x8A"
@@ -66,19 +66,19 @@ TEST(GuideModelTest, TheBouquetTableOnTheSdtPidAddsNoServices) {
   testing::U16(bouquet, 0x00B1);
   testing::U16(bouquet, 0xF000);
   const Bytes bat = testing::LongSection(0x4A, 0x1234, bouquet);
-  guide.ParseSdtSections(testing::Concat({bat, testing::Sdt(1, 1, {{10, "P", "One"}})}));
+  guide.ParseSdtSections(testing::Concat({bat, testing::BuildSdt(1, 1, {{10, "P", "One"}})}));
   EXPECT_EQ(added, std::vector<uint16_t>{10});
   EXPECT_EQ(guide.Peek().services, 1);
   // An EIT unit is taken after the SDT unit, and an SDT section among EIT ones is no event.
   guide.ParseEitSections(
-      testing::Concat({testing::Sdt(1, 1, {{11, "P", "Two"}}),
-                       testing::Eit(10, {{1, 0xC079, 0x124500, 0x013000, "News", ""}})}),
+      testing::Concat({testing::BuildSdt(1, 1, {{11, "P", "Two"}}),
+                       testing::BuildEit(10, {{1, 0xC079, 0x124500, 0x013000, "News", ""}})}),
       kNoon);
   EXPECT_EQ(guide.Peek().events, 1);
   EXPECT_EQ(guide.Peek().services, 1);
 }
 
-class FakeClock : public SystemClock {
+class GuideModelClock : public SystemClock {
  public:
   std::time_t NowUtc() const override { return kNoon; }
   bool SetUtc(std::time_t utc, std::string&) override {
@@ -89,7 +89,7 @@ class FakeClock : public SystemClock {
 };
 
 TEST(GuideModelTest, AGarbledTdtNeverSetsTheClock) {
-  FakeClock clock;
+  GuideModelClock clock;
   TdtClockSync sync;
   std::string error;
   using Result = TdtClockSync::Result;

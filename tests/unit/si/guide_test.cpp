@@ -15,8 +15,8 @@ namespace pelorus {
 namespace {
 
 using testing::Bytes;
-using testing::Eit;
-using testing::Sdt;
+using testing::BuildEit;
+using testing::BuildSdt;
 
 // 1993-10-13 (MJD 0xC079) at 12:00 UTC, and times relative to it.
 constexpr std::time_t kNoon = 750513600;
@@ -48,8 +48,8 @@ TEST(GuideTest, AssemblerFollowsThePointerFieldAndDropsOverlongUnits) {
     delivered.emplace_back(bytes.begin(), bytes.end());
   };
 
-  const Bytes first = Sdt(1, 2, {{10, "P", "One"}});
-  const Bytes second = Sdt(1, 2, {{11, "P", "Two"}});
+  const Bytes first = BuildSdt(1, 2, {{10, "P", "One"}});
+  const Bytes second = BuildSdt(1, 2, {{11, "P", "Two"}});
   // The first unit spans two packets; the second starts in a third packet whose pointer field
   // covers the first unit's last bytes.
   Bytes big = first;
@@ -97,9 +97,9 @@ TEST(GuideTest, AssemblerFollowsThePointerFieldAndDropsOverlongUnits) {
 }
 
 TEST(GuideTest, WalkChecksCrcSkipsStuffingAndStopsAtTheEnd) {
-  const Bytes a = Sdt(1, 2, {{10, "P", "One"}});
+  const Bytes a = BuildSdt(1, 2, {{10, "P", "One"}});
   const Bytes stuffing = testing::LongSection(0x72, 0, Bytes(20, 0xFF));
-  Bytes bad = Sdt(1, 2, {{11, "P", "Two"}});
+  Bytes bad = BuildSdt(1, 2, {{11, "P", "Two"}});
   bad[12] ^= 0x01;
   std::vector<uint8_t> seen;
   int crcErrors = 0;
@@ -129,18 +129,18 @@ TEST(GuideTest, SdtCreatesEachServiceOnceAndEitWaitsForIt) {
   Guide guide;
   std::vector<uint16_t> added;
   guide.serviceAdded = [&](uint16_t id) { added.push_back(id); };
-  const Bytes eit = Eit(10, {{1, 0xC079, 0x124500, 0x013000, "News", ""}});
+  const Bytes eit = BuildEit(10, {{1, 0xC079, 0x124500, 0x013000, "News", ""}});
   // Before any SDT the EIT is dropped whole.
   guide.ParseEitSections(eit, kNoon);
   EXPECT_EQ(guide.Peek().events, 0);
 
-  guide.ParseSdtSections(Sdt(
+  guide.ParseSdtSections(BuildSdt(
       7, 9,
       {{10, "Prov\x01ider", "Ch\xC3\xA9 One is a long name of a service"}, {0xFFFF, "X", "Y"}}));
-  guide.ParseSdtSections(Sdt(7, 9, {{10, "Other", "Renamed"}, {11, "P", "Two"}}));
+  guide.ParseSdtSections(BuildSdt(7, 9, {{10, "Other", "Renamed"}, {11, "P", "Two"}}));
   EXPECT_EQ(added, (std::vector<uint16_t>{10, 11}));
   guide.ParseEitSections(eit, kNoon);
-  guide.ParseEitSections(Eit(12, {{2, 0xC079, 0x124500, 0x013000, "Nobody", ""}}), kNoon);
+  guide.ParseEitSections(BuildEit(12, {{2, 0xC079, 0x124500, 0x013000, "Nobody", ""}}), kNoon);
   const Guide::Counters counters = guide.TakeCounters();
   EXPECT_EQ(counters.services, 2);
   EXPECT_EQ(counters.events, 1);
@@ -158,18 +158,18 @@ TEST(GuideTest, SdtCreatesEachServiceOnceAndEitWaitsForIt) {
 
 TEST(GuideTest, KnownEventsKeepTheirNameGainTextAndExpireOnePerArrival) {
   Guide guide;
-  guide.ParseSdtSections(Sdt(1, 1, {{10, "P", "One"}}));
+  guide.ParseSdtSections(BuildSdt(1, 1, {{10, "P", "One"}}));
   // Events 1 and 2 ended before noon + 3 h; event 3 has not.
-  guide.ParseEitSections(Eit(10, {{1, 0xC079, 0x100000, 0x010000, "Early", ""},
+  guide.ParseEitSections(BuildEit(10, {{1, 0xC079, 0x100000, 0x010000, "Early", ""},
                                   {2, 0xC079, 0x110000, 0x010000, "Later", ""},
                                   {3, 0xC079, 0x140000, 0x010000, "Next", ""}}),
                          kNoon - 3600 * 3);
-  guide.ParseEitSections(Eit(10, {{3, 0xC079, 0x140000, 0x010000, "Renamed", "Text\x05with\x7d"}}),
+  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Renamed", "Text\x05with\x7d"}}),
                          kNoon - 3600 * 3);
-  guide.ParseEitSections(Eit(10, {{3, 0xC079, 0x140000, 0x010000, "Again", "Other text"}}),
+  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Again", "Other text"}}),
                          kNoon - 3600 * 3);
   // Only an extended descriptor still makes an event; neither makes none.
-  guide.ParseEitSections(Eit(10, {{4, 0xC079, 0x200000, 0x003000, "", "Only text"},
+  guide.ParseEitSections(BuildEit(10, {{4, 0xC079, 0x200000, 0x003000, "", "Only text"},
                                   {5, 0xC079, 0x210000, 0x003000, "", ""}}),
                          kNoon - 3600 * 3);
   EXPECT_EQ(guide.Peek().events, 4);
@@ -181,9 +181,9 @@ TEST(GuideTest, KnownEventsKeepTheirNameGainTextAndExpireOnePerArrival) {
     return found;
   };
   // Three hours later two events have ended; each arrival takes one of them away.
-  guide.ParseEitSections(Eit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}), kNoon + 3600 * 3);
+  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}), kNoon + 3600 * 3);
   EXPECT_EQ(ids(), (std::vector<int>{2, 3, 4}));
-  guide.ParseEitSections(Eit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}), kNoon + 3600 * 3);
+  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}), kNoon + 3600 * 3);
   EXPECT_EQ(ids(), (std::vector<int>{3, 4}));
   EXPECT_EQ(guide.Peek().events, 2);
   guide.Read([](const std::map<uint16_t, ServiceEntry>& services) {
@@ -198,8 +198,8 @@ TEST(GuideTest, KnownEventsKeepTheirNameGainTextAndExpireOnePerArrival) {
 TEST(GuideTest, TextsOfTheBrowserAndTheGuideFile) {
   FixedZone zone;
   Guide guide;
-  guide.ParseSdtSections(Sdt(1, 1, {{10, "Prov", "One"}, {3, "P3", "Three"}}));
-  guide.ParseEitSections(Eit(10, {{1, 0xC079, 0x124500, 0x013000, "News", "Headlines"},
+  guide.ParseSdtSections(BuildSdt(1, 1, {{10, "Prov", "One"}, {3, "P3", "Three"}}));
+  guide.ParseEitSections(BuildEit(10, {{1, 0xC079, 0x124500, 0x013000, "News", "Headlines"},
                                   {2, 0xC079, 0x141500, 0x000500, "Weather", ""}}),
                          kNoon);
   guide.Read([](const std::map<uint16_t, ServiceEntry>& services) {
@@ -221,7 +221,7 @@ TEST(GuideTest, TextsOfTheBrowserAndTheGuideFile) {
   EXPECT_EQ(ShowStartTime(GuideTime{1993, 10, 13, 12, 45, 0}).time, "13:45:00");
 }
 
-class FakeClock : public SystemClock {
+class GuideClock : public SystemClock {
  public:
   std::time_t NowUtc() const override { return kNoon; }
   bool SetUtc(std::time_t utc, std::string& error) override {
@@ -234,7 +234,7 @@ class FakeClock : public SystemClock {
 };
 
 TEST(GuideTest, TdtSetsTheClockAtFirstAndThenEverySixtiethSection) {
-  FakeClock clock;
+  GuideClock clock;
   TdtClockSync sync;
   std::string error;
   const Bytes tdt = {0x70, 0x70, 0x05, 0xC0, 0x79, 0x12, 0x45, 0x00};

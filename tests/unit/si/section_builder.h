@@ -95,7 +95,7 @@ struct SdtService {
   std::string provider;
   std::string name;
 };
-inline Bytes Sdt(uint16_t tsid, uint16_t onid, const std::vector<SdtService>& services) {
+inline Bytes BuildSdt(uint16_t tsid, uint16_t onid, const std::vector<SdtService>& services) {
   Bytes payload;
   U16(payload, onid);
   payload.push_back(0xFF);
@@ -121,7 +121,7 @@ struct EitEvent {
   std::string name;      // empty: no short event descriptor
   std::string extended;  // empty: no extended event descriptor
 };
-inline Bytes Eit(uint16_t serviceId, const std::vector<EitEvent>& events, uint8_t table = 0x4E) {
+inline Bytes BuildEit(uint16_t serviceId, const std::vector<EitEvent>& events, uint8_t table = 0x4E) {
   Bytes payload;
   U16(payload, 1);  // transport_stream_id
   U16(payload, 2);  // original_network_id

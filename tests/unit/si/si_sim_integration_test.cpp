@@ -24,27 +24,6 @@ using testing::RunCommandLine;
 using testing::ScsiSimProcess;
 using testing::TempDir;
 
-std::vector<std::vector<std::string>> Rows(const std::string& text) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::vector<std::string> fields;
-    std::istringstream cells(line);
-    std::string cell;
-    while (std::getline(cells, cell, '\t')) fields.push_back(cell);
-    rows.push_back(fields);
-  }
-  return rows;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class SiSimTest : public ::testing::Test {
  public:
   std::string XmlPath() const { return dir.File("guide.xml"); }
@@ -89,7 +68,7 @@ class SiSimTest : public ::testing::Test {
   // The stream types are the simulator's business; the PIDs and their order are checked.
   static std::string WithoutStreamTypes(const std::string& printed) {
     std::string text;
-    for (auto& row : Rows(printed)) {
+    for (auto& row : testing::TabSeparatedRows(printed)) {
       if (row.size() == 3 && row[0] == "stream") row[1] = "@@";
       for (size_t i = 0; i < row.size(); ++i) text += (i ? "\t" : "") + row[i];
       text += "\n";
@@ -159,7 +138,7 @@ TEST_F(SiSimTest, PidFinderListsExactlyTheCarriedPidsAndTheMonitorDumpsOne) {
 
   const CliRun monitor = Scsi({"pid-monitor", "0280", "--packets", "3"});
   ASSERT_EQ(monitor.status, 0) << monitor.err;
-  const auto rows = Rows(monitor.out);
+  const auto rows = testing::TabSeparatedRows(monitor.out);
   ASSERT_EQ(rows.size(), 3u * 13u);
   for (size_t packet = 0; packet < 3; ++packet) {
     const std::string& first = rows[packet * 13][0];
@@ -202,14 +181,14 @@ void CheckGuide(SiSimTest& test, const CliRun& run, const std::string& text, con
 TEST_F(SiSimTest, EitWritesTheGuideAndAValidXmltvFile) {
   const std::string textPath = dir.File("guide.txt");
   const CliRun run = Scsi({"eit", textPath, "--seconds", "6", "--xmltv", XmlPath()});
-  CheckGuide(*this, run, ReadText(textPath), ReadText(XmlPath()), false);
+  CheckGuide(*this, run, testing::ReadText(textPath), testing::ReadText(XmlPath()), false);
 }
 
 // Sixty seconds of listening, as a user would: run once, under the "long" label.
 TEST_F(SiSimTest, DISABLED_EitSixtySecondsHoldsEveryServiceAndEvent) {
   const std::string textPath = dir.File("guide.txt");
   const CliRun run = Scsi({"eit", textPath, "--seconds", "60", "--xmltv", XmlPath()});
-  CheckGuide(*this, run, ReadText(textPath), ReadText(XmlPath()), true);
+  CheckGuide(*this, run, testing::ReadText(textPath), testing::ReadText(XmlPath()), true);
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -254,16 +233,16 @@ TEST_F(SiSimTest, AGuideThatHeardNothingOrLostTheReceiverKeepsTheOldFiles) {
             std::string::npos)
       << quiet.err;
   EXPECT_NE(quiet.err.find(textPath + " was left as it was"), std::string::npos) << quiet.err;
-  EXPECT_EQ(ReadText(textPath), "old guide\n");
-  EXPECT_EQ(ReadText(XmlPath()), "<old/>\n");
+  EXPECT_EQ(testing::ReadText(textPath), "old guide\n");
+  EXPECT_EQ(testing::ReadText(XmlPath()), "<old/>\n");
 
   // The receiver ended at once after the start: nothing came, the files stay.
   const CliRun early = RunWhileTheReceiverDies(
       *this, *sim, {"eit", textPath, "--xmltv", XmlPath(), "--seconds", "60"},
       std::chrono::milliseconds(0));
   EXPECT_EQ(early.status, 1) << early.err;
-  EXPECT_EQ(ReadText(textPath), "old guide\n");
-  EXPECT_EQ(ReadText(XmlPath()), "<old/>\n");
+  EXPECT_EQ(testing::ReadText(textPath), "old guide\n");
+  EXPECT_EQ(testing::ReadText(XmlPath()), "<old/>\n");
 }
 
 TEST_F(SiSimTest, AGuideCutShortKeepsWhatArrivedAndFails) {
@@ -276,8 +255,8 @@ TEST_F(SiSimTest, AGuideCutShortKeepsWhatArrivedAndFails) {
   EXPECT_NE(run.err.find("The receiver stopped sending the service information"), std::string::npos)
       << run.err;
   // The services heard before the receiver went are written, whole.
-  EXPECT_TRUE(ReadText(textPath).starts_with("Ch: ")) << ReadText(textPath);
-  EXPECT_TRUE(ReadText(XmlPath()).ends_with("</tv>\n"));
+  EXPECT_TRUE(testing::ReadText(textPath).starts_with("Ch: ")) << testing::ReadText(textPath);
+  EXPECT_TRUE(testing::ReadText(XmlPath()).ends_with("</tv>\n"));
 }
 
 TEST_F(SiSimTest, PidToolsAndTuneNameTheirFailures) {

@@ -17,7 +17,7 @@ using testing::U16;
 const Bytes kExampleDelivery = {0x01, 0x17, 0x50, 0x00, 0x01, 0x92, 0xC0, 0x02, 0x75, 0x00, 0x03};
 
 // A NIT with the given network descriptors and one transport stream per descriptor list.
-Bytes Nit(uint16_t networkId, const Bytes& networkDescriptors,
+Bytes NitBytes(uint16_t networkId, const Bytes& networkDescriptors,
           const std::vector<Bytes>& streamDescriptors) {
   Bytes payload;
   U16(payload, 0xF000 | networkDescriptors.size());
@@ -73,7 +73,7 @@ TEST(SiTablesTest, NitGivesTheLastNameAndEveryDeliveryLine) {
   Append(names, Descriptor(0x40, testing::Text("Astra Net")));
   Bytes second = Descriptor(0x41, Bytes{0, 1, 1});
   Append(second, Descriptor(0x43, kExampleDelivery));
-  const Bytes section = Nit(0x0085, names, {Descriptor(0x43, kExampleDelivery), second, {}});
+  const Bytes section = NitBytes(0x0085, names, {Descriptor(0x43, kExampleDelivery), second, {}});
   const std::optional<NitInfo> nit = ParseNit(section);
   ASSERT_TRUE(nit);
   EXPECT_EQ(nit->networkId, 0x0085);
@@ -82,7 +82,7 @@ TEST(SiTablesTest, NitGivesTheLastNameAndEveryDeliveryLine) {
   EXPECT_EQ(nit->deliveries[1].frequencyMhz, 11750);
 
   // No name descriptor: an empty name.
-  EXPECT_EQ(ParseNit(Nit(1, {}, {}))->networkName, "");
+  EXPECT_EQ(ParseNit(NitBytes(1, {}, {}))->networkName, "");
   // Lengths that point past the section end the loops, never the program.
   Bytes lying = section;
   lying[8] = 0xFF;

@@ -56,7 +56,7 @@ class Carousel {
   size_t at_ = 0;
 };
 
-const Bytes kDelivery = {0x01, 0x17, 0x50, 0x00, 0x01, 0x92, 0xC0, 0x02, 0x75, 0x00, 0x03};
+const Bytes kNitDelivery = {0x01, 0x17, 0x50, 0x00, 0x01, 0x92, 0xC0, 0x02, 0x75, 0x00, 0x03};
 
 Bytes NitSection(uint8_t table, uint16_t networkId, const std::string& name, int deliveries,
                  SectionPlace place) {
@@ -66,7 +66,7 @@ Bytes NitSection(uint8_t table, uint16_t networkId, const std::string& name, int
   Append(payload, network);
   Bytes loop;
   for (int i = 0; i < deliveries; ++i) {
-    const Bytes descriptor = Descriptor(0x43, kDelivery);
+    const Bytes descriptor = Descriptor(0x43, kNitDelivery);
     U16(loop, place.number * 10 + i);
     U16(loop, networkId);
     U16(loop, 0xF000 | descriptor.size());

@@ -292,7 +292,7 @@ TEST(TablesTest, SdtActualOtherAndTheBouquetTableOnTheSamePid) {
 Bytes EitSection(uint8_t table, uint16_t service, uint8_t segmentLast, SectionPlace place,
                  const std::vector<testing::EitEvent>& events) {
   // The builder's EIT, given its place in the table and its segment.
-  Bytes section = testing::Eit(service, events, table);
+  Bytes section = testing::BuildEit(service, events, table);
   section[6] = place.number;
   section[7] = place.last;
   section[12] = segmentLast;

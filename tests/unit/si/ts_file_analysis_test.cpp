@@ -67,7 +67,7 @@ struct Mux {
   }
 };
 
-Bytes Pat() {
+Bytes PatBytes() {
   Bytes payload;
   for (const auto& [number, pid] : {std::pair{101, 0x100}, std::pair{102, 0x110}}) {
     U16(payload, number);
@@ -76,7 +76,7 @@ Bytes Pat() {
   return LongSection(0x00, 0x0042, payload);
 }
 
-Bytes Pmt(uint16_t number, uint16_t pcr, const std::vector<std::pair<uint8_t, uint16_t>>& streams,
+Bytes PmtBytes(uint16_t number, uint16_t pcr, const std::vector<std::pair<uint8_t, uint16_t>>& streams,
           bool ca) {
   Bytes info;
   if (ca) info = Descriptor(0x09, {0x0B, 0x00, 0xE0 | 0x06, 0x00});  // system 0b00 on PID 0600
@@ -93,7 +93,7 @@ Bytes Pmt(uint16_t number, uint16_t pcr, const std::vector<std::pair<uint8_t, ui
 }
 
 // Services 101 and 102 as any SDT has them; 103 with free_CA_mode set.
-Bytes Sdt() {
+Bytes BuildSdt() {
   Bytes payload;
   U16(payload, 0x0002);
   payload.push_back(0xFF);
@@ -120,18 +120,18 @@ constexpr uint64_t kPcrStep = 2700;  // 100 us between rounds of ten packets: 15
 // PID and null packets, the tables once more halfway.
 Mux Multiplex() {
   Mux mux;
-  mux.Table(0x12, testing::Eit(101, {{1, 0xE6F1, 0x200000, 0x013000, "Notizie", ""},
+  mux.Table(0x12, testing::BuildEit(101, {{1, 0xE6F1, 0x200000, 0x013000, "Notizie", ""},
                                      {2, 0xE6F1, 0x213000, 0x003000, "Meteo", "Sole"}}));
-  mux.Table(0x12, testing::Eit(999, {{5, 0xE6F1, 0x200000, 0x010000, "Altrove", ""}}));
-  Bytes broken = testing::Eit(101, {{3, 0xE6F1, 0x220000, 0x010000, "Rotto", ""}});
+  mux.Table(0x12, testing::BuildEit(999, {{5, 0xE6F1, 0x200000, 0x010000, "Altrove", ""}}));
+  Bytes broken = testing::BuildEit(101, {{3, 0xE6F1, 0x220000, 0x010000, "Rotto", ""}});
   broken.back() ^= 0x01;
   mux.Table(0x12, broken);
   for (int round = 0; round < kRounds; ++round) {
     if (round == 0 || round == kRounds / 2) {
-      mux.Table(0x00, Pat());
-      mux.Table(0x100, Pmt(101, 0x200, {{0x02, 0x200}, {0x04, 0x201}}, false));
-      mux.Table(0x110, Pmt(102, 0x200, {{0x02, 0x300}}, true));
-      mux.Table(0x11, Sdt());
+      mux.Table(0x00, PatBytes());
+      mux.Table(0x100, PmtBytes(101, 0x200, {{0x02, 0x200}, {0x04, 0x201}}, false));
+      mux.Table(0x110, PmtBytes(102, 0x200, {{0x02, 0x300}}, true));
+      mux.Table(0x11, BuildSdt());
     }
     mux.Pcr(0x200, 1000 + kPcrStep * static_cast<uint64_t>(round));
     for (int i = 0; i < 4; ++i) mux.Payload(0x200);

@@ -38,11 +38,6 @@ std::string Shell(const std::string& command) {
   return out;
 }
 
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = testing::ReadBytes(path);
-  return {bytes.begin(), bytes.end()};
-}
-
 // What ffprobe reads of a file's programmes: "program N PMT PCR" and "stream PID CODEC" lines,
 // in its order, PIDs in "%04x".
 std::string ProbedPrograms(const std::string& file) {
@@ -181,7 +176,7 @@ TEST_F(TsFileCommandsTest, FfmpegRecordingsReadAsFfprobeReadsThem) {
     // No EIT either: the guide holds the two services and no event.
     const CliRun eit = RunCommandLine({"eit", file, dir.File("guide.txt")});
     ASSERT_EQ(eit.status, 0) << eit.err;
-    const std::string guide = ReadText(dir.File("guide.txt"));
+    const std::string guide = testing::ReadText(dir.File("guide.txt"));
     EXPECT_NE(guide.find("Ch:    10 Primo (" + named + ")"), std::string::npos) << guide;
     EXPECT_NE(guide.find("Ch:    20 Secondo (" + named + ")"), std::string::npos) << guide;
   }
@@ -223,11 +218,11 @@ TEST_F(TsFileCommandsTest, TheSimulatorsRecordingHasItsNetworkServicesAndGuide) 
   const CliRun eit =
       RunCommandLine({"eit", file, dir.File("guide.txt"), "--xmltv", dir.File("guide.xml")});
   ASSERT_EQ(eit.status, 0) << eit.err;
-  const std::string guide = ReadText(dir.File("guide.txt"));
+  const std::string guide = testing::ReadText(dir.File("guide.txt"));
   EXPECT_NE(guide.find("Ch:   201 Canale Aurora (Aurora)"), std::string::npos) << guide;
   EXPECT_NE(guide.find("Telegiornale"), std::string::npos) << guide;
   EXPECT_NE(guide.find("Caff\xc3\xa8"), std::string::npos) << "decoded, in UTF-8";
-  EXPECT_NE(ReadText(dir.File("guide.xml")).find("<programme "), std::string::npos);
+  EXPECT_NE(testing::ReadText(dir.File("guide.xml")).find("<programme "), std::string::npos);
 }
 
 TEST(TsFileCommandsFailureTest, FilesThatAreNoRecordingSayWhy) {

@@ -38,18 +38,6 @@ std::string NameOf(const ChannelRecord& record) {
   return name.substr(0, name.find('\0'));
 }
 
-std::vector<std::vector<std::string>> Rows(const std::string& text) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> cells;
-    std::istringstream fields(line);
-    for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
-    rows.push_back(cells);
-  }
-  return rows;
-}
-
 TEST(DefaultChannelsTest, NamesAreTheReceiversLatinOneTextOfTheSdtNames) {
   EXPECT_EQ(sim::ReceiverName("Pelorus Uno"), "Pelorus Uno");
   EXPECT_EQ(sim::ReceiverName("\x05"
@@ -138,7 +126,7 @@ struct OnAir {
 std::map<int, OnAir> ProgrammesOf(const std::string& si) {
   std::map<int, OnAir> programmes;
   OnAir* current = nullptr;
-  for (const auto& row : Rows(si)) {
+  for (const auto& row : testing::TabSeparatedRows(si)) {
     if (row.size() == 3 && row[0] == "program") {
       current = &programmes[std::stoi(row[1])];
       current->pmt = std::stoi(row[2], nullptr, 16);
@@ -172,7 +160,7 @@ TEST(DefaultChannelsTest, BothLinksReadTheTableAndItsChannelsAreOnAirWithTheirPi
 
   const CliRun list = RunCommandLine({"list", dir.File("scsi.dvb")});
   ASSERT_EQ(list.status, 0) << list.err;
-  const auto rows = Rows(list.out);
+  const auto rows = testing::TabSeparatedRows(list.out);
   const auto records = Records(expected);
   ASSERT_EQ(rows.size(), records.size() + 1);  // and the count
   EXPECT_EQ(rows.back(), (std::vector<std::string>{std::to_string(records.size()) + " channels"}));

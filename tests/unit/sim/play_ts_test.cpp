@@ -24,11 +24,6 @@ using testing::ScsiSimProcess;
 using testing::TempDir;
 using testing::Word;
 
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = testing::ReadBytes(path);
-  return {bytes.begin(), bytes.end()};
-}
-
 class PlayTsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -95,7 +90,7 @@ TEST_F(PlayTsTest, AnFfmpegRecordingIsTheTunedTransponder) {
 
   // Its SDT comes twice a second, and the guide reads it eight packets at a time.
   const CliRun eit = Scsi({"eit", dir.File("guide.txt"), "--seconds", "6"});
-  EXPECT_NE(ReadText(dir.File("guide.txt")).find("Ch:    77 Registrazione (Prova)"),
+  EXPECT_NE(testing::ReadText(dir.File("guide.txt")).find("Ch:    77 Registrazione (Prova)"),
             std::string::npos)
       << eit.err;
 
@@ -122,7 +117,7 @@ TEST_F(PlayTsTest, TuningFindsTheRecordingsTheirOwnNitPlaces) {
 
   ASSERT_EQ(Scsi({"tune", "11747", "27500", "3/4", "H"}).status, 0);
   const CliRun eit = Scsi({"eit", dir.File("guide.txt"), "--seconds", "4"});
-  const std::string guide = ReadText(dir.File("guide.txt"));
+  const std::string guide = testing::ReadText(dir.File("guide.txt"));
   EXPECT_NE(guide.find("Ch:   101 Pelorus Uno (Pelorus)"), std::string::npos) << eit.err;
   EXPECT_NE(guide.find("Telegiornale"), std::string::npos) << guide;
   const auto block = CurrentService();

@@ -19,7 +19,7 @@ using testing::Generate;
 using testing::PidOf;
 using testing::TestAssets;
 
-std::vector<uint8_t> Bytes(const std::vector<sim::Packet>& packets, size_t prefix = 0) {
+std::vector<uint8_t> StreamBytes(const std::vector<sim::Packet>& packets, size_t prefix = 0) {
   std::vector<uint8_t> bytes;
   uint32_t clock = 0;
   for (const sim::Packet& p : packets) {
@@ -43,15 +43,15 @@ sim::Packet Numbered(uint16_t pid, int counter, uint8_t number) {
 
 TEST(RecordingTest, TheFormatIsFoundBehindJunkAndInM2ts) {
   const auto packets = Generate(TestAssets(), 0, 0.2);
-  const auto plain = sim::DetectPacketFormat(Bytes(packets));
+  const auto plain = sim::DetectPacketFormat(StreamBytes(packets));
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->size, 188u);
   EXPECT_EQ(plain->offset, 0u);
   std::vector<uint8_t> junk = {0x47, 0x00, 0x12, 0x47, 0x47};
-  const std::vector<uint8_t> body = Bytes(packets);
+  const std::vector<uint8_t> body = StreamBytes(packets);
   junk.insert(junk.end(), body.begin(), body.end());
   EXPECT_EQ(sim::DetectPacketFormat(junk)->offset, 5u);
-  const auto m2ts = sim::DetectPacketFormat(Bytes(packets, 4));
+  const auto m2ts = sim::DetectPacketFormat(StreamBytes(packets, 4));
   ASSERT_TRUE(m2ts);
   EXPECT_EQ(m2ts->size, 192u);
   EXPECT_EQ(m2ts->prefix, 4u);
@@ -62,7 +62,7 @@ TEST(RecordingTest, TheFormatIsFoundBehindJunkAndInM2ts) {
 
 TEST(RecordingTest, TheTablesNameTheFirstProgrammeAndWhereTheTransportStreamIs) {
   for (const size_t prefix : {size_t{0}, size_t{4}}) {
-    const std::vector<uint8_t> bytes = Bytes(Generate(TestAssets(), 5, 1.0), prefix);
+    const std::vector<uint8_t> bytes = StreamBytes(Generate(TestAssets(), 5, 1.0), prefix);
     const auto format = sim::DetectPacketFormat(bytes);
     ASSERT_TRUE(format);
     const sim::RecordingInfo info = sim::ParseRecordingTables(bytes, *format);
@@ -79,13 +79,13 @@ TEST(RecordingTest, TheTablesNameTheFirstProgrammeAndWhereTheTransportStreamIs) 
     EXPECT_EQ(info.symbolRate100, 61110u);
     EXPECT_TRUE(info.vertical);
   }
-  const std::vector<uint8_t> first = Bytes(Generate(TestAssets(), 0, 1.0));
+  const std::vector<uint8_t> first = StreamBytes(Generate(TestAssets(), 0, 1.0));
   const sim::RecordingInfo info = sim::ParseRecordingTables(first, *sim::DetectPacketFormat(first));
   EXPECT_EQ(info.ac3Pid, 0x0281);
   EXPECT_EQ(info.frequency10kHz, 1174700u);
   EXPECT_FALSE(info.vertical);
   // Nothing but null packets: nothing known.
-  const std::vector<uint8_t> nulls = Bytes(std::vector<sim::Packet>(50, sim::NullPacket()));
+  const std::vector<uint8_t> nulls = StreamBytes(std::vector<sim::Packet>(50, sim::NullPacket()));
   const sim::RecordingInfo none = sim::ParseRecordingTables(nulls, *sim::DetectPacketFormat(nulls));
   EXPECT_FALSE(none.transportStreamId || none.pmtPid || none.frequency10kHz || none.firstPcrPid);
 }
@@ -101,7 +101,7 @@ TEST(RecordingTest, TheReaderLoopsWithContinuityAndServesBadPacketsAsTheyAre) {
   adaptation[3] = 0x27;  // adaptation only: the counter stays
   adaptation[4] = 183;
   packets.insert(packets.begin() + 5, adaptation);
-  std::vector<uint8_t> bytes = Bytes(packets);
+  std::vector<uint8_t> bytes = StreamBytes(packets);
   const sim::Packet cut = Numbered(0x0100, 0, 0xEE);
   bytes.insert(bytes.end(), cut.begin(), cut.begin() + 100);
   for (int k = 0; k < 3; ++k) {
@@ -152,7 +152,7 @@ size_t PacketsIn(sim::PacketSource& source, double seconds) {
 TEST(RecordingTest, ARecordingPlaysAtThePaceOfItsPcrsOrAtTheRateAsked) {
   testing::TempDir dir;
   const std::string path = dir.File("eight.ts");
-  testing::WriteBytes(path, Bytes(Generate(TestAssets(), 0, 3.0, 8000000)));
+  testing::WriteBytes(path, StreamBytes(Generate(TestAssets(), 0, 3.0, 8000000)));
   sim::Recording recording;
   std::string error;
   ASSERT_TRUE(sim::OpenRecording(path, recording, error)) << error;

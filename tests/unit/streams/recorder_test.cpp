@@ -313,7 +313,7 @@ class RecordCommandTest : public ::testing::Test {
   bool ran = false;
 };
 
-const std::vector<uint8_t> kOldFile = {'o', 'l', 'd'};
+const std::vector<uint8_t> kOldRecording = {'o', 'l', 'd'};
 
 TEST_F(RecordCommandTest, RecordsTheCurrentServiceInTwoSlots) {
   const RecordOutcome outcome = Run([](RecordDialogRequest& request) { request.scsiBusy = true; });
@@ -370,13 +370,13 @@ TEST_F(RecordCommandTest, RefusesBadAc3PidAndPidsBeforeSendingAnything) {
 }
 
 TEST_F(RecordCommandTest, ARunThatFailsBeforeAnyDataLeavesTheOldFileAsItWas) {
-  testing::WriteBytes(Out(), kOldFile);
+  testing::WriteBytes(Out(), kOldRecording);
   // The receiver refuses the set-up: the PAT and PMT already written do not replace the file.
   receiver->setupStatus = kScsiError;
   EXPECT_TRUE(Run([](RecordDialogRequest&) {}).result.Failed());
   ASSERT_EQ(ui.calls.size(), 1u);
   EXPECT_EQ(ui.calls[0], std::string("message stop: ") + msg::streams::kSetupPidStreamFailed);
-  EXPECT_EQ(testing::ReadBytes(Out()), kOldFile);
+  EXPECT_EQ(testing::ReadBytes(Out()), kOldRecording);
   EXPECT_FALSE(ran);
   // The receiver is lost at its first read.
   receiver->setupStatus = kScsiSuccess;
@@ -385,7 +385,7 @@ TEST_F(RecordCommandTest, ARunThatFailsBeforeAnyDataLeavesTheOldFileAsItWas) {
   const RecordOutcome outcome = Run([](RecordDialogRequest&) {}, 2000ms);
   EXPECT_TRUE(outcome.result.Failed());
   EXPECT_EQ(outcome.bytesInFile, 0u);
-  EXPECT_EQ(testing::ReadBytes(Out()), kOldFile);
+  EXPECT_EQ(testing::ReadBytes(Out()), kOldRecording);
   ASSERT_EQ(ui.calls.size(), 1u);
   EXPECT_EQ(ui.calls[0], std::string("message stop: ") + msg::streams::kStreamLost);
   EXPECT_EQ(ui.details.back(),
@@ -402,7 +402,7 @@ TEST_F(RecordCommandTest, ARunThatFailsBeforeAnyDataLeavesTheOldFileAsItWas) {
 }
 
 TEST_F(RecordCommandTest, APartRunIsKeptAndCountedAndTheDropsAreShown) {
-  testing::WriteBytes(Out(), kOldFile);
+  testing::WriteBytes(Out(), kOldRecording);
   receiver->loseLinkAtRead = 7;  // three rounds of two slots
   const RecordOutcome outcome = Run([](RecordDialogRequest&) {}, 2000ms);
   EXPECT_TRUE(outcome.result.Failed());

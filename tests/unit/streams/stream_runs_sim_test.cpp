@@ -28,13 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // pelorus-cli as a child process with its output kept in files, which can be signalled while it
 // runs and given a file size limit (a disk that fills up) before it starts.
 class CliChild {
@@ -89,8 +82,8 @@ class CliChild {
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return status_;
   }
-  std::string Out() const { return ReadText(out_); }
-  std::string Err() const { return ReadText(err_); }
+  std::string Out() const { return testing::ReadText(out_); }
+  std::string Err() const { return testing::ReadText(err_); }
   std::chrono::steady_clock::time_point Ended() const { return ended_; }
 
  private:
@@ -127,7 +120,7 @@ std::set<uint16_t> PidsIn(const std::vector<uint8_t>& file) {
   return pids;
 }
 
-const std::vector<uint8_t> kOldFile = {'o', 'l', 'd', '\n'};
+const std::vector<uint8_t> kOldRunFile = {'o', 'l', 'd', '\n'};
 
 class StreamRunsSimTest : public ::testing::Test {
  protected:
@@ -153,22 +146,22 @@ class StreamRunsSimTest : public ::testing::Test {
 TEST_F(StreamRunsSimTest, ARefusedSetUpLeavesTheOldFileUntouched) {
   // Command 3 of a recording is the slotted set-up (after the current service and busy word).
   Start({"--fault", "scsi-fail:3"});
-  testing::WriteBytes(Out(), kOldFile);
+  testing::WriteBytes(Out(), kOldRunFile);
   CliChild record(dir, Scsi({"record", Out(), "--seconds", "3"}));
   EXPECT_EQ(record.Wait(), 1);
   EXPECT_NE(record.Err().find("Setup PID stream command failed"), std::string::npos)
       << record.Err();
-  EXPECT_EQ(File(), kOldFile);
+  EXPECT_EQ(File(), kOldRunFile);
   EXPECT_EQ(TemporariesIn(dir), 0u);
 
   // A capture's first command is its set-up.
   sim.reset();
   Start({"--fault", "scsi-fail:1"});
-  testing::WriteBytes(Out("out.mpp"), kOldFile);
+  testing::WriteBytes(Out("out.mpp"), kOldRunFile);
   CliChild capture(dir, Scsi({"capture", Out("out.mpp"), "--pid", "0x200", "--seconds", "3"}));
   EXPECT_EQ(capture.Wait(), 1);
   EXPECT_NE(capture.Err().find("Setup PID stream command failed"), std::string::npos);
-  EXPECT_EQ(File("out.mpp"), kOldFile);
+  EXPECT_EQ(File("out.mpp"), kOldRunFile);
   EXPECT_EQ(TemporariesIn(dir), 0u);
 }
 

@@ -32,7 +32,7 @@ std::vector<uint8_t> Packet(uint16_t pid, uint8_t counter, uint8_t afc = 1, bool
   return packet;
 }
 
-void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
+void AppendBytes(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
   to.insert(to.end(), bytes.begin(), bytes.end());
 }
 
@@ -55,7 +55,7 @@ TEST(TsCheck, EmptyAndShortFilesReportNoPacketsAndTheTail) {
             std::string(kNoPackets) + "\n187 bytes at the end do not make a whole packet");
   // Ten packets and 50 bytes: the ten are counted, and the tail gets a line of its own.
   std::vector<uint8_t> bytes;
-  for (uint8_t i = 0; i < 10; ++i) Append(bytes, Packet(0x100, i));
+  for (uint8_t i = 0; i < 10; ++i) AppendBytes(bytes, Packet(0x100, i));
   bytes.resize(bytes.size() + 50, 0x47);
   const TsStatistics stats = Counted(bytes);
   EXPECT_EQ(stats.Packets(), 10u);
@@ -69,10 +69,10 @@ TEST(TsCheck, EmptyAndShortFilesReportNoPacketsAndTheTail) {
 
 TEST(TsCheck, ReportListsPidsInOrderLowerCaseWithShares) {
   std::vector<uint8_t> bytes;
-  Append(bytes, Packet(0x1ABC, 0));
-  Append(bytes, Packet(0x0000, 0));
-  Append(bytes, Packet(0x1ABC, 1));
-  Append(bytes, Packet(0x1ABC, 2, 1, true));
+  AppendBytes(bytes, Packet(0x1ABC, 0));
+  AppendBytes(bytes, Packet(0x0000, 0));
+  AppendBytes(bytes, Packet(0x1ABC, 1));
+  AppendBytes(bytes, Packet(0x1ABC, 2, 1, true));
   EXPECT_EQ(Check(bytes),
             "Packet statistics for 4 packets\n(PID/Count/Continuity Errors/Percentage)\n\n"
             "0000 1 0 25.00%\n"
@@ -96,7 +96,7 @@ TEST(TsCheck, ContinuityIsCountedAsTheStandardCountsIt) {
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes;
-    for (auto [counter, afc] : c.packets) Append(bytes, Packet(0x44, counter, afc));
+    for (auto [counter, afc] : c.packets) AppendBytes(bytes, Packet(0x44, counter, afc));
     const TsStatistics stats = Counted(bytes);
     EXPECT_EQ(stats.PidContinuityErrors(0x44), c.errors) << "case with " << c.packets.size();
     EXPECT_EQ(stats.PidPackets(0x44), c.packets.size());
@@ -105,8 +105,8 @@ TEST(TsCheck, ContinuityIsCountedAsTheStandardCountsIt) {
 
 TEST(TsCheck, NullPacketsAreCountedButNeverContinuityErrors) {
   std::vector<uint8_t> bytes;
-  for (uint8_t counter : {0, 9, 3, 3, 12}) Append(bytes, Packet(0x1FFF, counter));
-  Append(bytes, Packet(0x20, 0));
+  for (uint8_t counter : {0, 9, 3, 3, 12}) AppendBytes(bytes, Packet(0x1FFF, counter));
+  AppendBytes(bytes, Packet(0x20, 0));
   const TsStatistics stats = Counted(bytes);
   EXPECT_EQ(stats.PidPackets(0x1FFF), 5u);
   EXPECT_EQ(stats.PidContinuityErrors(0x1FFF), 0u);
@@ -119,7 +119,7 @@ std::vector<uint8_t> Packets(int count, uint16_t pid = 0x100) {
   for (int i = 0; i < count; ++i) {
     std::vector<uint8_t> packet = Packet(pid, static_cast<uint8_t>(i));
     for (size_t k = 4; k < packet.size(); ++k) packet[k] = static_cast<uint8_t>(0x80 + k % 64);
-    Append(bytes, packet);
+    AppendBytes(bytes, packet);
   }
   return bytes;
 }
@@ -160,7 +160,7 @@ TEST(TsCheck, JunkAtTheStartIsSkipped) {
     // The rest of a packet cut off at the start, whether or not it begins like a sync byte.
     std::vector<uint8_t> bytes(50, 0x13);
     bytes[0] = first;
-    Append(bytes, Packets(10));
+    AppendBytes(bytes, Packets(10));
     const TsStatistics stats = Counted(bytes);
     EXPECT_EQ(stats.Packets(), 10u) << int{first};
     EXPECT_EQ(stats.SkippedBytes(), 50u);
@@ -187,10 +187,10 @@ TEST(TsCheck, AFileOutOfStepThroughoutIsSkippedNotCountedAsPackets) {
 
 TEST(TsCheck, PiecesCutAnywhereGiveTheSameReport) {
   std::vector<uint8_t> bytes(30, 0x01);
-  Append(bytes, Packets(30));
+  AppendBytes(bytes, Packets(30));
   bytes.erase(bytes.begin() + 30 + 7 * 188 + 3, bytes.begin() + 30 + 7 * 188 + 103);
-  Append(bytes, Packets(3, 0x200));
-  Append(bytes, Packets(3, 0x200));  // the same counters again: three jumps
+  AppendBytes(bytes, Packets(3, 0x200));
+  AppendBytes(bytes, Packets(3, 0x200));  // the same counters again: three jumps
   bytes.resize(bytes.size() + 20, 0x47);
   const std::string whole = Check(bytes);
   for (size_t piece : {1u, 2u, 187u, 188u, 189u, 376u, 377u, 1000u}) {
@@ -207,7 +207,7 @@ TEST(TsCheck, FileReadInBlocksGivesTheSameCountsAsOneFeed) {
   // Packets straddle the read blocks, so the carried tail must be joined correctly.
   std::vector<uint8_t> bytes;
   for (int i = 0; i < 12000; ++i) {
-    Append(bytes, Packet(static_cast<uint16_t>(i % 7 == 0 ? 0x1FFF : 0x30 + i % 3),
+    AppendBytes(bytes, Packet(static_cast<uint16_t>(i % 7 == 0 ? 0x1FFF : 0x30 + i % 3),
                          static_cast<uint8_t>(i / 3 + (i == 5000 ? 1 : 0))));
   }
   bytes.resize(bytes.size() + 77, 0x47);
@@ -267,9 +267,9 @@ TEST(TsCheck, CommandAsksInStreamFolderAndShowsFailures) {
 TEST(TsCheck, ConsolePrintsTheReportAndFailsOnMissingFile) {
   TempDir dir;
   std::vector<uint8_t> bytes;
-  Append(bytes, Packet(0x21, 0));
-  Append(bytes, Packet(0x21, 4));
-  Append(bytes, Packet(0x21, 5, 1, false, 0x46));
+  AppendBytes(bytes, Packet(0x21, 0));
+  AppendBytes(bytes, Packet(0x21, 4));
+  AppendBytes(bytes, Packet(0x21, 5, 1, false, 0x46));
   const std::string path = dir.File("rec.m2t");
   testing::WriteBytes(path, bytes);
 
