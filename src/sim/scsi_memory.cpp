@@ -17,6 +17,13 @@ void PutWord(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
   bytes[at + 1] = static_cast<uint8_t>(value);
 }
 
+// Bytes [from, to) of a region, where `to` is at most its size; nothing when it holds none of
+// them (an iterator is never taken past the region's end, nor into an empty one).
+void CopyStored(const std::vector<uint8_t>& region, uint64_t from, uint64_t to, uint8_t* out) {
+  if (to <= from) return;
+  std::copy(region.begin() + static_cast<long>(from), region.begin() + static_cast<long>(to), out);
+}
+
 }  // namespace
 
 ScsiMemory::ScsiMemory(SimState& state) : state_(state) {
@@ -42,15 +49,13 @@ void ScsiMemory::Read(uint32_t address, uint8_t* out, uint32_t length) {
     if (at < kTableStart) {
       runEnd = std::min<uint64_t>(runEnd, kTableStart);
       const uint64_t stored = std::clamp<uint64_t>(state_.flash.size(), at, runEnd);
-      std::copy(state_.flash.begin() + static_cast<long>(at),
-                state_.flash.begin() + static_cast<long>(stored), out);
+      CopyStored(state_.flash, at, stored, out);
       std::fill(out + (stored - at), out + (runEnd - at), uint8_t{0xFF});
     } else if (at < kTableEnd) {
       runEnd = std::min<uint64_t>(runEnd, kTableEnd);
       const uint64_t stored =
           std::clamp<uint64_t>(kTableStart + state_.channelTable.size(), at, runEnd);
-      std::copy(state_.channelTable.begin() + static_cast<long>(at - kTableStart),
-                state_.channelTable.begin() + static_cast<long>(stored - kTableStart), out);
+      CopyStored(state_.channelTable, at - kTableStart, stored - kTableStart, out);
       std::fill(out + (stored - at), out + (runEnd - at), uint8_t{0});
     } else {
       const uint64_t pageNumber = at >> kPageBits;

@@ -11,6 +11,7 @@
 #include "channels/sorting.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
+#include "support/sanitizers.h"
 #include "support/temp_dir.h"
 
 namespace pelorus {
@@ -146,7 +147,7 @@ class SortByNameInLocaleTest : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(SortByNameInLocaleTest, AccentedNamesSortBesideTheirPlainForm) {
-#if defined(__SANITIZE_ADDRESS__)
+#if PELORUS_UNDER_ASAN
   GTEST_SKIP() << "glibc keeps a loaded locale's data for the life of the process";
 #endif
   if (!GenerateLocale()) {

@@ -15,6 +15,7 @@
 #include "support/cli_run.h"
 #include "support/fake_ui.h"
 #include "support/records.h"
+#include "support/sanitizers.h"
 #include "support/temp_dir.h"
 
 namespace pelorus {
@@ -38,7 +39,7 @@ class ListSafetyTest : public ::testing::Test {
     WriteBytes(list, listBytes);
     text = dir.File("one.txt");
     WriteBytes(text, testing::BytesOf(FormatChannelLine(MakeChannel("Uno", 12000)) +
-                           FormatChannelLine(MakeChannel("Due", 12100))));
+                                      FormatChannelLine(MakeChannel("Due", 12100))));
   }
   testing::TempDir dir;
   std::string list;
@@ -119,7 +120,7 @@ TEST_F(ListSafetyTest, TheEditorOpensAFileWithoutAChannelButSaysSo) {
 TEST_F(ListSafetyTest, MpegPasteReadsALastLineWithoutALineEnd) {
   const std::string site = dir.File("site.txt");
   WriteBytes(site, testing::BytesOf("SatA,KU,11778,V,Info,x,27500,3/4,255,x,x,256,\r\n"
-                         "SatA,KU,11800,H,Last,x,27500,3/4,300,x,x,301,"));
+                                    "SatA,KU,11800,H,Last,x,27500,3/4,300,x,x,301,"));
   const CliRun run = RunCommandLine({"mpeg-paste", dir.File("out.dvb"), site, "--no-markers"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "2 channels pasted, 2 in all\n");
@@ -161,7 +162,7 @@ TEST_F(ListSafetyTest, AHugeFileIsRefusedAtOnce) {
   EXPECT_FALSE(fs::exists(dir.File("new.dvb")));
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !PELORUS_UNDER_ASAN
 TEST_F(ListSafetyTest, RunningOutOfMemoryIsAFailureNotAnAbort) {
   // A large list that fits the bound, then an address space too small to hold it.
   std::vector<ChannelRecord> records(400000, MakeChannel("Mem", 11000));

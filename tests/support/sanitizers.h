@@ -1,0 +1,14 @@
+#pragma once
+
+// PELORUS_UNDER_ASAN is 1 in a build with AddressSanitizer, whichever compiler made it: GCC
+// says so with a macro of its own, clang through __has_feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define PELORUS_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELORUS_UNDER_ASAN 1
+#endif
+#endif
+#ifndef PELORUS_UNDER_ASAN
+#define PELORUS_UNDER_ASAN 0
+#endif
