@@ -27,7 +27,8 @@ std::vector<Bytes> EitBuffers(size_t buffers) {
                           "A longer description of what the programme is about, as the "
                           "broadcasters send it, in a few sentences."});
       }
-      const Bytes section = pelorus::testing::BuildEit(static_cast<uint16_t>(1 + eventId % 20), events);
+      const Bytes section =
+          pelorus::testing::BuildEit(static_cast<uint16_t>(1 + eventId % 20), events);
       if (buffer.size() + section.size() > 3908) break;
       pelorus::testing::Append(buffer, section);
     }

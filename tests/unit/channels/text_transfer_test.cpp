@@ -87,7 +87,7 @@ TEST_F(TextTransferTest, ExportSelectedWritesOnlySelectedRows) {
   const std::vector<int> selection = {2, 0, 7};
   ASSERT_TRUE(ExportChannels(state, ui, selection, exportSelected, nullptr));
   EXPECT_EQ(testing::ReadText(path), FormatChannelLine((*state.settingsImage)[0]) +
-                                FormatChannelLine((*state.settingsImage)[2]));
+                                         FormatChannelLine((*state.settingsImage)[2]));
 
   // With no row selected the file is created empty.
   ui.savePaths.push_back(path);

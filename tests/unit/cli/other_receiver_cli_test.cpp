@@ -137,7 +137,8 @@ TEST_F(CliOtherListsTest, AChannelsConfIsAppendedToAList) {
   EXPECT_EQ(records[2].audioPid, 420);
   EXPECT_EQ(records[4].lnbSelect & 3, 2);
   EXPECT_EQ(records[4].serviceType, 2);
-  EXPECT_EQ(testing::ListNames(Load("old.dvb")), (std::vector<std::string>{"Old"}));  // read, not written
+  EXPECT_EQ(testing::ListNames(Load("old.dvb")),
+            (std::vector<std::string>{"Old"}));  // read, not written
 }
 
 TEST_F(CliOtherListsTest, FilesThatAreNoListAreRefusedAndNothingIsWritten) {

@@ -210,7 +210,8 @@ TEST(RunOutput, SignalsStopTheRunOrRemoveEveryTemporary) {
     EXPECT_EQ(TemporariesIn(dir), 0u) << scoped;
     EXPECT_FALSE(fs::exists(xmltv));
     const std::string kept = "line\r\n";
-    EXPECT_EQ(ReadBytes(guide), scoped ? std::vector<uint8_t>(kept.begin(), kept.end()) : kOldContents);
+    EXPECT_EQ(ReadBytes(guide),
+              scoped ? std::vector<uint8_t>(kept.begin(), kept.end()) : kOldContents);
   }
 }
 

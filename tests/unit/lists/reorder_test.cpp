@@ -85,8 +85,9 @@ TEST(Reorder, IdsDecideWhereBothCarryThem) {
   };
   const ReorderOutcome outcome = ReorderLike(list, ReferenceFromRecords(reference));
   EXPECT_EQ(outcome.matched, 3);
-  EXPECT_EQ(testing::ListNames(outcome.records), (std::vector<std::string>{"Ids here only", "No ids", "Renamed",
-                                                              "[Altri canali]", "Same name"}));
+  EXPECT_EQ(testing::ListNames(outcome.records),
+            (std::vector<std::string>{"Ids here only", "No ids", "Renamed", "[Altri canali]",
+                                      "Same name"}));
 }
 
 TEST(Reorder, RepeatsTakeTheReferencesRepeatsInTurn) {

@@ -35,11 +35,11 @@ TEST(LzwFormat, GroupsLiteralsAndReferences) {
   EXPECT_TRUE(EncodeChecked({}).empty());
   // Four bytes: literals only, one short group.
   EXPECT_EQ(EncodeChecked(testing::BytesOf("abcd")), testing::BytesOf("\x0F"
-                                                "abcd"));
+                                                                      "abcd"));
   // Nine literals: a full group, then a group of one.
   EXPECT_EQ(EncodeChecked(testing::BytesOf("ABCDEFGHI")), testing::BytesOf("\xFF"
-                                                     "ABCDEFGH\x01"
-                                                     "I"));
+                                                                           "ABCDEFGH\x01"
+                                                                           "I"));
   // A repeat of four bytes stays literal; a repeat of five is a reference to its first copy.
   EXPECT_EQ(EncodeChecked(testing::BytesOf("abcdXabcd")).size(), 11u);
   const auto five = EncodeChecked(testing::BytesOf("abcdeXabcde"));

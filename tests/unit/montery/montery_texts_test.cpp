@@ -152,18 +152,18 @@ TEST(MonteryProfileFile, TheUsersProfileMustBeReadableAsANamedOneMust) {
 TEST(ProfileIni, SectionsKeysAndComments) {
   const ProfileIni ini =
       ProfileIni::Parse(testing::BytesOf("top=before any section\r\n"
-                              "; a comment\r\n"
-                              "[First]\r\n"
-                              "Key=one\r\n"
-                              "key=second of the same key\r\n"
-                              "# another comment=no\r\n"
-                              "  Spaced Key  =  \"quoted value\"  \r\n"
-                              "=no key\r\n"
-                              "no equals sign\r\n"
-                              "[ SECOND ]\n"
-                              "k=2\n"
-                              "[first]\n"
-                              "later=merged"));
+                                         "; a comment\r\n"
+                                         "[First]\r\n"
+                                         "Key=one\r\n"
+                                         "key=second of the same key\r\n"
+                                         "# another comment=no\r\n"
+                                         "  Spaced Key  =  \"quoted value\"  \r\n"
+                                         "=no key\r\n"
+                                         "no equals sign\r\n"
+                                         "[ SECOND ]\n"
+                                         "k=2\n"
+                                         "[first]\n"
+                                         "later=merged"));
   EXPECT_EQ(ini.SectionCount(), 2u);
   EXPECT_EQ(ini.Value("first", "KEY", 100), "one");
   EXPECT_EQ(ini.Value("FIRST", "spaced key", 100), "quoted value");

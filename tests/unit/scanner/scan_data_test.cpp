@@ -1,10 +1,11 @@
 // Scan files and calibration files: written and read back, halves, calibration, limits.
 #include "scanner/scan_data.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace pelorus {
 namespace {
@@ -74,8 +75,10 @@ TEST(ScanFile, TheHeaderMustHoldARangeOfItsLnbType) {
   const auto header = [](const std::string& start, const std::string& end, const char* lnb) {
     return start + "\r\n" + end + "\r\n1053\r\n" + lnb + "\r\n";
   };
-  EXPECT_EQ(ParseScanFile(testing::BytesOf(header("10700", "12750", "1044")), loaded), ScanFileStatus::kOk);
-  EXPECT_EQ(ParseScanFile(testing::BytesOf(header("3700", "4200", "1047")), loaded), ScanFileStatus::kOk);
+  EXPECT_EQ(ParseScanFile(testing::BytesOf(header("10700", "12750", "1044")), loaded),
+            ScanFileStatus::kOk);
+  EXPECT_EQ(ParseScanFile(testing::BytesOf(header("3700", "4200", "1047")), loaded),
+            ScanFileStatus::kOk);
   // The extremes of 32 bits, a range of another type, and one beyond the type's ends.
   for (const std::string& bad :
        {header("-2147483648", "2147483647", "1044"), header("3700", "4200", "1044"),
@@ -83,7 +86,8 @@ TEST(ScanFile, TheHeaderMustHoldARangeOfItsLnbType) {
         header("0", "0", "1058"), header("2150", "2151", "1058")}) {
     EXPECT_EQ(ParseScanFile(testing::BytesOf(bad), loaded), ScanFileStatus::kMalformed) << bad;
     CalibrationTable table;
-    EXPECT_EQ(ParseCalibrationFile(testing::BytesOf(bad), table), ScanFileStatus::kMalformed) << bad;
+    EXPECT_EQ(ParseCalibrationFile(testing::BytesOf(bad), table), ScanFileStatus::kMalformed)
+        << bad;
   }
 }
 
@@ -119,7 +123,8 @@ TEST(Calibration, TwoRunsFillTheHalvesAndAreSubtracted) {
   calibration.settings = {10700, 12750, LnbType::kUniversal, PolarityMode::kHorizontal};
   calibration.horizontal = Sweep(SweepSegments(LnbType::kUniversal, 10700, 12750), 1000);
   CalibrationTable table;
-  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table),
+            ScanFileStatus::kOk);
   ASSERT_EQ(table.low.size(), 1001u);
   ASSERT_EQ(table.high.size(), 1051u);
   EXPECT_EQ(table.low.front(), (ScanPoint{950, 1000 + 950 % 97}));
@@ -136,14 +141,16 @@ TEST(Calibration, TwoRunsFillTheHalvesAndAreSubtracted) {
   // A calibration of only the upper part of a dual band is the high half's.
   calibration.settings = {11800, 12000, LnbType::kUniversal, PolarityMode::kHorizontal};
   calibration.horizontal = Sweep(SweepSegments(LnbType::kUniversal, 11800, 12000), 0);
-  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table),
+            ScanFileStatus::kOk);
   EXPECT_TRUE(table.low.empty());
   EXPECT_EQ(table.high.size(), 201u);
 
   // C band's one downward run is one half, not a drop at every point.
   calibration.settings = {3700, 4200, LnbType::kCBand, PolarityMode::kHorizontal};
   calibration.horizontal = Sweep(SweepSegments(LnbType::kCBand, 3700, 4200), 0);
-  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table), ScanFileStatus::kOk);
+  ASSERT_EQ(ParseCalibrationFile(testing::BytesOf(ScanFileText(calibration)), table),
+            ScanFileStatus::kOk);
   EXPECT_EQ(table.low.size(), 501u);
   EXPECT_TRUE(table.high.empty());
   EXPECT_EQ(CalibrationFilePath("/data/pelorus", LnbType::kUniversal),

@@ -62,7 +62,8 @@ TEST(SizeAnswer, ParsesTheReceiversHexText) {
   EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("00000040\r\n")), 0x40u);
   EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("  0000a00\r\n")), 0xA00u);
   EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("0x50      ")), 0x50u);
-  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("00000050OK")), 0x50u);  // stops at the first non-digit
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("00000050OK")),
+            0x50u);  // stops at the first non-digit
   EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("\r\nOK\r\n    ")), 0u);
   EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("-40")), 0u);  // no sign: not a size
   EXPECT_EQ(ParseSizeAnswer({}), 0u);
@@ -70,7 +71,8 @@ TEST(SizeAnswer, ParsesTheReceiversHexText) {
 
 TEST(SizeAnswer, HugeValuesStickAboveEveryLimit) {
   EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("FFFFFFFFFF")), uint64_t{1} << 32);
-  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("0000000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFF")), uint64_t{1} << 32);
+  EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("0000000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFF")),
+            uint64_t{1} << 32);
   EXPECT_GT(ParseSizeAnswer(testing::BytesOf("00400001\r\n")), kMaxSettingsBytes);
   EXPECT_EQ(ParseSizeAnswer(testing::BytesOf("00400000\r\n")), kMaxSettingsBytes);
 }

@@ -18,7 +18,8 @@ namespace {
 using testing::FakeUi;
 
 TEST(ColourFile, FortyHexDigitsAreFiveColoursAndNothingElseIs) {
-  const auto colours = ParseColourText(testing::BytesOf("00112233aabbccdd0000000F12345678DeadBeef"));
+  const auto colours =
+      ParseColourText(testing::BytesOf("00112233aabbccdd0000000F12345678DeadBeef"));
   ASSERT_TRUE(colours);
   EXPECT_EQ(*colours, (ColourTable{0x00112233, 0xAABBCCDD, 0x0000000F, 0x12345678, 0xDEADBEEF}));
   EXPECT_EQ(FormatColourFile(*colours), "00112233AABBCCDD0000000F12345678DEADBEEF");

@@ -105,7 +105,7 @@ Bytes PmtBytes(uint16_t program, uint16_t video) {
 }
 
 Bytes BuildSdt(uint16_t tsid, uint16_t onid,
-          const std::vector<std::pair<uint16_t, std::string>>& names) {
+               const std::vector<std::pair<uint16_t, std::string>>& names) {
   Bytes payload;
   U16(payload, onid);
   payload.push_back(0xFF);

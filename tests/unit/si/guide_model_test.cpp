@@ -23,15 +23,15 @@ TEST(GuideModelTest, EventTextsAreShownAndWrittenDecoded) {
   Guide guide;
   guide.ParseSdtSections(testing::BuildSdt(1, 1, {{10, "Prov", "One"}}));
   guide.ParseEitSections(testing::BuildEit(10, {{1, 0xC079, 0x124500, 0x013000,
-                                            "\x05"
-                                            "Caff\xE8 e cornetto",
-                                            "\x86Ospiti\x87 in studio.\x8A"
-                                            "Poi musica."},
-                                           {2, 0xC079, 0x141500, 0x000500,
-                                            "\x15"
-                                            "Citt\xC3\xA0 di notte",
-                                            "\x15"
-                                            "Dalle citt\xC3\xA0 italiane."}}),
+                                                 "\x05"
+                                                 "Caff\xE8 e cornetto",
+                                                 "\x86Ospiti\x87 in studio.\x8A"
+                                                 "Poi musica."},
+                                                {2, 0xC079, 0x141500, 0x000500,
+                                                 "\x15"
+                                                 "Citt\xC3\xA0 di notte",
+                                                 "\x15"
+                                                 "Dalle citt\xC3\xA0 italiane."}}),
                          kNoon);
   guide.Read([](const std::map<uint16_t, ServiceEntry>& services) {
     const ServiceEntry& one = services.at(10);

@@ -14,9 +14,9 @@
 namespace pelorus {
 namespace {
 
-using testing::Bytes;
 using testing::BuildEit;
 using testing::BuildSdt;
+using testing::Bytes;
 
 // 1993-10-13 (MJD 0xC079) at 12:00 UTC, and times relative to it.
 constexpr std::time_t kNoon = 750513600;
@@ -161,16 +161,17 @@ TEST(GuideTest, KnownEventsKeepTheirNameGainTextAndExpireOnePerArrival) {
   guide.ParseSdtSections(BuildSdt(1, 1, {{10, "P", "One"}}));
   // Events 1 and 2 ended before noon + 3 h; event 3 has not.
   guide.ParseEitSections(BuildEit(10, {{1, 0xC079, 0x100000, 0x010000, "Early", ""},
-                                  {2, 0xC079, 0x110000, 0x010000, "Later", ""},
-                                  {3, 0xC079, 0x140000, 0x010000, "Next", ""}}),
+                                       {2, 0xC079, 0x110000, 0x010000, "Later", ""},
+                                       {3, 0xC079, 0x140000, 0x010000, "Next", ""}}),
                          kNoon - 3600 * 3);
-  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Renamed", "Text\x05with\x7d"}}),
-                         kNoon - 3600 * 3);
+  guide.ParseEitSections(
+      BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Renamed", "Text\x05with\x7d"}}),
+      kNoon - 3600 * 3);
   guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Again", "Other text"}}),
                          kNoon - 3600 * 3);
   // Only an extended descriptor still makes an event; neither makes none.
   guide.ParseEitSections(BuildEit(10, {{4, 0xC079, 0x200000, 0x003000, "", "Only text"},
-                                  {5, 0xC079, 0x210000, 0x003000, "", ""}}),
+                                       {5, 0xC079, 0x210000, 0x003000, "", ""}}),
                          kNoon - 3600 * 3);
   EXPECT_EQ(guide.Peek().events, 4);
   auto ids = [&guide] {
@@ -181,9 +182,11 @@ TEST(GuideTest, KnownEventsKeepTheirNameGainTextAndExpireOnePerArrival) {
     return found;
   };
   // Three hours later two events have ended; each arrival takes one of them away.
-  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}), kNoon + 3600 * 3);
+  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}),
+                         kNoon + 3600 * 3);
   EXPECT_EQ(ids(), (std::vector<int>{2, 3, 4}));
-  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}), kNoon + 3600 * 3);
+  guide.ParseEitSections(BuildEit(10, {{3, 0xC079, 0x140000, 0x010000, "Next", ""}}),
+                         kNoon + 3600 * 3);
   EXPECT_EQ(ids(), (std::vector<int>{3, 4}));
   EXPECT_EQ(guide.Peek().events, 2);
   guide.Read([](const std::map<uint16_t, ServiceEntry>& services) {
@@ -200,7 +203,7 @@ TEST(GuideTest, TextsOfTheBrowserAndTheGuideFile) {
   Guide guide;
   guide.ParseSdtSections(BuildSdt(1, 1, {{10, "Prov", "One"}, {3, "P3", "Three"}}));
   guide.ParseEitSections(BuildEit(10, {{1, 0xC079, 0x124500, 0x013000, "News", "Headlines"},
-                                  {2, 0xC079, 0x141500, 0x000500, "Weather", ""}}),
+                                       {2, 0xC079, 0x141500, 0x000500, "Weather", ""}}),
                          kNoon);
   guide.Read([](const std::map<uint16_t, ServiceEntry>& services) {
     const ServiceEntry& one = services.at(10);

@@ -121,7 +121,8 @@ struct EitEvent {
   std::string name;      // empty: no short event descriptor
   std::string extended;  // empty: no extended event descriptor
 };
-inline Bytes BuildEit(uint16_t serviceId, const std::vector<EitEvent>& events, uint8_t table = 0x4E) {
+inline Bytes BuildEit(uint16_t serviceId, const std::vector<EitEvent>& events,
+                      uint8_t table = 0x4E) {
   Bytes payload;
   U16(payload, 1);  // transport_stream_id
   U16(payload, 2);  // original_network_id

@@ -18,7 +18,7 @@ const Bytes kExampleDelivery = {0x01, 0x17, 0x50, 0x00, 0x01, 0x92, 0xC0, 0x02, 
 
 // A NIT with the given network descriptors and one transport stream per descriptor list.
 Bytes NitBytes(uint16_t networkId, const Bytes& networkDescriptors,
-          const std::vector<Bytes>& streamDescriptors) {
+               const std::vector<Bytes>& streamDescriptors) {
   Bytes payload;
   U16(payload, 0xF000 | networkDescriptors.size());
   Append(payload, networkDescriptors);

@@ -76,8 +76,8 @@ Bytes PatBytes() {
   return LongSection(0x00, 0x0042, payload);
 }
 
-Bytes PmtBytes(uint16_t number, uint16_t pcr, const std::vector<std::pair<uint8_t, uint16_t>>& streams,
-          bool ca) {
+Bytes PmtBytes(uint16_t number, uint16_t pcr,
+               const std::vector<std::pair<uint8_t, uint16_t>>& streams, bool ca) {
   Bytes info;
   if (ca) info = Descriptor(0x09, {0x0B, 0x00, 0xE0 | 0x06, 0x00});  // system 0b00 on PID 0600
   Bytes payload;
@@ -121,7 +121,7 @@ constexpr uint64_t kPcrStep = 2700;  // 100 us between rounds of ten packets: 15
 Mux Multiplex() {
   Mux mux;
   mux.Table(0x12, testing::BuildEit(101, {{1, 0xE6F1, 0x200000, 0x013000, "Notizie", ""},
-                                     {2, 0xE6F1, 0x213000, 0x003000, "Meteo", "Sole"}}));
+                                          {2, 0xE6F1, 0x213000, 0x003000, "Meteo", "Sole"}}));
   mux.Table(0x12, testing::BuildEit(999, {{5, 0xE6F1, 0x200000, 0x010000, "Altrove", ""}}));
   Bytes broken = testing::BuildEit(101, {{3, 0xE6F1, 0x220000, 0x010000, "Rotto", ""}});
   broken.back() ^= 0x01;

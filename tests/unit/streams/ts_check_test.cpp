@@ -208,7 +208,7 @@ TEST(TsCheck, FileReadInBlocksGivesTheSameCountsAsOneFeed) {
   std::vector<uint8_t> bytes;
   for (int i = 0; i < 12000; ++i) {
     AppendBytes(bytes, Packet(static_cast<uint16_t>(i % 7 == 0 ? 0x1FFF : 0x30 + i % 3),
-                         static_cast<uint8_t>(i / 3 + (i == 5000 ? 1 : 0))));
+                              static_cast<uint8_t>(i / 3 + (i == 5000 ? 1 : 0))));
   }
   bytes.resize(bytes.size() + 77, 0x47);
   TempDir dir;
