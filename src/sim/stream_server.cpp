@@ -73,21 +73,25 @@ std::string StreamServer::Describe(int transponder) const {
 }
 
 void StreamServer::Run(std::stop_token stop) {
-  const auto start = std::chrono::steady_clock::now();
-  const Multiplex::Sink sink = [this](const Packet& packet) { Deliver(packet); };
   int ticks = 0;
   while (!stop.stop_requested()) {
     std::this_thread::sleep_for(kTick);
-    const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::steady_clock::now() - start);
     {
       std::lock_guard lock(mutex_);
-      elapsedNs_ = elapsed.count();
-      if (source_) source_->Advance(elapsedNs_, sink, subscribers_[kNullPid] > 0);
+      CatchUpLocked();
       if (++ticks % kLossLogTicks == 0) LogLossesLocked(false);
     }
     arrived_.notify_all();
   }
+}
+
+void StreamServer::CatchUpLocked() {
+  const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(
+      std::chrono::steady_clock::now() - start_);
+  elapsedNs_ = std::max(elapsedNs_, static_cast<int64_t>(elapsed.count()));
+  if (!source_) return;
+  source_->Advance(elapsedNs_, [this](const Packet& packet) { Deliver(packet); },
+                   subscribers_[kNullPid] > 0);
 }
 
 void StreamServer::Deliver(const Packet& packet) {
@@ -285,6 +289,9 @@ void StreamServer::Probe(const std::vector<uint16_t>& pids) {
 std::optional<std::vector<uint8_t>> StreamServer::ProbeResult() {
   std::lock_guard lock(mutex_);
   if (probe_.empty()) return std::nullopt;
+  // A loaded machine may not have run the pacing thread for a while: what fell due during the
+  // dwell has gone by, whether or not the thread got to it.
+  CatchUpLocked();
   return probe_;
 }
 

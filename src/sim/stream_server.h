@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -82,6 +83,8 @@ class StreamServer {
   }
   void RecountLocked();
   bool SlotsRunningLocked() const;
+  // Delivers every packet that has fallen due by now.
+  void CatchUpLocked();
 
   SimState& state_;
   StreamAssets assets_;
@@ -89,6 +92,7 @@ class StreamServer {
   uint64_t rate_;
   TsFault fault_;
   int64_t clockStart_;
+  const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 
   std::mutex mutex_;
   std::condition_variable arrived_;
