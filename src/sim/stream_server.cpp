@@ -90,8 +90,8 @@ void StreamServer::CatchUpLocked() {
       std::chrono::steady_clock::now() - start_);
   elapsedNs_ = std::max(elapsedNs_, static_cast<int64_t>(elapsed.count()));
   if (!source_) return;
-  source_->Advance(elapsedNs_, [this](const Packet& packet) { Deliver(packet); },
-                   subscribers_[kNullPid] > 0);
+  source_->Advance(
+      elapsedNs_, [this](const Packet& packet) { Deliver(packet); }, subscribers_[kNullPid] > 0);
 }
 
 void StreamServer::Deliver(const Packet& packet) {
