@@ -30,7 +30,6 @@ constexpr uint64_t kPcrWrap = (uint64_t{1} << 33) * 300;
 constexpr uint64_t kMaxPcrGap = 27'000'000;
 // The file has no "now": no event of it ever counts as ended.
 constexpr std::time_t kNeverEnds = std::numeric_limits<std::time_t>::min();
-constexpr size_t kBlockSize = size_t{1} << 20;
 constexpr size_t kMaxEarlyEit = 65536;
 
 size_t SyncOffset(size_t packetSize) {
@@ -310,7 +309,7 @@ RunResult AnalyseTsFile(const std::string& path, RunControl& control, TsFileAnal
   const std::string name = path.substr(path.find_last_of('/') + 1);
 
   TsFileAnalyser analyser;
-  ReadAhead reader(file, kBlockSize);
+  ReadAhead reader(file, ReadAhead::kFileBlock);
   uint64_t read = 0;
   int shown = -1;
   bool stopped = false;

@@ -19,10 +19,6 @@
 namespace pelorus {
 namespace {
 
-// Reads large enough that the system calls cost nothing, small enough that each block is still
-// in the processor's cache when its packets are counted.
-constexpr size_t kReadBlock = size_t{256} << 10;
-
 // What is at `path` when it is not a file that can be read: a folder, a FIFO, a device.
 std::string NotAFileReason(const std::string& path) {
   struct stat info {};
@@ -61,7 +57,7 @@ TsReadResult ReadTsFile(const std::string& path, TsStatistics& stats,
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
   // The next block is read on a thread of its own while the last one is checked.
-  ReadAhead reader(file.get(), kReadBlock);
+  ReadAhead reader(file.get(), ReadAhead::kFileBlock);
   uint64_t done = 0;
   int shown = -1;
   for (;;) {
