@@ -17,8 +17,6 @@ constexpr size_t kReadBufferSize = 65536;
 constexpr std::chrono::milliseconds kWriterPoll{50};
 // A round in which no slot delivered anything rests briefly instead of spinning on the bus.
 constexpr std::chrono::milliseconds kIdleRest{2};
-// The writer hands the file this many packets per call at most.
-constexpr size_t kWriteBatchPackets = 512;
 // How long a stop waits at most for the video's next picture.
 constexpr std::chrono::milliseconds kFinishTime{400};
 
@@ -159,7 +157,7 @@ void MultiPidRecorder::Write() {
   ContinuityChecker continuity;
   auto nextTables = std::chrono::steady_clock::now() + kTick;
   for (;;) {
-    const std::span<const uint8_t> packets = ring_.Peek(kWriteBatchPackets);
+    const std::span<const uint8_t> packets = ring_.Peek(kMaxPacketsPerWrite);
     if (!packets.empty()) {
       if (const int64_t stall = stall_.exchange(0); stall > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(stall));

@@ -49,6 +49,9 @@ struct RecorderDisplay {
 class MultiPidRecorder {
  public:
   static constexpr std::chrono::milliseconds kTick{250};
+  // The writer hands the file this many packets per call at most; a write that a full disk cuts
+  // short loses at most these.
+  static constexpr size_t kMaxPacketsPerWrite = 512;
 
   MultiPidRecorder(ScsiTransport& transport, RunOutput& output, const RecorderPlan& plan,
                    size_t ringCapacity = RecordRing::kDefaultCapacity);

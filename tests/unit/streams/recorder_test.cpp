@@ -244,7 +244,10 @@ TEST_F(MultiPidRecorderTest, FullDiskEndsTheRecordingWithWholePackets) {
   if (child == 0) {
     // A file size limit stands in for a disk that fills up, in a child so nothing else feels it.
     ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{188 * 100 + 77, 188 * 100 + 77};
+    // Room for the tables and two of the largest writes, whatever the writer's timing makes of
+    // its batches, and a part packet more.
+    constexpr rlim_t kLimit = 188 * (2 + 2 * MultiPidRecorder::kMaxPacketsPerWrite) + 77;
+    rlimit limit{kLimit, kLimit};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     RunOutput output(Out(), 188);
     if (!output.Open()) ::_exit(10);
@@ -258,7 +261,7 @@ TEST_F(MultiPidRecorderTest, FullDiskEndsTheRecordingWithWholePackets) {
     if (receiver.stops != 1) ::_exit(16);
     // Whole packets only, as many as the writes that fitted whole, and the count is the file.
     const uint64_t bytes = output.FileBytes();
-    if (bytes % 188 != 0 || bytes > 188 * 100 || bytes < 3 * 188) ::_exit(17);
+    if (bytes % 188 != 0 || bytes > kLimit || bytes < 3 * 188) ::_exit(17);
     ::_exit(testing::ReadBytes(Out()).size() == bytes ? 0 : 18);
   }
   int status = 0;
