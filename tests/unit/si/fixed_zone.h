@@ -7,6 +7,9 @@
 
 namespace pelorus::testing {
 
+// The guide tests' "now": 1993-10-13 (MJD 0xC079) at 12:00 UTC.
+inline constexpr std::time_t kNoon = 750513600;
+
 // Keeps the guide's texts independent of the machine: the C locale and UTC, restored after.
 class FixedZone {
  public:

@@ -18,8 +18,7 @@ using testing::BuildEit;
 using testing::BuildSdt;
 using testing::Bytes;
 
-// 1993-10-13 (MJD 0xC079) at 12:00 UTC, and times relative to it.
-constexpr std::time_t kNoon = 750513600;
+using testing::kNoon;
 
 using testing::FixedZone;
 
