@@ -22,8 +22,11 @@ std::optional<uint64_t> Digits(std::string_view text, int base) {
   for (const char c : text) {
     const int digit = DigitValue(c);
     if (digit < 0 || digit >= base) return std::nullopt;
+    // Checked before the step: past the limit, the product would wrap round to a small number.
+    if (value > (kLimit - static_cast<uint64_t>(digit)) / static_cast<uint64_t>(base)) {
+      return std::nullopt;
+    }
     value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-    if (value > kLimit) return std::nullopt;
   }
   return value;
 }

@@ -31,6 +31,19 @@ TEST(ParseNumber, PrefixedTextIsHexadecimalAndThePlainFormsStayDecimal) {
   EXPECT_FALSE(ParseNumber("0x10", 0, 8191, NumberBase::kHex).has_value());
 }
 
+TEST(ParseNumber, DigitsBeyondSixtyFourBitsNeverWrapRoundToASmallNumber) {
+  // 16^17 is 0 modulo 2^64, and 18446744073709551620 is 2^64 + 4.
+  EXPECT_FALSE(ParseNumber("100000000000000000", 0, 8191, NumberBase::kHex).has_value());
+  EXPECT_FALSE(ParseNumber("0x100000000000000000", 0, 8191, NumberBase::kPrefixed).has_value());
+  EXPECT_FALSE(ParseNumber("18446744073709551620", 0, 8191).has_value());
+  EXPECT_FALSE(ParseNumber("-18446744073709551620", -8191, 0).has_value());
+  EXPECT_FALSE(ParseNumber("100000000000000000000", 0, INT64_MAX).has_value());
+  // The largest numbers that are still read.
+  EXPECT_EQ(ParseNumber("4000000000000000", 0, INT64_MAX, NumberBase::kHex), int64_t{1} << 62);
+  EXPECT_EQ(ParseNumber("4611686018427387904", 0, INT64_MAX), int64_t{1} << 62);
+  EXPECT_FALSE(ParseNumber("4611686018427387905", 0, INT64_MAX).has_value());
+}
+
 TEST(ParseDecimal, ReadsAFractionAndRefusesEverythingElse) {
   EXPECT_DOUBLE_EQ(*ParseDecimal("2.5", 0, 10), 2.5);
   EXPECT_DOUBLE_EQ(*ParseDecimal("3", 0, 10), 3.0);
