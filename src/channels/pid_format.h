@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace pelorus {
 
@@ -26,5 +28,9 @@ inline PidFormats PidFormatsFor(PidMode mode) {
 // The display format applied to a PID as an unsigned 16-bit number, without going through
 // printf: the list builds tens of thousands of these at a time.
 std::string FormatPidForDisplay(uint16_t pid, PidMode mode);
+
+// A PID given on a command line, read as it is shown: hexadecimal (with or without "0x") or
+// decimal, the whole text, 0 to 8191. No value for anything else.
+std::optional<uint16_t> ParsePidText(std::string_view text, PidMode mode);
 
 }  // namespace pelorus

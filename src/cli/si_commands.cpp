@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "channels/pid_format.h"
 #include "cli.h"
+#include "common/number_parse.h"
 #include "common/strfmt.h"
 #include "link_actions.h"
 #include "long_run.h"
@@ -163,7 +165,8 @@ int RunEit(const ParsedLine& line, EditorState& state, CliContext& context) {
 
 int RunPidFind(const ParsedLine& line, EditorState& state, CliContext& context) {
   const bool untilStopped = line.Has("--until-stopped");
-  const std::optional<int64_t> start = NumberOption(line, "--start", 0, kPidCount - 1, 0, context);
+  const std::optional<int64_t> start =
+      NumberOption(line, "--start", 0, kPidCount - 1, 0, context, NumberBase::kPrefixed);
   if (!start) return kExitUsage;
   const std::optional<int64_t> dwell =
       NumberOption(line, "--dwell", 0, kMaxDwellMs, kDefaultDwellMs, context);
@@ -197,17 +200,17 @@ int RunPidMonitor(const ParsedLine& line, EditorState& state, CliContext& contex
       NumberOption(line, "--seconds", 1, kMaxSeconds, kDefaultMonitorSeconds, context);
   if (!seconds) return kExitUsage;
   const PidMode mode = PidModeFromOption(state.options.decimal);
-  unsigned pid = 0;
-  char extra = 0;
-  const std::string format = std::string(PidFormatsFor(mode).input) + "%c";
-  if (std::sscanf(args[0].c_str(), format.c_str(), &pid, &extra) != 1 || pid >= kPidCount) {
+  const std::optional<uint16_t> pid = ParsePidText(args[0], mode);
+  if (!pid) {
+    // Written as the finder and the monitor show PIDs: hexadecimal, or decimal after the option.
+    std::fprintf(context.err, "pelorus-cli: PID: '%s' is not a PID from %s\n", args[0].c_str(),
+                 mode == PidMode::kDecimal ? "0 to 8191" : "0000 to 1FFF");
     return UsageError(context);
   }
   if (!ConnectScsi(state, context)) return kExitFailed;
   PidMonitor monitor(Transport(state),
                      [&context](std::string rows) { std::fputs(rows.c_str(), context.out); }, {});
-  monitor.Start(static_cast<uint16_t>(pid), state.options.scsiBusy != 0, mode,
-                static_cast<int>(*packets));
+  monitor.Start(*pid, state.options.scsiBusy != 0, mode, static_cast<int>(*packets));
   WaitOutRun(context, monitor.worker(), static_cast<double>(*seconds));
   const RunResult result = monitor.Join();
   ShowRunResult(context.ui, result);
@@ -236,14 +239,15 @@ const LinkActionRegistrar kPidFind(
     {"scsi",
      "pid-find",
      {{},
-      {{"--start", "N", "the first PID tried"},
+      {{"--start", "N", "the first PID tried (0x for hexadecimal)"},
        {"--dwell", "MS", "how long each PID is watched, in milliseconds"},
        {"--until-stopped", nullptr, "keep searching until --seconds have passed"},
        {"--seconds", "S", "how long a run --until-stopped lasts"}}},
      RunPidFind});
 const LinkActionRegistrar kPidMonitor({"scsi",
                                        "pid-monitor",
-                                       {{{"PID", "the PID watched"}},
+                                       {{{"PID",
+                                          "the PID watched, written as the finder shows it"}},
                                         {{"--packets", "N", "how many packets to show", true},
                                          {"--seconds", "S", "how long to wait for them at most"}}},
                                        RunPidMonitor});

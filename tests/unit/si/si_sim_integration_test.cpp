@@ -274,6 +274,13 @@ TEST_F(SiSimTest, PidToolsAndTuneNameTheirFailures) {
   EXPECT_EQ(Scsi({"tune", "11747", "100000", "3/4", "H"}).status, 2);
   EXPECT_EQ(Scsi({"pid-find", "--dwell", "abc"}).status, 2);
   EXPECT_EQ(Scsi({"pid-monitor", "0100", "--packets", "0"}).status, 2);
+  // PIDs as the finder shows them, whole: nothing after the digits, none beyond 1FFF.
+  for (const char* pid : {"2000", "12x", " 100", "+100", "0x", "10000000000000000000"}) {
+    const CliRun run = Scsi({"pid-monitor", pid, "--packets", "1"});
+    EXPECT_EQ(run.status, 2) << pid;
+    EXPECT_NE(run.err.find("is not a PID from 0000 to 1FFF"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(Scsi({"pid-find", "--start", "0x2000"}).status, 2);
 
   const CliRun monitor = RunWhileTheReceiverDies(
       *this, *sim, {"pid-monitor", "0200", "--packets", "1000000", "--seconds", "60"},
