@@ -356,17 +356,24 @@ void Multiplex::Flush(const Sink& sink) {
 void Multiplex::Generate(uint64_t end, const Sink& sink, bool withNulls) {
   while (position_ < end) {
     uint64_t nextDue = std::numeric_limits<uint64_t>::max();
-    Source* pick = nullptr;
     for (Source& source : sources_) {
       while (source.due <= position_) source.produce(source);
       nextDue = std::min(nextDue, source.due);
+    }
+    Source* pick = nullptr;
+    size_t picked = 0;
+    for (size_t step = 1; step <= sources_.size(); ++step) {
+      const size_t k = (lastSent_ + step) % sources_.size();
+      Source& source = sources_[k];
       if (!source.queue.empty() && (pick == nullptr || source.priority < pick->priority)) {
         pick = &source;
+        picked = k;
       }
     }
     if (pick != nullptr) {
       Emit(pick->queue.front(), position_, sink);
       pick->queue.pop_front();
+      lastSent_ = picked;
       ++position_;
       continue;
     }

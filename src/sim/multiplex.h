@@ -85,6 +85,9 @@ class Multiplex {
   TsFault fault_;
   uint64_t position_;
   std::vector<Source> sources_;
+  // Sources of one priority take turns, starting after the one that sent last, so a large
+  // picture on one service does not hold back the others' streams until it is all sent.
+  size_t lastSent_ = 0;
   std::array<uint8_t, 8192> counters_{};
   uint16_t faultVideoPid_ = 0;  // service 0's, where the faults show
   uint16_t faultAudioPid_ = 0;

@@ -204,6 +204,29 @@ TEST_F(MultiplexTest, ClocksFollowThePacketTimeLine) {
   EXPECT_TRUE(lastPcr.count(0x0200) && lastPcr.count(0x0221) && lastPcr.count(0x0240));
 }
 
+// A large picture on one service must not hold back the other services' streams: each audio
+// and video PID is heard again within two pictures' time (it was 145 ms on TS 1 when the first
+// service's pictures went out whole before the second's).
+TEST_F(MultiplexTest, ServicesTakeTurnsSoNoStreamFallsSilent) {
+  const uint64_t rate = 5000000;
+  for (const int transponder : {0, 5}) {
+    const auto packets = Generate(TestAssets(), transponder, 4.0, rate);
+    std::map<uint16_t, size_t> last;
+    std::map<uint16_t, size_t> longest;
+    for (size_t n = 0; n < packets.size(); ++n) {
+      const uint16_t pid = PidOf(packets[n]);
+      if (pid < 0x0200 || pid == sim::kNullPid) continue;
+      if (last.count(pid)) longest[pid] = std::max(longest[pid], n - last[pid]);
+      last[pid] = n;
+    }
+    ASSERT_GE(longest.size(), 4u) << "transponder " << transponder;
+    for (const auto& [pid, gap] : longest) {
+      const double gapMs = static_cast<double>(gap) * 1504 * 1000 / static_cast<double>(rate);
+      EXPECT_LT(gapMs, 80.0) << "transponder " << transponder << " pid " << pid;
+    }
+  }
+}
+
 TEST_F(MultiplexTest, TheScheduleSpansTwoDaysAndPresentFollowingTracksTheClock) {
   const int64_t start = 1'700'000'000;
   const auto events = sim::Schedule(start);
