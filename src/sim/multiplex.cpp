@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace sim {
 namespace {
@@ -360,20 +361,19 @@ void Multiplex::Generate(uint64_t end, const Sink& sink, bool withNulls) {
       while (source.due <= position_) source.produce(source);
       nextDue = std::min(nextDue, source.due);
     }
-    Source* pick = nullptr;
-    size_t picked = 0;
+    std::optional<size_t> pick;
     for (size_t step = 1; step <= sources_.size(); ++step) {
       const size_t k = (lastSent_ + step) % sources_.size();
-      Source& source = sources_[k];
-      if (!source.queue.empty() && (pick == nullptr || source.priority < pick->priority)) {
-        pick = &source;
-        picked = k;
+      if (!sources_[k].queue.empty() &&
+          (!pick || sources_[k].priority < sources_[*pick].priority)) {
+        pick = k;
       }
     }
-    if (pick != nullptr) {
-      Emit(pick->queue.front(), position_, sink);
-      pick->queue.pop_front();
-      lastSent_ = picked;
+    if (pick) {
+      Source& source = sources_[*pick];
+      Emit(source.queue.front(), position_, sink);
+      source.queue.pop_front();
+      lastSent_ = *pick;
       ++position_;
       continue;
     }
